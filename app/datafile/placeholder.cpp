@@ -1,0 +1,2 @@
+// Replaced by the data-file core.
+namespace trelm {}

@@ -1,0 +1,220 @@
+/*
+ * korlink.h - the public C interface of libkorlink.so, the serial
+ * communications library.
+ *
+ * Every function is exported under exactly the name given here, with C
+ * linkage, so a host in any language can bind it by name (dlopen/dlsym).
+ *
+ * Conventions
+ *  - Results are 16-bit signed codes unless stated: 0 success, negative
+ *    failure (KORLINK_E_* below). A few results are documented positive values
+ *    (bytes, counts, slot numbers).
+ *  - Every port function takes a PortHandle made by COMMWinInit. A null handle,
+ *    or one that no longer designates a live port (already closed), gives
+ *    KORLINK_E_NULL_PORT (-102) and is reported through the report hook while
+ *    the report switch (COMMPortSet item 115) is on.
+ *  - Values that may carry an address (status callback parameter, Get items
+ *    that return a name or a record) are pointer-width (intptr_t).
+ *  - All calls are meant for one host thread. The only thread the library
+ *    starts is a background transfer (freceive/fsend with background 1); while
+ *    it runs, byte operations on the host's handle return -122.
+ *  - Waits never busy-spin: they alternate the host's pump (COMMPumpHookSet)
+ *    with poll() on the device for at most 10 ms.
+ */
+#ifndef KORLINK_H
+#define KORLINK_H
+
+#include <stdint.h>
+
+#if defined(KORLINK_BUILDING)
+#define KORLINK_API __attribute__((visibility("default")))
+#else
+#define KORLINK_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opaque handle of an open port; the object is owned by the library. */
+typedef struct KorlinkPort *PortHandle;
+
+/* ---------------------------------------------------------------- codes */
+enum {
+    KORLINK_OK = 0,
+    KORLINK_E_TIMEOUT = -1,          /* time-out, no data, unsupported      */
+    KORLINK_E_NULL_PORT = -102,      /* null (or dead) port handle          */
+    KORLINK_E_BAD_ARG2 = -103,       /* null or unrecognised 2nd argument   */
+    KORLINK_E_BAD_ARG3 = -104,       /* null 3rd argument / value out of range */
+    KORLINK_E_REGISTERED = -111,     /* port already registered             */
+    KORLINK_E_CARRIER_LOST = -112,   /* carrier lost, carrier watch on      */
+    KORLINK_E_FILE = -113,           /* file cannot be opened / no rename   */
+    KORLINK_E_NO_MODEM = -116,       /* no modem settings record yet        */
+    KORLINK_E_DEVICE = -117,         /* device cannot be opened, no slot    */
+    KORLINK_E_NO_MEMORY = -118,      /* out of memory                       */
+    KORLINK_E_STILL_REFERENCED = -121, /* close of referenced/unregistered  */
+    KORLINK_E_LOCKED = -122,         /* port held by a background transfer  */
+    KORLINK_E_CANCELLED = -123       /* cancel key or COMMXferCancel        */
+};
+
+/* ------------------------------------------------------- host hooks */
+
+/* Installs the host's message pump. The pump handles the host's pending
+ * user-interface events except timers and returns the key code of a pending
+ * character key (scan code * 256 + character; Escape is 283) or 0. NULL
+ * removes it; without a pump, waits only wait. */
+KORLINK_API void COMMPumpHookSet(int (*pump)(void));
+
+/* Installs the host's report box for argument errors. Without one, a report
+ * is one line on stderr: "title: text". NULL restores stderr. */
+KORLINK_API void COMMReportHookSet(void (*report)(const char *title, const char *text));
+
+/* ------------------------------------------- port frame and errors */
+
+/* Opens COM port (or legacy base address 1016, 760, 1000, 744 for COM 1..4).
+ * COM n is the device named by $KORLINK_COM<n>, else /dev/ttyS<n-1>.
+ * parity: 1 odd, 2 even, 3 mark, 4 space, else none. stopBits: 2 two,
+ * 3 one and a half, else one. Returns NULL on failure; COMMErrnoGet(NULL)
+ * then gives the reason (-117 device, -118 memory). */
+KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
+                                   int16_t parity, int16_t stopBits,
+                                   int16_t rxBufferSize, int16_t txBufferSize);
+
+/* Closes one port. keepSettings 0 writes the device settings saved at open
+ * back. A still-referenced port only loses a reference (0, close code -121).
+ * -122 while a background transfer holds it. */
+KORLINK_API int16_t COMMPortDeinit(PortHandle port, int16_t keepSettings);
+
+/* Closes every open port (also run at process exit). Safe with none open. */
+KORLINK_API int16_t COMMPortsDeinitAll(void);
+
+/* Port items 100..115 and -122; unknown items are reported, Get gives 0 and
+ * Set gives -1. */
+KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
+
+/* Returns the port's last-error code (NULL: the library-wide code) and sets
+ * it to 0. */
+KORLINK_API int16_t COMMErrnoGet(PortHandle port);
+
+/* ------------------------------------------------ byte I/O and queues */
+
+KORLINK_API int16_t c_putc(PortHandle port, int16_t byte);
+KORLINK_API int16_t c_puts(PortHandle port, const char *text);
+KORLINK_API int16_t c_putn(PortHandle port, int32_t count, const char *data);
+KORLINK_API int16_t c_getc(PortHandle port);
+KORLINK_API int16_t c_inchar(PortHandle port);
+KORLINK_API int16_t c_rxcount(PortHandle port);
+KORLINK_API int16_t c_rxflush(PortHandle port, int16_t count);
+KORLINK_API int16_t c_txcount(PortHandle port);
+KORLINK_API int16_t c_txflush(PortHandle port, int16_t count);
+KORLINK_API int16_t c_waitc(PortHandle port, int16_t wanted, int32_t timeoutMs);
+KORLINK_API int16_t c_waits(PortHandle port, const char *text, int32_t timeoutMs);
+KORLINK_API int16_t c_rxpeek(PortHandle port, int16_t index);
+KORLINK_API int16_t c_rxpeeks(PortHandle port, const char *text, int32_t timeoutMs);
+KORLINK_API int16_t c_gets(PortHandle port, char *buffer, int16_t size, int16_t terminator);
+
+/* Waits ms milliseconds while pumping the host's messages; returns the
+ * millisecond tick at the end. */
+KORLINK_API uint32_t ms_pause(int32_t ms);
+
+/* Send queues 0..31 of file names for fsend. */
+KORLINK_API int16_t fqueue(int16_t queue, const char *fileName);
+KORLINK_API int16_t funqueue(int16_t queue, const char *fileName);
+
+/* Saves and restores the port's transmit and receive option state (case
+ * conversion, line-ending modes, bit-7 drop, pacing, hooks, time-outs). */
+KORLINK_API int16_t COMMSaveXlat(PortHandle port);
+KORLINK_API int16_t COMMRestoreXlat(PortHandle port);
+
+/* ------------------------------------------ line control, data format */
+
+enum {
+    KORLINK_ITEM_STOPBITS = 3,
+    KORLINK_ITEM_RTS = 4,
+    KORLINK_ITEM_CTS = 5,
+    KORLINK_ITEM_DSR = 6,
+    KORLINK_ITEM_CD = 8,
+    KORLINK_ITEM_DTR = 20,
+    KORLINK_ITEM_RI = 22,
+    KORLINK_ITEM_PARITY = 28,
+    KORLINK_ITEM_DATABITS = 96,
+    KORLINK_ITEM_BREAK = 100,
+    KORLINK_ITEM_FORMAT_EXTRA = 105,
+    KORLINK_ITEM_BAUD = 108
+};
+
+KORLINK_API int16_t COMMRS232Get(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMRS232Set(PortHandle port, int16_t item, int16_t state);
+KORLINK_API int16_t COMMRS232SendBreak(PortHandle port, int16_t value);
+KORLINK_API int32_t COMMDataFormatGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMDataFormatSet(PortHandle port, int16_t item, uint16_t value);
+
+/* ------------------------------------------------------ string watch */
+
+typedef int (*WatchCallback)(PortHandle port, int16_t slot);
+
+KORLINK_API int16_t COMMWatchSet(PortHandle port, const char *text, int16_t length,
+                                 WatchCallback callback);
+KORLINK_API int16_t COMMWatchUpdate(PortHandle port, int16_t byte);
+KORLINK_API int16_t COMMWatchCheck(PortHandle port);
+
+/* -------------------------------------------- file transfer (XMODEM) */
+
+/* Protocol codes of freceive/fsend. */
+enum {
+    KORLINK_PROTO_ASCII = 100,
+    KORLINK_PROTO_KERMIT = 104,
+    KORLINK_PROTO_XMODEM = 105,      /* 128-byte blocks, 8-bit sum */
+    KORLINK_PROTO_XMODEM_CRC = 106,  /* 128-byte blocks, CRC-16    */
+    KORLINK_PROTO_XMODEM_1K = 107,   /* 1024-byte blocks, CRC-16   */
+    KORLINK_PROTO_YMODEM = 108,      /* batch, 1024, CRC-16        */
+    KORLINK_PROTO_YMODEM_G = 109,    /* streaming batch            */
+    KORLINK_PROTO_ZMODEM = 110
+};
+
+/* Status callback: callback(port, status, param). For statuses 4008, 4012
+ * and 4014 param is the address of a NUL-terminated file name. Runs on the
+ * thread that runs the transfer. The result is ignored. */
+typedef int (*StatusCallback)(PortHandle port, int32_t status, intptr_t param);
+
+/* Receives a file (or a YMODEM batch) into the working directory. background
+ * 1 runs it on a worker thread and returns 0 at once; the outcome is then in
+ * the port's last error. 0 success, -1 failure, -102, -118, -122. */
+KORLINK_API int16_t freceive(PortHandle port, int16_t protocol, int32_t bufferSize,
+                             StatusCallback callback, int16_t background);
+
+/* Sends the files of send queue `queue`; the queue is used up whatever the
+ * outcome. 0 success, -1 failure, -102, -113 (no such queue), -122. */
+KORLINK_API int16_t fsend(PortHandle port, int16_t queue, int16_t protocol,
+                          int32_t bufferSize, StatusCallback callback, int16_t background);
+
+/* Releases a queue's read buffer and open file, then funqueue(queue, name). */
+KORLINK_API int16_t funload(int16_t queue, const char *fileName);
+
+/* XMODEM settings: items 0 (free), 1 (create), 111, 112 (rename on
+ * collision), 201 (CAN limit), 203 (time-out ms), 207 (retry limit),
+ * 208 (file name; value is its address, 0 restores "temp0000.$$$"),
+ * 211 (pad byte), 212 (send without the receiver's start character).
+ * Get returns -1 while the record does not exist; item 208 gives the
+ * address of the name. */
+KORLINK_API intptr_t COMMXMODEMGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMXMODEMSet(PortHandle port, int16_t item, intptr_t value);
+
+/* Asks a running transfer on this port to stop (it ends with -123). */
+KORLINK_API int16_t COMMXferCancel(PortHandle port);
+
+/* Check values. crc_ccitt starting from 0 with no final XOR is the XMODEM
+ * CRC; crc32 uses the reflected table of 0xEDB88320 and leaves the initial
+ * and final values to the caller. checksumn gives 0xFF9A (-102) for NULL. */
+KORLINK_API uint16_t checksum(uint16_t sum, uint8_t byte);
+KORLINK_API uint16_t checksumn(const uint8_t *data, uint16_t length);
+KORLINK_API uint16_t crc16(uint16_t crc, uint8_t byte, uint16_t polynomial);
+KORLINK_API uint16_t crc_ccitt(uint16_t crc, uint8_t byte);
+KORLINK_API uint32_t crc32(uint32_t crc, uint8_t byte, uint32_t unused);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KORLINK_H */
