@@ -1,25 +1,128 @@
 // The port object behind a PortHandle, and the library-internal services every
-// family uses: handle validation, argument-error reports, last-error codes.
+// family uses: handle validation, argument-error reports, last-error codes,
+// waiting with the host's pump.
 #pragma once
 
 #include "korlink.h"
 
 #include <cstdint>
+#include <memory>
+#include <termios.h>
+#include <vector>
 
 namespace korlink {
 
 struct XmodemSettings;  // xmodem_settings.h
 struct TransferState;   // xmodem_settings.h
+struct DeviceOps;       // device_ops.h
 
-// One open port. A PortHandle is the address of a Port. The object is
-// copyable on purpose: a background transfer works on a private copy that
-// shares the device descriptor and is registered as live for its duration.
+// Read-ahead receive buffer. Bytes move from the device into it only when a
+// receive operation asks for them. Shared between a port and its private
+// copies, so bytes a background transfer consumes are gone for the host too
+// and bytes buffered before the transfer are seen by it.
+struct ReceiveBuffer {
+    std::vector<uint8_t> data;     // capacity = receive size given at open
+    int32_t position = 0;          // next byte to hand out
+    int32_t end = 0;               // one past the last buffered byte
+
+    int32_t available() const { return end - position; }
+    int32_t size() const { return static_cast<int32_t>(data.size()); }
+};
+
+// Hooks of the transmit and receive options. A transmit hook returns the byte
+// to send instead (0..255) or a negative value to send nothing; a receive hook
+// likewise for a received byte. Echo hooks see every byte written. The
+// end-of-string hook runs after c_puts has sent its text.
+using ByteHook = int (*)(PortHandle port, int byte);
+using EndOfStringHook = void (*)(PortHandle port);
+
+// Case conversion of the transmit and receive options.
+enum CaseMode : int16_t { CaseKeep = 0, CaseUpper = 1, CaseLower = 2 };
+
+// Transmit options; all off after open. Only applied while `enabled`.
+struct TransmitOptions {
+    bool enabled = false;          // master switch (item 100)
+    int16_t caseMode = CaseKeep;
+    int16_t lineEnding = 0;        // 0..8, see korlink.h
+    bool dropBit7 = false;
+    int16_t pauseChar = -1;        // not sent; pauses pauseMs instead
+    int32_t pauseMs = 0;
+    int16_t afterChar = -1;        // pause afterMs after sending this byte
+    int32_t afterMs = 0;
+    int32_t interCharMs = 0;       // pause after every other byte
+    bool waitEcho = false;         // wait for each byte to come back
+    ByteHook hook = nullptr;
+    ByteHook localEcho = nullptr;
+    EndOfStringHook endOfString = nullptr;
+    int16_t previousByte = -1;     // last byte sent, for the line-ending modes
+};
+
+// Receive options; all off after open. Only applied while `enabled`.
+struct ReceiveOptions {
+    bool enabled = false;
+    int16_t caseMode = CaseKeep;
+    int16_t lineEnding = 0;        // 0..8, the same modes as transmit
+    bool dropBit7 = false;
+    ByteHook hook = nullptr;
+    int16_t pendingByte = -1;      // second byte of a line-ending expansion
+    int16_t previousByte = -1;     // last byte received, for the modes
+};
+
+// Handshakes honoured by the byte operations; all off after open.
+struct FlowControl {
+    // transmit side
+    bool xonXoffOutput = false;    // pace output by XON/XOFF from the peer
+    bool cts = false;              // send only while CTS is high
+    bool dsr = false;              // send only while DSR is high
+    bool suspended = false;        // ignore all three holds for now
+    bool pausedByXoff = false;     // the peer sent XOFF and no XON yet
+    // receive side: hold the peer while the buffer is nearly full
+    bool rxXon = false;            // send XOFF/XON
+    bool rxRts = false;            // lower/raise RTS
+    bool rxDtr = false;            // lower/raise DTR
+    bool rxHeld = false;           // the peer is being held
+    int16_t xoffPercent = 80;      // hold above this fill (receive size %)
+    int16_t xonPercent = 20;       // resume at or below this fill
+    int16_t xonChar = 17;
+    int16_t xoffChar = 19;
+
+    bool receiveSide() const { return rxXon || rxRts || rxDtr; }
+};
+
+// Everything COMMSaveXlat saves and COMMRestoreXlat puts back.
+struct XlatState {
+    TransmitOptions tx;
+    ReceiveOptions rx;
+    FlowControl flow;
+    int32_t receiveTimeoutMs = 0;  // c_getc waits this long; 0: no wait
+    int32_t lineTimeoutMs = 0;     // first byte of c_gets; 0: the receive time-out
+    bool watchCarrier = false;     // transmit item 111
+};
+
+// One string-watch slot; a null callback marks it free.
+struct WatchSlot {
+    WatchCallback callback = nullptr;
+    char text[11] = {};
+    uint8_t length = 0;
+    uint8_t position = 0;          // characters matched so far
+    uint8_t active = 0;            // 0 while the slot's callback runs
+};
+
+// One open port. A PortHandle is the address of a Port.
+//
+// The object is copyable on purpose: a background transfer works on a private
+// copy (`Port copy = *port; copy.backgroundLock = false; addLive(&copy);`),
+// calls the public byte exports on handleOf(&copy) and ends with
+// removeLive(&copy). The copy shares the device descriptor and the receive
+// buffer; options, flow control, watch slots and the data-format word are its
+// own, so whatever it switches for the transfer never leaks into the host's
+// port. A copy is never registered in the port table and never closed.
 struct Port {
     // --- frame (port table, errors) ---
     int32_t lastError = 0;         // COMMErrnoGet returns and clears it
     bool backgroundLock = false;   // a background transfer owns the host's handle
     bool cancelPending = false;    // set by COMMXferCancel, cleared by the next wait
-    bool watchCarrier = false;     // carrier loss ends waits with -112
+    bool watchCarrier = false;     // carrier loss ends waits with -112 (transmit item 111)
     int16_t cancelKey = 283;       // Escape
     intptr_t windowHandle = 0;     // COMMPortSet 108
     int fd = -1;                   // the open device
@@ -28,6 +131,42 @@ struct Port {
     XmodemSettings *xmodem = nullptr;
     TransferState *transfer = nullptr;
     int16_t sendQueue = -1;        // queue number of the running fsend
+
+    // --- identity and table ---
+    int16_t portNumber = 0;        // COM number actually opened
+    int32_t baud = 0;              // as given at open
+    uint8_t slotIndex = 255;       // 255 while not registered
+    bool registered = false;
+    int16_t referenceCount = 0;
+    int16_t counter103 = 0;        // item 103, zeroed at registration
+    intptr_t value104 = 0;         // items 104, 105: stored for the host
+    intptr_t value105 = 0;
+    intptr_t terminal = 0;         // item 106
+    intptr_t userValue = 0;        // item 107
+    int16_t statusBits = 0;        // item 111
+    int16_t item112 = 8;
+    void (*consoleOutput)(PortHandle, int) = nullptr;  // default console hook
+
+    // --- device ---
+    const DeviceOps *ops = nullptr;
+    termios deviceSettings{};      // item 102; refreshed by reads of the block
+    termios savedSettings{};       // taken at open, written back at close
+    int32_t transmitSize = 0;
+
+    // --- receive buffer (shared with private copies) ---
+    std::shared_ptr<ReceiveBuffer> rx;
+
+    // --- options, flow control, time-outs; saved by COMMSaveXlat ---
+    uint16_t optionFlags = 0;      // bits 0-1 cleared at open
+    XlatState xlat;
+    std::vector<XlatState> savedXlat;  // COMMSaveXlat stack
+
+    // --- line control ---
+    uint32_t lineOutputMask = 0;   // bit i: last state set for output item i
+    uint16_t dataFormat = 0;       // bits 0-1 stop, 2-4 parity, 5-6 data bits - 5
+
+    // --- string watch ---
+    WatchSlot watch[4];
 };
 
 inline PortHandle handleOf(Port *port) { return reinterpret_cast<PortHandle>(port); }
@@ -56,6 +195,16 @@ void setCloseCode(int32_t code);
 
 // Millisecond tick from CLOCK_MONOTONIC.
 uint32_t tickMs();
+
+// Queues a key code that the next pump poll reports before the host's pump
+// is asked (there is no window message queue to post it to on Linux).
+void postKey(int keyCode);
+
+// One call of the host's pump (or a posted key); the key code or 0.
+int pumpOnce();
+
+// True when the pump reports the port's cancel key.
+bool cancelKeyPressed(const Port &port);
 
 // Frees the XMODEM settings and transfer state of a port being closed.
 void releaseTransferRecords(Port &port);
