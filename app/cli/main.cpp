@@ -1,6 +1,12 @@
-#include <cstdio>
+#include <clocale>
+#include <iostream>
 
-int main() {
-    std::puts("usage: trelmlink <command> [options]");
-    return 0;
+#include "cli/commands.h"
+
+int main(int argc, char **argv) {
+    // Dates follow the user's short-date order; numbers keep their "." as
+    // only LC_TIME is taken from the environment.
+    std::setlocale(LC_TIME, "");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return trelm::cli::runCli(args, std::cout, std::cerr);
 }

@@ -1,0 +1,30 @@
+// Splitting a subcommand's arguments into positional ones and options that
+// take a value ("-o FILE", "--dir DIR"); "--help" is recognised anywhere.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "datafile/result.h"
+
+namespace trelm::cli {
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+    bool help = false;
+
+    std::string option(const std::string &name, const std::string &fallback) const {
+        const auto found = options.find(name);
+        return found == options.end() ? fallback : found->second;
+    }
+};
+
+// `command` names the subcommand in errors; `valueOptions` are the options
+// it knows; `positionalCount` is how many plain arguments it wants.
+Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
+                                 const std::set<std::string> &valueOptions, std::size_t positionalCount);
+
+} // namespace trelm::cli

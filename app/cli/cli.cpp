@@ -1,0 +1,39 @@
+#include "cli/commands.h"
+
+namespace trelm::cli {
+
+namespace {
+
+const char *const kUsage =
+    "usage: trelmlink <command> [options]\n"
+    "\n"
+    "commands:\n"
+    "  export EVENT.bin [-o OUT.csv]   write the CSV export of an event file\n"
+    "  convert RECEIVED [--dir DIR]    split a received memory image into event files\n"
+    "  show EVENT.bin                  print a summary of an event file\n"
+    "\n"
+    "Run 'trelmlink <command> --help' for the details of a command.\n";
+
+} // namespace
+
+int fail(std::ostream &err, const std::string &message) {
+    err << "trelmlink: " << message << '\n';
+    return 1;
+}
+
+int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        out << kUsage;
+        return 0;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "export")
+        return runExport(rest, out, err);
+    if (args[0] == "convert")
+        return runConvert(rest, out, err);
+    if (args[0] == "show")
+        return runShow(rest, out, err);
+    return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
+}
+
+} // namespace trelm::cli

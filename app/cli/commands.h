@@ -1,0 +1,21 @@
+// The command line of trelmlink: one function per subcommand. Each writes
+// its normal output to `out`, one line per failure to `err`, and returns the
+// exit status (0 success, 1 failure).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace trelm::cli {
+
+int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+
+int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runShow(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+
+// Prints "trelmlink: subject: reason" on err and returns the failure status.
+int fail(std::ostream &err, const std::string &message);
+
+} // namespace trelm::cli

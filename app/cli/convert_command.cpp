@@ -1,0 +1,47 @@
+#include <filesystem>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "datafile/intake.h"
+
+namespace trelm::cli {
+
+namespace {
+
+const char *const kHelp =
+    "usage: trelmlink convert RECEIVED [--dir DIR]\n"
+    "\n"
+    "Takes in a memory image as it arrives from the sampler (before the byte-pair\n"
+    "swap), working in DIR (default: the current folder): writes swap.bin, one\n"
+    "event file per new or grown event and a CSV file beside each. Prints the\n"
+    "name of each event file written, one a line, and last 'current: NAME', the\n"
+    "event with the latest start. RECEIVED is deleted only when it is named\n"
+    "temp0000.$$$, as a download leaves it. What had to be left out of the image\n"
+    "is reported on stderr as warnings.\n";
+
+} // namespace
+
+int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    auto parsed = parseArguments("convert", args, {"--dir"}, 1);
+    if (!parsed)
+        return fail(err, parsed.error().message());
+    if (parsed.value().help) {
+        out << kHelp;
+        return 0;
+    }
+    const std::filesystem::path dir = parsed.value().option("--dir", ".");
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir, error))
+        return fail(err, dir.string() + ": is not a folder");
+    auto report = ConvertReceivedFile(parsed.value().positional[0], dir);
+    if (!report)
+        return fail(err, report.error().message());
+    for (const std::string &note : report.value().notes)
+        err << "trelmlink: warning: " << note << '\n';
+    for (const std::string &name : report.value().eventFiles)
+        out << name << '\n';
+    out << "current: " << report.value().currentBinFile << '\n';
+    return 0;
+}
+
+} // namespace trelm::cli

@@ -1,0 +1,109 @@
+// DateOnly: the date of a FormatDateTimeShort text in the locale's short-date
+// order. Only the order of day, month and year and the separator are taken
+// from the locale (nl_langinfo(D_FMT) of the current LC_TIME); the numbers
+// themselves are always plain digits without leading zeros and a four-digit
+// year, so C/POSIX and en_US give M/D/YYYY (6/15/2005).
+#include "datafile/time_format.h"
+
+#include <charconv>
+#include <langinfo.h>
+#include <optional>
+#include <string>
+
+namespace trelm {
+
+namespace {
+
+struct ShortDate {
+    int month;
+    int day;
+    int year; // four digits
+};
+
+std::optional<int> readNumber(std::string_view &text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{})
+        return std::nullopt;
+    text.remove_prefix(end - text.data());
+    return value;
+}
+
+bool readChar(std::string_view &text, char expected) {
+    if (text.empty() || text.front() != expected)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+// Reads "MM/DD/YY", ignoring the time that follows. The two-digit year is
+// signed: FormatDateTimeShort writes the years 1971..1999 as -29..-01. Year
+// 2000 + YY maps them back to their true year (-01 is 1999) and 00..38 to
+// 2000..2038, so every stamp the sampler can store gets its real year.
+std::optional<ShortDate> parseShortDate(std::string_view text) {
+    const auto month = readNumber(text);
+    if (!month || !readChar(text, '/'))
+        return std::nullopt;
+    const auto day = readNumber(text);
+    if (!day || !readChar(text, '/'))
+        return std::nullopt;
+    const auto year = readNumber(text);
+    if (!year || (!text.empty() && text.front() != ' '))
+        return std::nullopt;
+    if (*month < 1 || *month > 12 || *day < 1 || *day > 31 || *year < -99 || *year > 999)
+        return std::nullopt;
+    return ShortDate{*month, *day, 2000 + *year};
+}
+
+// The locale's field order as a string of 'd', 'm', 'y' and its separator.
+struct DateOrder {
+    std::string fields = "mdy";
+    std::string separator = "/";
+};
+
+DateOrder localeDateOrder() {
+    std::string_view format = nl_langinfo(D_FMT);
+    if (format == "%D")
+        format = "%m/%d/%y";
+    else if (format == "%F")
+        format = "%Y-%m-%d";
+    DateOrder order{"", ""};
+    for (std::size_t i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        const char field = format[++i];
+        if (field == 'd' || field == 'e')
+            order.fields += 'd';
+        else if (field == 'm')
+            order.fields += 'm';
+        else if (field == 'y' || field == 'Y')
+            order.fields += 'y';
+        if (order.fields.size() == 1 && i + 1 < format.size() && format[i + 1] != '%')
+            order.separator = std::string(1, format[i + 1]);
+    }
+    const bool complete = order.fields.size() == 3 && order.fields.find('d') != std::string::npos &&
+                          order.fields.find('m') != std::string::npos &&
+                          order.fields.find('y') != std::string::npos;
+    if (!complete || order.separator.empty())
+        return DateOrder{};
+    return order;
+}
+
+} // namespace
+
+std::string DateOnly(std::string_view shortDateTime) {
+    const auto date = parseShortDate(shortDateTime);
+    if (!date)
+        return {};
+    const DateOrder order = localeDateOrder();
+    std::string text;
+    for (char field : order.fields) {
+        if (!text.empty())
+            text += order.separator;
+        const int value = field == 'd' ? date->day : field == 'm' ? date->month : date->year;
+        text += std::to_string(value);
+    }
+    return text;
+}
+
+} // namespace trelm

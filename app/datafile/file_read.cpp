@@ -1,0 +1,55 @@
+#include "datafile/file_read.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace trelm {
+
+namespace {
+
+// Closes the descriptor on every path out of readWholeFile.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path &path, std::uintmax_t maxSize) {
+    const std::string name = path.string();
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        return Error{name, std::strerror(errno)};
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0)
+        return Error{name, std::strerror(errno)};
+    if (S_ISDIR(status.st_mode))
+        return Error{name, "is a folder, not a file"};
+    if (!S_ISREG(status.st_mode))
+        return Error{name, "is not a regular file"};
+    if (static_cast<std::uintmax_t>(status.st_size) > maxSize)
+        return Error{name, "is too large (" + std::to_string(status.st_size) + " bytes, at most " +
+                               std::to_string(maxSize) + " expected)"};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(file.fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Error{name, std::strerror(errno)};
+        if (got == 0)
+            break; // the file shrank while being read: keep what is there
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+} // namespace trelm

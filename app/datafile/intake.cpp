@@ -1,0 +1,151 @@
+#include "datafile/intake.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "datafile/atomic_file.h"
+#include "datafile/event_file.h"
+#include "datafile/file_read.h"
+#include "datafile/log_ring.h"
+#include "datafile/records.h"
+#include "datafile/time_format.h"
+#include "export/export_event.h"
+
+namespace trelm {
+
+namespace {
+
+// A received image is at most a full memory plus some transfer padding.
+constexpr std::uintmax_t kReceivedMaxSize = 16u * 1024 * 1024;
+
+void replaceFirst(std::string &text, char from, int times) {
+    for (std::size_t at = 0; times > 0 && (at = text.find(from, at)) != std::string::npos; --times)
+        text[at] = '_';
+}
+
+Status checkImageSize(const std::string &name, std::size_t size) {
+    if (size >= MemoryImage::kEventAreaEnd)
+        return Done{};
+    return Error{name, "is too short for a memory image (" + std::to_string(size) + " bytes, at least " +
+                           std::to_string(MemoryImage::kEventAreaEnd) + " expected)"};
+}
+
+// True when the event file on disk is complete and holds this event's log
+// as it stands now (same log addresses), or the event has at most one log
+// address to offer; such a file is kept.
+bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first, std::int32_t last) {
+    auto bytes = readWholeFile(path, kEventFileMaxSize);
+    if (!bytes || bytes.value().size() < kEventFileMinSize)
+        return false;
+    const std::uint8_t *record = bytes.value().data() + kFileHeaderSize;
+    const bool sameLog = DecodeLong(record + kFirstLogAddressOffset) == first &&
+                         DecodeLong(record + kLastLogAddressOffset) == last;
+    return sameLog || first == last;
+}
+
+class ImageSplitter {
+public:
+    ImageSplitter(Bytes image, const std::filesystem::path &dir) : m_image(image), m_dir(dir) {}
+    Result<IntakeReport> run();
+
+private:
+    Status writeEvent(std::size_t slot, Bytes record);
+
+    Bytes m_image;
+    std::filesystem::path m_dir;
+    IntakeReport m_report;
+};
+
+Result<IntakeReport> ImageSplitter::run() {
+    const std::int16_t unitId = parseFileHeader(m_image).unitId;
+    std::int32_t latestStart = 0;
+    for (std::size_t n = 1; n <= MemoryImage::kEventSlotCount; ++n) {
+        const Bytes record = m_image.subspan(MemoryImage::eventSlotOffset(n), kEventRecordSize);
+        latestStart = std::max(latestStart, DecodeLong(record.data() + kEventStartOffset));
+        if (decodeShort(record.data() + kEventStatusOffset) == 0)
+            continue;
+        if (auto written = writeEvent(n, record); !written)
+            return written.error();
+    }
+    m_report.currentBinFile = EventFileName(unitId, latestStart);
+    return m_report;
+}
+
+Status ImageSplitter::writeEvent(std::size_t slot, Bytes record) {
+    const std::int32_t first = DecodeLong(record.data() + kFirstLogAddressOffset);
+    const std::int32_t last = DecodeLong(record.data() + kLastLogAddressOffset);
+    const std::string name =
+        EventFileName(parseFileHeader(m_image).unitId, DecodeLong(record.data() + kEventStartOffset));
+    const std::filesystem::path path = m_dir / name;
+    if (existingFileIsCurrent(path, first, last))
+        return Done{};
+
+    const LogCopy log = copyEventLog(m_image, first, last);
+    if (!log.problem.empty())
+        m_report.notes.push_back("event slot " + std::to_string(slot) + " (" + name + "): " + log.problem);
+    std::vector<std::uint8_t> content(m_image.begin(), m_image.begin() + kFileHeaderSize);
+    content.insert(content.end(), record.begin(), record.end());
+    content.insert(content.end(), log.records.begin(), log.records.end());
+    if (auto written = writeFileAtomically(path, content); !written)
+        return written;
+
+    const std::filesystem::path csvName = csvNameFor(name);
+    auto event = parseEventFile(content, name);
+    if (auto exported = exportByModel(m_dir / csvName, event.value(), name); !exported)
+        return exported;
+    m_report.eventFiles.push_back(name);
+    m_report.exportCsvFile = csvName.string();
+    return Done{};
+}
+
+std::vector<std::uint8_t> swapBytePairs(const std::vector<std::uint8_t> &received) {
+    std::vector<std::uint8_t> swapped(received.size() & ~std::size_t{1});
+    for (std::size_t i = 0; i < swapped.size(); i += 2) {
+        swapped[i] = received[i + 1];
+        swapped[i + 1] = received[i];
+    }
+    return swapped;
+}
+
+} // namespace
+
+std::string EventFileName(std::int16_t unitId, std::int32_t start) {
+    std::string name = padded(unitId, 4) + "_" + FormatDateTimeForName(start) + ".bin";
+    replaceFirst(name, '/', 2);
+    replaceFirst(name, ' ', 1);
+    replaceFirst(name, ':', 2);
+    return name;
+}
+
+Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, const std::filesystem::path &dir) {
+    auto bytes = readWholeFile(received, kReceivedMaxSize);
+    if (!bytes)
+        return bytes.error();
+    if (auto size = checkImageSize(received.string(), bytes.value().size()); !size)
+        return size.error();
+    const std::vector<std::uint8_t> image = swapBytePairs(bytes.value());
+    if (auto written = writeFileAtomically(dir / kSwapFileName, image); !written)
+        return written.error();
+    std::vector<std::string> notes;
+    if (received.filename() == kReceivedFileName) {
+        std::error_code error;
+        if (!std::filesystem::remove(received, error))
+            notes.push_back(received.string() + ": could not be deleted: " + error.message());
+    }
+    auto report = ImageSplitter(image, dir).run();
+    if (report)
+        report.value().notes.insert(report.value().notes.begin(), notes.begin(), notes.end());
+    return report;
+}
+
+Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir) {
+    const std::filesystem::path swap = dir / kSwapFileName;
+    auto image = readWholeFile(swap, kReceivedMaxSize);
+    if (!image)
+        return image.error();
+    if (auto size = checkImageSize(swap.string(), image.value().size()); !size)
+        return size.error();
+    return ImageSplitter(image.value(), dir).run();
+}
+
+} // namespace trelm

@@ -1,2 +1,0 @@
-// Replaced by the data-file core.
-namespace trelm {}

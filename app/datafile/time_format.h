@@ -1,0 +1,45 @@
+// Sampler time stamps (signed seconds since 1970-01-01 00:00:00, sampler local
+// time) broken into calendar fields by the program's own calendar, and the
+// text forms shown in grids, exports, reports and file names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trelm {
+
+struct BrokenDownTime {
+    std::int16_t second = 0;
+    std::int16_t minute = 0;
+    std::int16_t hour = 0;
+    std::int16_t day = 1;       // 1..31
+    std::int16_t month = 0;     // 0..11
+    std::int16_t year = 70;     // years since 1900
+    std::int16_t weekday = 4;   // 0 = Sunday
+    std::int16_t dayOfYear = 0; // 0..365
+};
+
+// Negative stamps count as 0. Every fourth year from 1972 is a leap year,
+// with no century rule: that is the sampler's calendar up to 2038.
+BrokenDownTime BreakDownTime(std::int32_t t);
+
+// MM/DD/YY hh:mm:ss; any moment of 1970 shows as year 00 (2000).
+std::string FormatDateTimeShort(std::int32_t t);
+// YYYY/MM/DD hh:mm:ss with the same 1970 substitution; used for file names.
+std::string FormatDateTimeForName(std::int32_t t);
+// hh:mm:ss
+std::string FormatTimeOfDay(std::int32_t t);
+// A duration in seconds as hh:mm:ss, hours unbounded (100:00:00).
+std::string FormatElapsed(std::int32_t seconds);
+
+// The date part of a FormatDateTimeShort text in the locale's short-date
+// order (LC_TIME) with a four-digit year: 6/15/2005 in C/POSIX and en_US.
+// Empty when the text is not of that form.
+std::string DateOnly(std::string_view shortDateTime);
+
+// The number with at least `width` digits, zero-padded, a minus sign ahead of
+// the digits when negative (-5 with width 2 gives -05).
+std::string padded(long value, int width);
+
+} // namespace trelm

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "cli/commands.h"
+#include "sample_event.h"
+
+using namespace trelm;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    Outcome run(const std::vector<std::string> &args) {
+        std::ostringstream out, err;
+        const int status = cli::runCli(args, out, err);
+        return Outcome{status, out.str(), err.str()};
+    }
+    std::string path(const std::string &name) const { return (m_dir / name).string(); }
+    void writeSample(const std::string &name, std::int16_t model = 1) {
+        testdata::writeFile(m_dir / name, testdata::eventFileBytes({model, 0x0102, 123}, sample::event(6), sample::log()));
+    }
+    std::size_t fileCount() const {
+        return std::distance(std::filesystem::directory_iterator(m_dir.path()), std::filesystem::directory_iterator());
+    }
+    static std::size_t lineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n'); }
+
+    testdata::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(CliTest, UsageAndHelpForEveryCommand) {
+    Outcome usage = run({});
+    EXPECT_EQ(usage.status, 0);
+    EXPECT_NE(usage.out.find("usage: trelmlink"), std::string::npos);
+    for (const char *command : {"export", "convert", "show"}) {
+        Outcome help = run({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind(std::string("usage: trelmlink ") + command, 0), 0u) << command;
+    }
+    Outcome unknown = run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(lineCount(unknown.err), 1u);
+}
+
+TEST_F(CliTest, ArgumentMistakesFailWithOneLine) {
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"export"}, {"export", "a.bin", "-o"}, {"show", "a", "b"},
+                                               {"convert", "x", "--bogus"}}) {
+        Outcome result = run(args);
+        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    }
+}
+
+TEST_F(CliTest, ExportWritesTheCsvBesideTheEventFileNamingItAsGiven) {
+    writeSample(sample::kName);
+    Outcome result = run({"export", path(sample::kName)});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string csv = path("0123_2005_06_15_12_30_05.csv");
+    EXPECT_EQ(result.out, csv + "\n");
+    const testdata::Bytes bytes = testdata::readFile(csv);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind("\"File:\",\"" + path(sample::kName) + "\"\r\n", 0), 0u);
+    // Outcome in the event's folder with the bare name, the CSV is the golden one.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.path());
+    Outcome named = run({"export", sample::kName, "-o", "named.csv"});
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, "named.csv\n");
+    EXPECT_EQ(testdata::readFile(m_dir / "named.csv"),
+              testdata::readFile(std::filesystem::path(GOLDEN_DIR) / "eight_config6.csv"));
+}
+
+TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
+    testdata::writeFile(m_dir / "short.bin", testdata::Bytes(685, 1));
+    testdata::Bytes noise(500);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<std::uint8_t>(i * 7919 % 251);
+    testdata::writeFile(m_dir / "noise.bin", noise);
+    std::filesystem::create_directory(m_dir / "folder.bin");
+    testdata::writeFile(m_dir / "keep.csv", testdata::Bytes(3, 'x'));
+    const std::size_t before = fileCount();
+    for (const std::string name : {"short.bin", "noise.bin", "folder.bin", "missing.bin"}) {
+        for (const Outcome &result : {run({"export", path(name), "-o", path("keep.csv")}), run({"export", path(name)}),
+                                  run({"show", path(name)})}) {
+            EXPECT_EQ(result.status, 1) << name;
+            EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+            EXPECT_EQ(result.err.rfind("trelmlink: " + path(name) + ": ", 0), 0u) << result.err;
+            EXPECT_TRUE(result.out.empty());
+        }
+    }
+    EXPECT_EQ(fileCount(), before);
+    EXPECT_EQ(testdata::readFile(m_dir / "keep.csv"), testdata::Bytes(3, 'x'));
+}
+
+TEST_F(CliTest, ExportRefusesToReplaceItsOwnSource) {
+    writeSample("event.csv");
+    const testdata::Bytes before = testdata::readFile(m_dir / "event.csv");
+    Outcome result = run({"export", path("event.csv")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("is the event file itself"), std::string::npos);
+    EXPECT_EQ(testdata::readFile(m_dir / "event.csv"), before);
+}
+
+TEST_F(CliTest, ShowSummarisesTheEvent) {
+    writeSample(sample::kName);
+    Outcome result = run({"show", path(sample::kName)});
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char *expected :
+         {"Model: Super TRELM\n", "Firmware: 1.2\n", "Unit ID: 123\n", "Status: Finished\n",
+          "Start: 06/15/05 12:30:05\n", "Elapse: 24:00:00\n",
+          "Canister 5: volume 10.081 m3, CV 12.1 %, flow 16.61 L/min, std dev 0.11 L/min\n",
+          "Barometric pressure: average 760 mmHg, maximum 761 mmHg at 06/16/05 05:00:00",
+          "  Filter 6 temperature: Yes at 06/15/05 18:30:00\n", "  Filter 5 max dT: 3.5 C at 06/16/05 05:00:00\n",
+          "  Elapse: Yes 24:00:00 > 23:00:00\n", "  Canister 6 flow: Yes 15.00 L/min at 06/15/05 18:30:00\n",
+          "Power failures: none\n", "Log records: 3\n"})
+        EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
+}
+
+TEST_F(CliTest, ConvertListsEventFilesThenTheCurrentOne) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::EventBuilder first = sample::event(6);
+    first.logAddresses(testdata::ImageBuilder::logAddress(0), testdata::ImageBuilder::logAddress(2));
+    testdata::EventBuilder later = sample::event(0);
+    later.start(sample::kStart + 86400).logAddresses(12345, 16384);
+    image.slot(2, later).slot(5, first);
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    Outcome result = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "0123_2005_06_16_12_30_05.bin\n" + sample::kName + "\ncurrent: 0123_2005_06_16_12_30_05.bin\n");
+    EXPECT_EQ(lineCount(result.err), 1u);
+    EXPECT_NE(result.err.find("warning: event slot 2"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "temp0000.$$$"));
+    const testdata::Bytes csv = testdata::readFile(m_dir / "0123_2005_06_15_12_30_05.csv");
+    EXPECT_EQ(std::string(csv.begin(), csv.end()).rfind("\"File:\",\"" + sample::kName + "\"\r\n", 0), 0u);
+}
+
+TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
+    testdata::writeFile(m_dir / "temp0000.$$$", testdata::Bytes(100, 0));
+    Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    EXPECT_EQ(shortInput.status, 1);
+    EXPECT_EQ(shortInput.err.rfind("trelmlink: " + path("temp0000.$$$") + ": is too short", 0), 0u) << shortInput.err;
+    EXPECT_EQ(fileCount(), 1u);
+    Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": is not a folder\n");
+}
+
+TEST_F(CliTest, TheProgramReportsThroughItsExitStatus) {
+    writeSample(sample::kName);
+    const std::string program = TRELMLINK_PROGRAM;
+    const std::string quiet = " >/dev/null 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path(sample::kName) + "'" + quiet).c_str())), 0);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path("none.bin") + "'" + quiet).c_str())), 1);
+}

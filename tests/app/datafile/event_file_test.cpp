@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "datafile/event_file.h"
+#include "test_data.h"
+
+using namespace trelm;
+
+namespace {
+
+std::vector<testdata::LogRow> rows(int count, std::int32_t firstTime) {
+    std::vector<testdata::LogRow> log(count);
+    for (int i = 0; i < count; ++i)
+        log[i].time = firstTime + 60 * i;
+    return log;
+}
+
+} // namespace
+
+TEST(EventFile, HeaderAndRecordAloneMakeAnEmptyLog) {
+    const testdata::Bytes bytes = testdata::eventFileBytes({1, 0x0102, 7}, testdata::EventBuilder().status(5));
+    ASSERT_EQ(bytes.size(), 686u);
+    auto file = parseEventFile(bytes, "e.bin");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file.value().header.modelFlag, 1);
+    EXPECT_EQ(file.value().header.unitId, 7);
+    EXPECT_EQ(file.value().event.status, 5);
+    EXPECT_TRUE(file.value().log.empty());
+}
+
+TEST(EventFile, ShortFileIsRejectedWithItsName) {
+    testdata::Bytes bytes = testdata::eventFileBytes({}, testdata::EventBuilder());
+    bytes.pop_back();
+    auto file = parseEventFile(bytes, "short.bin");
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.error().subject, "short.bin");
+    EXPECT_NE(file.error().reason.find("685 bytes"), std::string::npos);
+}
+
+TEST(EventFile, LogEndsAtTheFirstZeroStampOrAPartialRecord) {
+    std::vector<testdata::LogRow> log = rows(45, 1000);
+    log[39].time = 0; // the 40th record ends the log
+    auto file = parseEventFile(testdata::eventFileBytes({}, testdata::EventBuilder(), log), "e.bin");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file.value().log.size(), 39u);
+
+    testdata::Bytes bytes = testdata::eventFileBytes({}, testdata::EventBuilder(), rows(3, 1000));
+    bytes.insert(bytes.end(), 37, 0x11);
+    file = parseEventFile(bytes, "e.bin");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file.value().log.size(), 3u);
+    EXPECT_EQ(file.value().log[2].time, 1120);
+}
+
+TEST(EventFile, ReadingReportsMissingFilesAndFolders) {
+    testdata::TempDir dir;
+    auto missing = readEventFile(dir / "none.bin");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().subject, (dir / "none.bin").string());
+    EXPECT_EQ(missing.error().reason, "No such file or directory");
+    auto folder = readEventFile(dir.path());
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.error().reason, "is a folder, not a file");
+    testdata::writeFile(dir / "e.bin", testdata::eventFileBytes({}, testdata::EventBuilder(), rows(2, 5)));
+    auto file = readEventFile(dir / "e.bin");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file.value().log.size(), 2u);
+}
+
+TEST(EventFile, CsvNameReplacesEverythingAfterTheFirstDotOfTheFileName) {
+    EXPECT_EQ(csvNameFor("0123_2005_06_15_12_30_05.bin"), "0123_2005_06_15_12_30_05.csv");
+    EXPECT_EQ(csvNameFor("/data/v1.2/event.bin"), "/data/v1.2/event.csv");
+    EXPECT_EQ(csvNameFor("dir/a.b.bin"), "dir/a.csv");
+    EXPECT_EQ(csvNameFor("dir/event"), "dir/event.csv");
+}

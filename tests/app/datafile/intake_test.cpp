@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "datafile/intake.h"
+#include "test_data.h"
+
+using namespace trelm;
+using testdata::ImageBuilder;
+
+namespace {
+
+constexpr std::int32_t kJune15 = 1118838605; // 2005-06-15 12:30:05
+const std::string kJune15Name = "0123_2005_06_15_12_30_05.bin";
+
+testdata::LogRow row(std::int32_t time) {
+    testdata::LogRow r;
+    r.time = time;
+    r.ambient = static_cast<std::int16_t>(time % 1000);
+    return r;
+}
+
+testdata::EventBuilder event(std::int32_t start, std::int32_t first, std::int32_t last) {
+    testdata::EventBuilder builder;
+    builder.status(5).start(start).config(0).logAddresses(first, last);
+    return builder;
+}
+
+// The bytes an event file should hold: header, slot record, chosen log slots.
+testdata::Bytes expectedEventFile(const ImageBuilder &image, int slot, const std::vector<int> &logSlots) {
+    const testdata::Bytes &bytes = image.bytes();
+    testdata::Bytes expected(bytes.begin(), bytes.begin() + 6);
+    const auto record = bytes.begin() + 6 + 680 * (slot - 1);
+    expected.insert(expected.end(), record, record + 680);
+    for (int j : logSlots) {
+        const auto at = bytes.begin() + ImageBuilder::logAddress(j);
+        expected.insert(expected.end(), at, at + 38);
+    }
+    return expected;
+}
+
+class IntakeTest : public ::testing::Test {
+protected:
+    Result<IntakeReport> convert(const ImageBuilder &image, const std::string &name = "received.img") {
+        testdata::writeFile(m_dir / name, image.receivedBytes());
+        return ConvertReceivedFile(m_dir / name, m_dir.path());
+    }
+    bool exists(const std::string &name) const { return std::filesystem::exists(m_dir / name); }
+
+    testdata::TempDir m_dir;
+    ImageBuilder m_image{testdata::Header{0, 0x0102, 123}};
+};
+
+} // namespace
+
+TEST(EventFileName, UnitAndStartWithSeparatorsReplaced) {
+    EXPECT_EQ(EventFileName(123, kJune15), kJune15Name);
+    EXPECT_EQ(EventFileName(0, 0), "0000_2000_01_01_00_00_00.bin");
+    EXPECT_EQ(EventFileName(-5, 946684799), "-0005_-2001_12_31_23_59_59.bin");
+}
+
+TEST_F(IntakeTest, SwapsPairsAndWritesOneEventFileAndCsvPerEvent) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(0), ImageBuilder::logAddress(2)));
+    m_image.slot(4, event(kJune15 + 86400, 0, 0));
+    for (int j = 0; j < 3; ++j)
+        m_image.logSlot(j, row(kJune15 + 60 * j));
+    auto report = convert(m_image);
+    ASSERT_TRUE(report) << report.error().message();
+    EXPECT_EQ(testdata::readFile(m_dir / "swap.bin"), m_image.bytes());
+    const std::string second = "0123_2005_06_16_12_30_05.bin";
+    EXPECT_EQ(report.value().eventFiles, (std::vector<std::string>{kJune15Name, second}));
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {0, 1, 2}));
+    EXPECT_EQ(testdata::readFile(m_dir / second).size(), 686u);
+    EXPECT_TRUE(exists("0123_2005_06_15_12_30_05.csv"));
+    EXPECT_TRUE(exists("0123_2005_06_16_12_30_05.csv"));
+    EXPECT_EQ(report.value().currentBinFile, second);
+    EXPECT_EQ(report.value().exportCsvFile, "0123_2005_06_16_12_30_05.csv");
+    EXPECT_TRUE(report.value().notes.empty());
+    EXPECT_TRUE(exists("received.img")); // only temp0000.$$$ is consumed
+}
+
+TEST_F(IntakeTest, ReceivedFileOfOddLengthLosesOnlyItsLastByte) {
+    m_image.slot(1, event(kJune15, 0, 0));
+    testdata::Bytes received = m_image.receivedBytes();
+    received.push_back(0x5A);
+    testdata::writeFile(m_dir / "temp0000.$$$", received);
+    auto report = ConvertReceivedFile(m_dir / "temp0000.$$$", m_dir.path());
+    ASSERT_TRUE(report) << report.error().message();
+    EXPECT_EQ(testdata::readFile(m_dir / "swap.bin"), m_image.bytes());
+    EXPECT_FALSE(exists("temp0000.$$$"));
+}
+
+TEST_F(IntakeTest, WrappedLogRunsToTheLastSlotAndOnFromTheFirst) {
+    m_image.slot(1, event(kJune15, 114614, 16384));
+    m_image.logSlot(2585, row(kJune15)).logSlot(0, row(kJune15 + 60));
+    ASSERT_TRUE(convert(m_image));
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {2585, 0}));
+}
+
+TEST_F(IntakeTest, AFullRingIsCopiedOnceWhateverTheAddresses) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(1), ImageBuilder::logAddress(0)));
+    for (int j = 0; j < 2586; ++j)
+        m_image.logSlot(j, row(kJune15 + j));
+    ASSERT_TRUE(convert(m_image));
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name).size(), 686u + 38u * 2586u);
+}
+
+TEST_F(IntakeTest, SecondIntakeOfTheSameImageWritesNothing) {
+    m_image.slot(2, event(kJune15, ImageBuilder::logAddress(5), ImageBuilder::logAddress(9)));
+    ASSERT_TRUE(convert(m_image));
+    std::filesystem::remove(m_dir / "0123_2005_06_15_12_30_05.csv");
+    auto again = convert(m_image);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again.value().eventFiles.empty());
+    EXPECT_FALSE(exists("0123_2005_06_15_12_30_05.csv"));
+    EXPECT_EQ(again.value().currentBinFile, kJune15Name);
+}
+
+TEST_F(IntakeTest, GrownLogIsRewrittenAndAShortFileIsReplaced) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(0), ImageBuilder::logAddress(1)));
+    ASSERT_TRUE(convert(m_image));
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(0), ImageBuilder::logAddress(4)));
+    for (int j = 0; j < 5; ++j)
+        m_image.logSlot(j, row(kJune15 + j));
+    auto grown = convert(m_image);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown.value().eventFiles, std::vector<std::string>{kJune15Name});
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name).size(), 686u + 5 * 38u);
+
+    testdata::writeFile(m_dir / kJune15Name, testdata::Bytes(685, 0));
+    auto repaired = convert(m_image);
+    ASSERT_TRUE(repaired);
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {0, 1, 2, 3, 4}));
+}
+
+TEST_F(IntakeTest, EventWithEqualLogAddressesKeepsItsCompleteFile) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(3), ImageBuilder::logAddress(3)));
+    testdata::Bytes existing(700, 0x42);
+    testdata::writeFile(m_dir / kJune15Name, existing);
+    auto report = convert(m_image);
+    ASSERT_TRUE(report);
+    EXPECT_TRUE(report.value().eventFiles.empty());
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), existing);
+}
+
+TEST_F(IntakeTest, UntrustworthyLogAddressesWriteTheEventWithoutLogAndSaySo) {
+    const std::vector<std::pair<std::int32_t, std::int32_t>> bad = {
+        {16385, 16384 + 38 * 3}, // first off the 38-byte grid
+        {16384, 114652},         // last beyond the last slot
+        {16384, 0},              // no last address
+        {-38, 16384},            // negative
+        {100, 200},              // inside the event area
+    };
+    for (std::size_t i = 0; i < bad.size(); ++i)
+        m_image.slot(static_cast<int>(i) + 1, event(kJune15 + 60 * static_cast<int>(i), bad[i].first, bad[i].second));
+    auto report = convert(m_image);
+    ASSERT_TRUE(report) << report.error().message();
+    ASSERT_EQ(report.value().eventFiles.size(), bad.size());
+    ASSERT_EQ(report.value().notes.size(), bad.size());
+    EXPECT_NE(report.value().notes[0].find("event slot 1 (" + kJune15Name + ")"), std::string::npos);
+    for (const std::string &name : report.value().eventFiles)
+        EXPECT_EQ(testdata::readFile(m_dir / name).size(), 686u) << name;
+}
+
+TEST_F(IntakeTest, ShortImageCopiesOnlyTheRecordsItHolds) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(0), ImageBuilder::logAddress(9)));
+    for (int j = 0; j < 10; ++j)
+        m_image.logSlot(j, row(kJune15 + j));
+    testdata::Bytes received = m_image.receivedBytes();
+    received.resize(16384 + 38 * 4 + 20); // four whole records and part of a fifth
+    testdata::writeFile(m_dir / "received.img", received);
+    auto report = ConvertReceivedFile(m_dir / "received.img", m_dir.path());
+    ASSERT_TRUE(report);
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {0, 1, 2, 3}));
+    ASSERT_EQ(report.value().notes.size(), 1u);
+    EXPECT_NE(report.value().notes[0].find("6 of its 10 log records"), std::string::npos);
+}
+
+TEST_F(IntakeTest, ReceivedFileTooShortForTheEventAreaWritesNothing) {
+    testdata::Bytes received = m_image.receivedBytes();
+    received.resize(16383);
+    testdata::writeFile(m_dir / "temp0000.$$$", received);
+    auto report = ConvertReceivedFile(m_dir / "temp0000.$$$", m_dir.path());
+    ASSERT_FALSE(report);
+    EXPECT_EQ(report.error().subject, (m_dir / "temp0000.$$$").string());
+    EXPECT_NE(report.error().reason.find("16383 bytes"), std::string::npos);
+    EXPECT_TRUE(exists("temp0000.$$$"));
+    EXPECT_FALSE(exists("swap.bin"));
+}
+
+TEST_F(IntakeTest, LatestStartCountsEmptySlotsToo) {
+    m_image.slot(1, event(kJune15, 0, 0));
+    m_image.slot(2, testdata::EventBuilder().status(0).start(kJune15 + 3600));
+    auto report = convert(m_image);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report.value().eventFiles, std::vector<std::string>{kJune15Name});
+    EXPECT_EQ(report.value().currentBinFile, "0123_2005_06_15_13_30_05.bin");
+}
+
+TEST_F(IntakeTest, SplitWorksFromSwapBinAlone) {
+    m_image.slot(1, event(kJune15, 0, 0));
+    testdata::writeFile(m_dir / "swap.bin", m_image.bytes());
+    auto report = SplitMemoryImage(m_dir.path());
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report.value().eventFiles, std::vector<std::string>{kJune15Name});
+}
