@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "cli/commands.h"
+
 namespace trelm::cli {
 
 Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
@@ -24,6 +26,20 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
         return Error{subject, "expects " + std::to_string(positionalCount) + " file argument" +
                                   (positionalCount == 1 ? "" : "s") + " (see --help)"};
     return parsed;
+}
+
+std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
+                                 const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
+                                 Arguments &parsed) {
+    auto result = parseArguments(command, args, valueOptions, 1);
+    if (!result)
+        return fail(err, result.error().message());
+    if (result.value().help) {
+        out << help;
+        return 0;
+    }
+    parsed = std::move(result).value();
+    return std::nullopt;
 }
 
 } // namespace trelm::cli

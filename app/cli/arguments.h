@@ -3,6 +3,8 @@
 #pragma once
 
 #include <map>
+#include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,5 +28,12 @@ struct Arguments {
 // it knows; `positionalCount` is how many plain arguments it wants.
 Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::size_t positionalCount);
+
+// Parses a subcommand's arguments (always one file argument). Returns the
+// exit status when the command ends here, its help printed or a mistake
+// reported; otherwise fills `parsed` and returns nothing.
+std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
+                                 const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
+                                 Arguments &parsed);
 
 } // namespace trelm::cli

@@ -22,18 +22,14 @@ const char *const kHelp =
 } // namespace
 
 int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    auto parsed = parseArguments("convert", args, {"--dir"}, 1);
-    if (!parsed)
-        return fail(err, parsed.error().message());
-    if (parsed.value().help) {
-        out << kHelp;
-        return 0;
-    }
-    const std::filesystem::path dir = parsed.value().option("--dir", ".");
+    Arguments parsed;
+    if (auto done = parseOrFinish("convert", kHelp, args, {"--dir"}, out, err, parsed))
+        return *done;
+    const std::filesystem::path dir = parsed.option("--dir", ".");
     std::error_code error;
     if (!std::filesystem::is_directory(dir, error))
         return fail(err, dir.string() + ": is not a folder");
-    auto report = ConvertReceivedFile(parsed.value().positional[0], dir);
+    auto report = ConvertReceivedFile(parsed.positional[0], dir);
     if (!report)
         return fail(err, report.error().message());
     for (const std::string &note : report.value().notes)

@@ -25,20 +25,16 @@ bool isSameFile(const std::filesystem::path &a, const std::filesystem::path &b) 
 } // namespace
 
 int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    auto parsed = parseArguments("export", args, {"-o", "--output"}, 1);
-    if (!parsed)
-        return fail(err, parsed.error().message());
-    if (parsed.value().help) {
-        out << kHelp;
-        return 0;
-    }
-    const std::string source = parsed.value().positional[0];
+    Arguments parsed;
+    if (auto done = parseOrFinish("export", kHelp, args, {"-o", "--output"}, out, err, parsed))
+        return *done;
+    const std::string source = parsed.positional[0];
     auto event = readEventFile(source);
     if (!event)
         return fail(err, event.error().message());
     const std::string defaultOutput = csvNameFor(source).string();
     const std::filesystem::path output =
-        parsed.value().option("-o", parsed.value().option("--output", defaultOutput));
+        parsed.option("-o", parsed.option("--output", defaultOutput));
     // Never let the export replace the event file it reads.
     if (isSameFile(source, output))
         return fail(err, output.string() + ": is the event file itself; choose another output name");

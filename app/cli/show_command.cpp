@@ -73,14 +73,10 @@ void showWarnings(std::ostream &out, const EventRecord &event, const ActiveChann
 } // namespace
 
 int runShow(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    auto parsed = parseArguments("show", args, {}, 1);
-    if (!parsed)
-        return fail(err, parsed.error().message());
-    if (parsed.value().help) {
-        out << kHelp;
-        return 0;
-    }
-    const std::string source = parsed.value().positional[0];
+    Arguments parsed;
+    if (auto done = parseOrFinish("show", kHelp, args, {}, out, err, parsed))
+        return *done;
+    const std::string source = parsed.positional[0];
     auto file = readEventFile(source);
     if (!file)
         return fail(err, file.error().message());
