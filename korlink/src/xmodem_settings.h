@@ -1,5 +1,5 @@
 // Per-port records of the XMODEM family: the settings record that persists
-// between transfers, and the state of one running transfer.
+// between transfers, and the state of one running receive.
 #pragma once
 
 #include "port.h"
@@ -9,22 +9,40 @@
 
 namespace korlink {
 
-struct XmodemSettings {
-    int16_t blockSize = 128;
-    int16_t canLimit = 5;            // item 201
-    int16_t startChar = 'C';
-    int32_t timeoutMs = 10000;       // item 203
-    int16_t retryLimit = 10;         // item 207
-    bool crc = true;                 // check function: CRC-16 or 8-bit sum
-    uint16_t flags = 0;              // bit 0 item 111, bit 1 item 112, bit 4 item 212, bit 6 name fixed
-    std::string fileName = "temp0000.$$$";
-    uint8_t padByte = 0;             // item 211
+// Bits of XmodemSettings::flags.
+enum XmodemFlag : uint16_t {
+    XMODEM_FLAG_ITEM111 = 1u << 0,
+    XMODEM_FLAG_RENAME = 1u << 1,      // item 112: rename on collision
+    XMODEM_FLAG_NO_START_WAIT = 1u << 4,  // item 212: send without the start character
+    XMODEM_FLAG_NAME_FIXED = 1u << 6   // item 208: the host chose the file name
 };
 
+inline constexpr const char *defaultReceiveName = "temp0000.$$$";
+inline constexpr int16_t defaultCanLimit = 5;
+
+struct XmodemSettings {
+    int16_t blockSize = 128;
+    int16_t canLimit = defaultCanLimit;  // item 201
+    int16_t startChar = 'C';
+    int32_t timeoutMs = 10000;           // item 203: every wait for a byte
+    int16_t retryLimit = 10;             // item 207
+    bool crc = true;                     // check function: CRC-16, else 8-bit sum
+    uint16_t flags = 0;
+    std::string fileName = defaultReceiveName;  // item 208, at most 260 characters
+    uint8_t padByte = 0;                 // item 211
+
+    bool hasFlag(XmodemFlag flag) const { return (flags & flag) != 0; }
+};
+
+// The settings record of a port, created with its defaults on first use.
+// Returns nullptr only when memory runs out.
+XmodemSettings *ensureXmodemSettings(Port &port);
+
+// State of one receive, from freceive to the end of the receive.
 struct TransferState {
     int32_t bufferSize = 0;
     int16_t protocol = 0;
-    int32_t timeoutMs = 3000;
+    int32_t timeoutMs = 3000;   // for the families that use it (not the XMODEM family)
     int16_t retries = 10;
     StatusCallback callback = nullptr;
 };

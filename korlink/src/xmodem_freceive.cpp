@@ -1,0 +1,85 @@
+// freceive: protocol dispatch, background receives, and COMMXferCancel.
+#include "xmodem_background.h"
+#include "xmodem_link.h"
+#include "xmodem_receive.h"
+#include "xmodem_settings.h"
+
+#include <new>
+
+namespace korlink {
+namespace {
+
+bool isXmodemFamily(int16_t protocol) {
+    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
+}
+
+// Runs the receive on `io`. The ASCII, B-protocol, Kermit and ZMODEM families
+// (100..104, 110) have no receive engine in this library yet: like a code
+// outside the table, they receive nothing and give 0.
+int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state) {
+    if (!isXmodemFamily(state.protocol)) return KORLINK_OK;
+    int32_t done = receiveXmodemFamily(io, reportHandle, state.protocol, state.bufferSize,
+                                       state.callback);
+    if (done == KORLINK_E_NO_MEMORY) return KORLINK_E_NO_MEMORY;
+    // Only a completed transfer counts as success: a disk or close failure
+    // leaves an incomplete file, which the caller must not take for the data.
+    return done == ST_ACK_SENT ? KORLINK_OK : -1;
+}
+
+void releaseTransferState(Port &port) {
+    delete port.transfer;
+    port.transfer = nullptr;
+}
+
+}  // namespace
+}  // namespace korlink
+
+using namespace korlink;
+
+extern "C" {
+
+KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t bufferSize,
+                             StatusCallback callback, int16_t background) {
+    Port *port = checkPort(handle, "freceive()");
+    if (!port) return KORLINK_E_NULL_PORT;
+    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    releaseTransferState(*port);
+    port->transfer = new (std::nothrow) TransferState;
+    if (!port->transfer) return KORLINK_E_NO_MEMORY;
+    port->transfer->bufferSize = bufferSize;
+    port->transfer->protocol = protocol;
+    port->transfer->callback = callback;
+    // The settings record is shared with a background copy, so it must
+    // exist before the copy is taken.
+    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) {
+        releaseTransferState(*port);
+        return KORLINK_E_NO_MEMORY;
+    }
+    TransferState state = *port->transfer;
+    if (background == 1) {
+        bool started = startBackground(
+            *port, [handle, state](Port &copy) { runReceive(copy, handle, state); },
+            releaseTransferState);
+        if (started) return KORLINK_OK;
+    }
+    int16_t result = runReceive(*port, handle, state);
+    releaseTransferState(*port);
+    return result;
+}
+
+KORLINK_API int16_t COMMXferCancel(PortHandle handle) {
+    Port *port = checkPort(handle, "COMMXferCancel()");
+    if (!port) return KORLINK_E_NULL_PORT;
+    if (port->windowHandle != 0) {
+        postKey(port->cancelKey);
+        return KORLINK_OK;
+    }
+    // A background transfer waits on its private copy: that is where the
+    // request must land.
+    Port *copy = port->backgroundLock ? backgroundCopyOf(*port) : nullptr;
+    storeShared(copy ? copy->cancelPending : port->cancelPending, true);
+    setCloseCode(KORLINK_E_CANCELLED);
+    return KORLINK_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,71 @@
+// fsend: sends a send queue with a transfer protocol, in the foreground or on
+// a worker thread; the queue is used up whatever the outcome.
+#include "send_queue.h"
+#include "xmodem_background.h"
+#include "xmodem_link.h"
+#include "xmodem_send.h"
+#include "xmodem_settings.h"
+
+namespace korlink {
+namespace {
+
+bool isXmodemFamily(int16_t protocol) {
+    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
+}
+
+// The ASCII, B-protocol, Kermit and ZMODEM families have no send engine in
+// this library yet; like a code outside the table they fail with -1.
+int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {
+    SendQueue *queue = findSendQueue(queueNumber);
+    if (!queue) return -1;
+    if (queue->callback)
+        queue->callback(reportHandle, ST_QUEUED, static_cast<intptr_t>(queue->names.size()));
+    if (!isXmodemFamily(queue->protocol)) return -1;
+    return sendXmodemFamily(io, reportHandle, *queue) < 0 ? -1 : 0;
+}
+
+void endSend(Port &host) {
+    discardSendQueue(host.sendQueue);
+    host.sendQueue = -1;
+}
+
+}  // namespace
+}  // namespace korlink
+
+using namespace korlink;
+
+extern "C" {
+
+KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protocol,
+                          int32_t bufferSize, StatusCallback callback, int16_t background) {
+    Port *port = checkPort(handle, "fsend()");
+    if (!port) return KORLINK_E_NULL_PORT;
+    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    SendQueue *queue = findSendQueue(queueNumber);
+    if (!queue) return KORLINK_E_FILE;
+    port->sendQueue = queueNumber;
+    if (queue->names.empty()) {
+        endSend(*port);
+        port->lastError = KORLINK_E_FILE;
+        return -1;
+    }
+    queue->bufferSize = bufferSize;
+    queue->protocol = protocol;
+    queue->callback = callback;
+    // Shared with a background copy: it must exist before the copy is taken.
+    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) {
+        endSend(*port);
+        return KORLINK_E_NO_MEMORY;
+    }
+    if (background == 1) {
+        bool started = startBackground(
+            *port, [handle, queueNumber](Port &copy) { runSend(copy, handle, queueNumber); },
+            endSend);
+        if (started) return KORLINK_OK;
+    }
+    int16_t result = runSend(*port, handle, queueNumber);
+    endSend(*port);
+    return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,122 @@
+#include "line_relay.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace xfertest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One direction of the relay: bytes read but not yet written, with the
+// pacing clock and, for the peer's direction, the faults.
+struct Lane {
+    Lane(int source, int sink, std::atomic<int64_t> *counter)
+        : from(source), to(sink), forwarded(counter) {}
+
+    int from;
+    int to;
+    std::deque<uint8_t> pending;
+    int64_t readOffset = 0;        // stream offset of the next byte read
+    Clock::time_point nextByte{};  // pacing: when the next byte may go
+    Clock::time_point stallUntil{};
+    bool stallDone = false;
+    const RelayFaults *faults = nullptr;  // only on the peer -> library lane
+    std::atomic<int64_t> *forwarded;
+
+    void take(const uint8_t *data, ssize_t count) {
+        for (ssize_t i = 0; i < count; ++i, ++readOffset) {
+            uint8_t byte = data[i];
+            if (faults) {
+                if (readOffset == faults->corruptAt) byte = static_cast<uint8_t>(~byte);
+                if (readOffset >= faults->dropFrom && readOffset < faults->dropTo) continue;
+                if (readOffset == faults->stallAt && !stallDone) {
+                    stallUntil = Clock::now() + faults->stallFor;
+                    stallDone = true;
+                }
+            }
+            pending.push_back(byte);
+        }
+        // A duplicated range is forwarded again right after its end.
+        if (faults && faults->duplicateTo > 0 && readOffset >= faults->duplicateTo &&
+            readOffset - count < faults->duplicateTo)
+            duplicateRange();
+    }
+
+    void duplicateRange() {
+        int64_t length = faults->duplicateTo - faults->duplicateFrom;
+        int64_t tailAfterRange = readOffset - faults->duplicateTo;
+        auto end = pending.end() - tailAfterRange;
+        std::deque<uint8_t> copy(end - length, end);
+        pending.insert(end, copy.begin(), copy.end());
+    }
+
+    // Writes what pacing and stalls allow; returns ms until it can write more.
+    int flush(int bytesPerSecond) {
+        Clock::time_point now = Clock::now();
+        if (pending.empty()) return 10;
+        if (now < stallUntil)
+            return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                stallUntil - now).count()) + 1;
+        size_t allowed = pending.size();
+        if (bytesPerSecond > 0) {
+            auto perByte = std::chrono::nanoseconds(1000000000LL / bytesPerSecond);
+            if (nextByte < now - perByte) nextByte = now - perByte;  // no burst credit
+            allowed = 0;
+            while (nextByte <= now && allowed < pending.size()) { nextByte += perByte; ++allowed; }
+            if (allowed == 0)
+                return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                    nextByte - now).count()) + 1;
+        }
+        uint8_t buffer[4096];
+        size_t count = std::min({allowed, pending.size(), sizeof buffer});
+        std::copy(pending.begin(), pending.begin() + static_cast<long>(count), buffer);
+        ssize_t written = ::write(to, buffer, count);
+        if (written > 0) {
+            pending.erase(pending.begin(), pending.begin() + written);
+            *forwarded += written;
+        }
+        return pending.empty() ? 10 : 1;
+    }
+};
+
+}  // namespace
+
+LineRelay::LineRelay(int libraryMaster, int peerMaster, RelayFaults faults, int bytesPerSecond)
+    : m_libraryMaster(libraryMaster), m_peerMaster(peerMaster), m_faults(faults),
+      m_bytesPerSecond(bytesPerSecond) {
+    // A full pty must not block the relay: the other direction has to flow.
+    for (int fd : {libraryMaster, peerMaster})
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    m_thread = std::thread([this] { run(); });
+}
+
+LineRelay::~LineRelay() {
+    m_stop = true;
+    m_thread.join();
+}
+
+void LineRelay::run() {
+    Lane toLibrary(m_peerMaster, m_libraryMaster, &m_toLibrary);
+    toLibrary.faults = &m_faults;
+    Lane toPeer(m_libraryMaster, m_peerMaster, &m_toPeer);
+    Lane *lanes[] = {&toLibrary, &toPeer};
+    while (!m_stop) {
+        int wait = 10;
+        for (Lane *lane : lanes) wait = std::min(wait, lane->flush(m_bytesPerSecond));
+        pollfd fds[2] = {{toLibrary.from, POLLIN, 0}, {toPeer.from, POLLIN, 0}};
+        if (poll(fds, 2, std::max(wait, 0)) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (!(fds[i].revents & POLLIN)) continue;
+            uint8_t buffer[4096];
+            ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0) lanes[i]->take(buffer, got);
+        }
+    }
+}
+
+}  // namespace xfertest

@@ -1,0 +1,51 @@
+// A relay between two pty masters: the library's line on one side, a peer
+// program's line on the other. It is also the fault injector: faults are
+// placed by offsets in the stream the peer sends (peer -> library), which are
+// exact for every byte before the first fault.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+namespace xfertest {
+
+struct RelayFaults {
+    int64_t corruptAt = -1;      // flip all bits of this byte
+    int64_t dropFrom = -1;       // drop bytes [dropFrom, dropTo)
+    int64_t dropTo = -1;
+    int64_t duplicateFrom = -1;  // forward bytes [duplicateFrom, duplicateTo) twice
+    int64_t duplicateTo = -1;
+    int64_t stallAt = -1;        // hold the stream before this byte...
+    std::chrono::milliseconds stallFor{0};  // ...this long
+};
+
+class LineRelay {
+public:
+    // `bytesPerSecond` 0: no pacing; else both directions are paced.
+    LineRelay(int libraryMaster, int peerMaster, RelayFaults faults = {},
+              int bytesPerSecond = 0);
+    ~LineRelay();
+    LineRelay(const LineRelay &) = delete;
+    LineRelay &operator=(const LineRelay &) = delete;
+
+    // Bytes forwarded so far in each direction.
+    int64_t toLibrary() const { return m_toLibrary.load(); }
+    int64_t toPeer() const { return m_toPeer.load(); }
+
+private:
+    void run();
+
+    int m_libraryMaster;
+    int m_peerMaster;
+    RelayFaults m_faults;
+    int m_bytesPerSecond;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int64_t> m_toLibrary{0};
+    std::atomic<int64_t> m_toPeer{0};
+    std::thread m_thread;
+};
+
+}  // namespace xfertest

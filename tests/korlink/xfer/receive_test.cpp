@@ -1,0 +1,218 @@
+// freceive against a scripted sender on the pty master: report order, repeats,
+// a silent sender, cancelling, batch headers from an untrusted peer, and the
+// background mode.
+#include "xfer_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr uint8_t ACK = 6, NAK = 21, CAN = 24, EOT = 4;
+
+int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit = 5s) {
+    std::string got = line.receive(1, limit);
+    return got.empty() ? -1 : static_cast<uint8_t>(got[0]);
+}
+
+// Sends blocks and waits for each acknowledgement; false when one was refused.
+bool sendAcked(testsupport::PtyPair &line, const std::vector<uint8_t> &block) {
+    line.send(block);
+    return awaitByte(line) == ACK;
+}
+
+std::vector<uint8_t> slice(const std::vector<uint8_t> &bytes, size_t from, size_t count) {
+    return {bytes.begin() + static_cast<long>(from),
+            bytes.begin() + static_cast<long>(std::min(bytes.size(), from + count))};
+}
+
+// A block 1 whose last check byte is EOT, so that a receiver which drops
+// too little of a repeat takes that byte for the end of the file.
+std::vector<uint8_t> blockEndingInEot(std::vector<uint8_t> &data) {
+    for (uint32_t seed = 100;; ++seed) {
+        data = patternBytes(128, seed);
+        std::vector<uint8_t> block = makeBlock(1, data, 128, true);
+        if (block.back() == EOT) return block;
+    }
+}
+
+class ReceiveTest : public ::testing::Test {
+protected:
+    OpenPort port;
+    TempDir dir;
+    ScopedWorkingDir workDir{dir.path()};
+    StatusRecorder &recorder = StatusRecorder::instance();
+};
+
+TEST_F(ReceiveTest, CrcReceiveReportsInOrderAndKeepsSendersPadding) {
+    std::vector<uint8_t> data = patternBytes(200, 1);
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(1, slice(data, 0, 128), 128, true)));
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(2, slice(data, 128, 128), 128, true)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    sender.join();
+
+    std::vector<Report> reports = recorder.reports();
+    ASSERT_GE(reports.size(), 6u);
+    std::vector<Report> first(reports.begin(), reports.begin() + 6);
+    std::vector<Report> expected{{4009, 0, ""}, {105, 1, ""}, {105, 106, ""},
+                                 {4014, first[3].param, "temp0000.$$$"}, {4023, 128, ""},
+                                 {4009, 128, ""}};
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(reports.back(), (Report{4027, 1, ""}));
+    EXPECT_TRUE(recorder.contains(105, 4));
+    EXPECT_TRUE(recorder.contains(4007, 0));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+    std::vector<uint8_t> received = readFile(dir / "temp0000.$$$");
+    EXPECT_EQ(received.size(), 256u);
+    EXPECT_TRUE(equalUpToPadding(data, received, 128));
+}
+
+TEST_F(ReceiveTest, RepeatedBlockIsAcknowledgedButWrittenOnce) {
+    std::vector<uint8_t> first;
+    std::vector<uint8_t> repeat = blockEndingInEot(first);
+    std::vector<uint8_t> data = first;
+    std::vector<uint8_t> second = patternBytes(128, 2);
+    data.insert(data.end(), second.begin(), second.end());
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        EXPECT_TRUE(sendAcked(port.line(), repeat));
+        EXPECT_TRUE(sendAcked(port.line(), repeat));
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(2, slice(data, 128, 128), 128, true)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    sender.join();
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+    EXPECT_EQ(recorder.paramsOf(4023), (std::vector<intptr_t>{128, 128, 256}));
+}
+
+TEST_F(ReceiveTest, DamagedBlockIsRefusedAndTakenWhenResent) {
+    std::vector<uint8_t> data = patternBytes(128, 3);
+    std::vector<uint8_t> damaged = makeBlock(1, data, 128, true);
+    damaged[40] ^= 0x10;
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        port.line().send(damaged);
+        EXPECT_EQ(awaitByte(port.line()), NAK);
+        EXPECT_EQ(awaitByte(port.line()), 'C');   // still before the first good block
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(1, data, 128, true)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    sender.join();
+    EXPECT_TRUE(recorder.contains(4002, 0));
+    EXPECT_TRUE(recorder.contains(4025, 128));
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+}
+
+TEST_F(ReceiveTest, SilentSenderGetsElevenStartsThenTheCancelSequence) {
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), 203, 100), 0);
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), -1);
+    std::string sent = port.line().receive(64, 300ms);
+    EXPECT_EQ(sent, std::string(11, 'C') + std::string(5, char(CAN)) + std::string(5, '\b'));
+    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(recorder.reports().back(), (Report{4027, 1, ""}));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
+}
+
+TEST_F(ReceiveTest, ChecksumProtocolStartsWithNakAndChecksTheSum) {
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), 203, 2000), 0);
+    std::vector<uint8_t> data = patternBytes(128, 4);
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), NAK);
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(1, data, 128, false)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 105, 4096, StatusRecorder::callback, 0), 0);
+    sender.join();
+    EXPECT_TRUE(recorder.contains(105, 105));
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+}
+
+// The cancel key through the host's pump, or COMMXferCancel from the host.
+enum class CancelBy { Key, XferCancel };
+std::atomic<bool> g_cancelNow{false};
+
+int cancelKeyPump() { return g_cancelNow ? 283 : 0; }
+
+int cancellingCallback(PortHandle port, int32_t status, intptr_t param) {
+    StatusRecorder::callback(port, status, param);
+    if (status == 4009 && param >= 256) g_cancelNow = true;
+    return 0;
+}
+
+int xferCancelCallback(PortHandle port, int32_t status, intptr_t param) {
+    StatusRecorder::callback(port, status, param);
+    if (status == 4009 && param >= 256) COMMXferCancel(port);
+    return 0;
+}
+
+class CancelTest : public ReceiveTest, public ::testing::WithParamInterface<CancelBy> {};
+
+TEST_P(CancelTest, CancelDuringTransferSendsTheCancelSequenceAndFails) {
+    g_cancelNow = false;
+    bool byKey = GetParam() == CancelBy::Key;
+    if (byKey) COMMPumpHookSet(cancelKeyPump);
+    std::string seen;
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        for (uint32_t block = 1; block <= 2; ++block)
+            EXPECT_TRUE(sendAcked(port.line(), makeBlock(block, patternBytes(128, block), 128, true)));
+        seen = port.line().receive(10, 3s);   // the library cancels instead of waiting on
+    });
+    int16_t result = freceive(port.handle(), 106, 4096,
+                              byKey ? cancellingCallback : xferCancelCallback, 0);
+    sender.join();
+    COMMPumpHookSet(nullptr);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(seen, std::string(5, char(CAN)) + std::string(5, '\b'));
+    EXPECT_TRUE(recorder.contains(-123, 256));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, CancelTest, ::testing::Values(CancelBy::Key, CancelBy::XferCancel));
+
+TEST_F(ReceiveTest, ProtocolOutsideTheTableReceivesNothing) {
+    EXPECT_EQ(freceive(port.handle(), 99, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(port.line().receive(1, 200ms), "");
+    EXPECT_TRUE(recorder.reports().empty());
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    EXPECT_EQ(freceive(nullptr, 106, 4096, nullptr, 0), -102);
+}
+
+TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
+    std::vector<uint8_t> data = patternBytes(128, 5);
+    std::atomic<bool> go{false};
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        while (!go) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(sendAcked(port.line(), makeBlock(1, data, 128, true)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    ASSERT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(c_putc(port.handle(), 'x'), -122);
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, nullptr, 0), -122);
+    EXPECT_EQ(COMMPortGet(port.handle(), -122), 1);
+    go = true;
+    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    sender.join();
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+    EXPECT_EQ(c_putc(port.handle(), 'x'), 0);
+}
+
+}  // namespace
