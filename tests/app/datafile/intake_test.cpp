@@ -27,13 +27,11 @@ testdata::EventBuilder event(std::int32_t start, std::int32_t first, std::int32_
 // The bytes an event file should hold: header, slot record, chosen log slots.
 testdata::Bytes expectedEventFile(const ImageBuilder &image, int slot, const std::vector<int> &logSlots) {
     const testdata::Bytes &bytes = image.bytes();
-    testdata::Bytes expected(bytes.begin(), bytes.begin() + 6);
-    const auto record = bytes.begin() + 6 + 680 * (slot - 1);
-    expected.insert(expected.end(), record, record + 680);
-    for (int j : logSlots) {
-        const auto at = bytes.begin() + ImageBuilder::logAddress(j);
-        expected.insert(expected.end(), at, at + 38);
-    }
+    testdata::Bytes expected(686 + 38 * logSlots.size());
+    std::copy_n(bytes.begin(), 6, expected.begin());
+    std::copy_n(bytes.begin() + 6 + 680 * (slot - 1), 680, expected.begin() + 6);
+    for (std::size_t i = 0; i < logSlots.size(); ++i)
+        std::copy_n(bytes.begin() + ImageBuilder::logAddress(logSlots[i]), 38, expected.begin() + 686 + 38 * i);
     return expected;
 }
 
