@@ -61,8 +61,7 @@ struct DateOrder {
     std::string separator = "/";
 };
 
-DateOrder localeDateOrder() {
-    std::string_view format = nl_langinfo(D_FMT);
+DateOrder dateOrderOf(std::string_view format) {
     if (format == "%D")
         format = "%m/%d/%y";
     else if (format == "%F")
@@ -92,10 +91,14 @@ DateOrder localeDateOrder() {
 } // namespace
 
 std::string DateOnly(std::string_view shortDateTime) {
+    return DateOnly(shortDateTime, nl_langinfo(D_FMT));
+}
+
+std::string DateOnly(std::string_view shortDateTime, std::string_view dateFormat) {
     const auto date = parseShortDate(shortDateTime);
     if (!date)
         return {};
-    const DateOrder order = localeDateOrder();
+    const DateOrder order = dateOrderOf(dateFormat);
     std::string text;
     for (char field : order.fields) {
         if (!text.empty())

@@ -37,6 +37,9 @@ std::string FormatElapsed(std::int32_t seconds);
 // order (LC_TIME) with a four-digit year: 6/15/2005 in C/POSIX and en_US.
 // Empty when the text is not of that form.
 std::string DateOnly(std::string_view shortDateTime);
+// The same with the order taken from a strftime date format such as
+// "%d.%m.%Y"; a format without day, month and year gives M/D/YYYY.
+std::string DateOnly(std::string_view shortDateTime, std::string_view dateFormat);
 
 // The number with at least `width` digits, zero-padded, a minus sign ahead of
 // the digits when negative (-5 with width 2 gives -05).

@@ -99,3 +99,12 @@ TEST(DateOnly, TextNotOfTheShortFormGivesNothing) {
     EXPECT_EQ(DateOnly("06-15-05"), "");
     EXPECT_EQ(DateOnly("06/15/05x"), "");
 }
+
+TEST(DateOnly, OtherLocalesKeepTheirOrderAndSeparator) {
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%d.%m.%Y"), "5.6.2005");
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%F"), "2005-6-5");
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%D"), "6/5/2005");
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%d/%m/%y"), "5/6/2005");
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%A"), "6/5/2005");
+    EXPECT_EQ(DateOnly("06/05/05 00:00:00", ""), "6/5/2005");
+}
