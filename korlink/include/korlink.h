@@ -127,6 +127,58 @@ KORLINK_API int16_t funqueue(int16_t queue, const char *fileName);
 KORLINK_API int16_t COMMSaveXlat(PortHandle port);
 KORLINK_API int16_t COMMRestoreXlat(PortHandle port);
 
+/* Transmit and receive options, flow control and time-outs, one item at a
+ * time. Get returns the value (an address for hooks); Set returns 0, -104 for
+ * a value out of range, -103 (reported) for an unknown item, -122 while a
+ * background transfer holds the port. All items are 0 / off after open.
+ *
+ * Transmit items (COMMTxXlatGet/COMMTxXlatSet), applied by c_putc while item
+ * 100 is on:
+ *   100 options on/off           101 case: 0 keep, 1 upper, 2 lower
+ *   102 line-ending mode (below) 103 drop bytes with bit 7 set
+ *   104 pause character (-1 none): not sent, waits item 105 ms instead
+ *   105 pause delay ms           106 after-character trigger (-1 none)
+ *   107 after-character delay ms 108 inter-character delay ms
+ *   109 wait for each byte's echo (with the receive time-out)
+ *   110 transmit hook  int hook(PortHandle, int byte): the byte to send
+ *       instead, or negative to send nothing
+ *   111 carrier watch: carrier loss ends waits and sends with -112 (a line
+ *       the device cannot report, as on a pseudo-terminal, counts as present)
+ *   112 local-echo hook (same type, result ignored)
+ *   113 end-of-string hook  void hook(PortHandle), run after c_puts
+ *   120 output flow control, bits: 1 XON/XOFF pacing (XON and XOFF from the
+ *       peer are taken out of the received data), 2 wait for CTS, 4 wait
+ *       for DSR; honoured by c_putc and c_putn whether item 100 is on or not;
+ *       lines the device cannot report never hold output
+ *   121 suspend output flow control
+ *
+ * Receive items (COMMRxXlatGet/COMMRxXlatSet); 100 to 110 are applied by
+ * c_getc while item 100 is on, after the string watch:
+ *   100 options on/off           101 case: 0 keep, 1 upper, 2 lower
+ *   102 line-ending mode (below) 103 drop bytes with bit 7 set
+ *   110 receive hook (as the transmit hook)
+ *   114 receive time-out ms: c_getc waits this long (0: does not wait)
+ *   115 line time-out ms for the first byte of c_gets (0: take item 114)
+ *   120 receive flow control, bits: 1 send XOFF/XON, 2 drop/raise RTS,
+ *       4 drop/raise DTR; the peer is held when the buffered bytes pass the
+ *       hold threshold and let go by c_waitc once they are down to the
+ *       resume threshold
+ *   121 hold threshold, % of the receive buffer (80)
+ *   122 resume threshold, % of the receive buffer (20)
+ *   123 XOFF character (19)      124 XON character (17)
+ *
+ * Line-ending modes, the same for both directions (a CR LF pair counts as
+ * one line end in modes 5 to 7):
+ *   0 unchanged   1 CR -> CR LF   2 LF -> CR LF   3 CR -> LF   4 LF -> CR
+ *   5 every line end -> CR   6 every line end -> LF   7 every line end -> CR LF
+ *   8 CR dropped
+ * A mode that makes two bytes of one sends both; on receive the second comes
+ * with the next c_getc. */
+KORLINK_API intptr_t COMMTxXlatGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMTxXlatSet(PortHandle port, int16_t item, intptr_t value);
+KORLINK_API intptr_t COMMRxXlatGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMRxXlatSet(PortHandle port, int16_t item, intptr_t value);
+
 /* ------------------------------------------ line control, data format */
 
 enum {

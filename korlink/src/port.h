@@ -6,7 +6,6 @@
 #include "korlink.h"
 
 #include <cstdint>
-#include <memory>
 #include <termios.h>
 #include <vector>
 
@@ -17,9 +16,11 @@ struct TransferState;   // xmodem_settings.h
 struct DeviceOps;       // device_ops.h
 
 // Read-ahead receive buffer. Bytes move from the device into it only when a
-// receive operation asks for them. Shared between a port and its private
-// copies, so bytes a background transfer consumes are gone for the host too
-// and bytes buffered before the transfer are seen by it.
+// receive operation asks for them. Owned by the registered port (freed when it
+// is closed) and shared with its private copies, so bytes a background
+// transfer consumes are gone for the host too and bytes buffered before the
+// transfer are seen by it. A copy never outlives its port: a port held by a
+// background transfer cannot be closed.
 struct ReceiveBuffer {
     std::vector<uint8_t> data;     // capacity = receive size given at open
     int32_t position = 0;          // next byte to hand out
@@ -96,7 +97,6 @@ struct XlatState {
     FlowControl flow;
     int32_t receiveTimeoutMs = 0;  // c_getc waits this long; 0: no wait
     int32_t lineTimeoutMs = 0;     // first byte of c_gets; 0: the receive time-out
-    bool watchCarrier = false;     // transmit item 111
 };
 
 // One string-watch slot; a null callback marks it free.
@@ -114,7 +114,7 @@ struct WatchSlot {
 // copy (`Port copy = *port; copy.backgroundLock = false; addLive(&copy);`),
 // calls the public byte exports on handleOf(&copy) and ends with
 // removeLive(&copy). The copy shares the device descriptor and the receive
-// buffer; options, flow control, watch slots and the data-format word are its
+// buffer (a plain pointer, see ReceiveBuffer); options, flow control, watch slots and the data-format word are its
 // own, so whatever it switches for the transfer never leaks into the host's
 // port. A copy is never registered in the port table and never closed.
 struct Port {
@@ -153,8 +153,8 @@ struct Port {
     termios savedSettings{};       // taken at open, written back at close
     int32_t transmitSize = 0;
 
-    // --- receive buffer (shared with private copies) ---
-    std::shared_ptr<ReceiveBuffer> rx;
+    // --- receive buffer (owned by the registered port, shared with copies) ---
+    ReceiveBuffer *rx = nullptr;
 
     // --- options, flow control, time-outs; saved by COMMSaveXlat ---
     uint16_t optionFlags = 0;      // bits 0-1 cleared at open

@@ -1,0 +1,108 @@
+// Taking received bytes: c_inchar, c_getc (with the string watch and the
+// receive options), c_gets, counting, peeking and discarding.
+#include "byte_common.h"
+#include "device_ops.h"
+#include "library_state.h"
+
+using namespace korlink;
+
+namespace {
+
+// Hook, case conversion, line-ending mode and bit-7 drop of the receive
+// options; -1 when the byte is swallowed.
+int applyReceiveOptions(PortHandle handle, ReceiveOptions &rx, int byte) {
+    int original = byte;
+    if (rx.hook != nullptr && (byte = rx.hook(handle, byte)) < 0) return -1;
+    byte = convertCase(rx.caseMode, byte & 0xFF);
+    LineEndingResult ending = translateLineEnding(rx.lineEnding, rx.previousByte, byte);
+    rx.previousByte = static_cast<int16_t>(original);
+    rx.pendingByte = static_cast<int16_t>(ending.second);
+    if (ending.first < 0 || (rx.dropBit7 && (ending.first & 0x80))) return -1;
+    return ending.first;
+}
+
+}  // namespace
+
+extern "C" {
+
+KORLINK_API int16_t c_inchar(PortHandle handle) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_inchar()", refusal);
+    if (port == nullptr) return refusal;
+    return static_cast<int16_t>(port->ops->readByte(*port));
+}
+
+KORLINK_API int16_t c_getc(PortHandle handle) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_getc()", refusal);
+    if (port == nullptr) return refusal;
+    ReceiveOptions &rx = port->xlat.rx;
+    if (rx.pendingByte >= 0) {  // second byte of an expansion skips the watch
+        int16_t byte = rx.pendingByte;
+        rx.pendingByte = -1;
+        return byte;
+    }
+    for (;;) {
+        int32_t timeout = port->xlat.receiveTimeoutMs;
+        int16_t byte = timeout != 0 ? c_waitc(handle, -1, timeout) : c_inchar(handle);
+        if (byte < 0) return byte;
+        COMMWatchUpdate(handle, byte);
+        COMMWatchCheck(handle);
+        if (!rx.enabled) return byte;
+        int out = applyReceiveOptions(handle, rx, byte);
+        if (out >= 0) return static_cast<int16_t>(out);
+    }
+}
+
+KORLINK_API int16_t c_rxcount(PortHandle handle) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_rxcount()", refusal);
+    if (port == nullptr) return refusal;
+    return static_cast<int16_t>(port->ops->receiveCount(*port));
+}
+
+KORLINK_API int16_t c_rxflush(PortHandle handle, int16_t count) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_rxflush()", refusal);
+    if (port == nullptr) return refusal;
+    if (count < 0) count = 0;
+    return static_cast<int16_t>(port->ops->discard(*port, count));
+}
+
+KORLINK_API int16_t c_rxpeek(PortHandle handle, int16_t index) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_rxpeek()", refusal);
+    if (port == nullptr) return refusal;
+    return static_cast<int16_t>(port->ops->peek(*port, index));
+}
+
+// The first byte waits the line time-out, later ones the receive time-out; a
+// zero line time-out takes the receive time-out for good.
+KORLINK_API int16_t c_gets(PortHandle handle, char *buffer, int16_t size, int16_t terminator) {
+    int16_t refusal = 0;
+    Port *port = bytePort(handle, "c_gets()", refusal);
+    if (port == nullptr) return refusal;
+    if (buffer == nullptr)
+        return reportArgError(KORLINK_E_BAD_ARG2, "c_gets()", "ERROR: BADPARM1. Parameter is NULL");
+    if (size < 1) return 0;
+    XlatState &xlat = port->xlat;
+    if (xlat.lineTimeoutMs == 0) xlat.lineTimeoutMs = xlat.receiveTimeoutMs;
+    int16_t stored = 0;
+    int16_t result = 0;
+    while (stored < size - 1) {
+        int32_t receiveTimeout = xlat.receiveTimeoutMs;
+        if (stored == 0) xlat.receiveTimeoutMs = xlat.lineTimeoutMs;
+        int16_t byte = c_getc(handle);
+        if (stored == 0) xlat.receiveTimeoutMs = receiveTimeout;
+        if (byte < 0) {
+            if (byte != -1) result = byte;
+            break;
+        }
+        buffer[stored++] = static_cast<char>(byte);
+        if (byte == terminator) break;
+    }
+    buffer[stored] = '\0';
+    return result < 0 ? result : stored;
+}
+
+}  // extern "C"

@@ -1,0 +1,131 @@
+// Receiving: counting, flushing, waiting, peeking, lines, cancel and a peer
+// that goes away.
+#include "port_fixture.h"
+
+#include <cerrno>
+#include <ctime>
+
+using namespace porttest;
+
+namespace {
+
+long long nowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+}  // namespace
+
+TEST_F(PortTest, FlushCountsAndDiscardsWhatArrived) {
+    EXPECT_EQ(c_rxflush(m_port, 0), 0);
+    peerSends("abc");
+    EXPECT_EQ(c_rxcount(m_port), 3);
+    EXPECT_EQ(c_rxpeek(m_port, 2), 'c');
+    EXPECT_EQ(c_rxpeek(m_port, 3), -1);
+    EXPECT_EQ(c_rxflush(m_port, 0), 3);
+    EXPECT_EQ(c_rxcount(m_port), 0);
+    peerSends("defg");
+    EXPECT_EQ(c_rxflush(m_port, 2), 2);
+    EXPECT_EQ(c_inchar(m_port), 'f');
+    EXPECT_EQ(c_getc(m_port), 'g');
+    EXPECT_EQ(c_inchar(m_port), -1);
+    EXPECT_EQ(c_getc(m_port), -1);  // receive time-out 0: no wait
+}
+
+// A lower bound only: the wait cannot end before the floor, whatever the load.
+TEST_F(PortTest, ShortWaitIsRaisedTo55Ms) {
+    long long start = nowMs();
+    EXPECT_EQ(c_waitc(m_port, -1, 10), -1);
+    EXPECT_GE(nowMs() - start, 55);
+    installPump(nullptr);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);  // one pass
+    EXPECT_EQ(pumpCalls(), 1);
+}
+
+TEST_F(PortTest, WaitForAByteDropsTheOthers) {
+    peerSends("xyzCq");
+    EXPECT_EQ(c_waitc(m_port, 'C', 1000), 'C');
+    EXPECT_EQ(c_inchar(m_port), 'q');
+    peerSends("abc");
+    EXPECT_EQ(c_waitc(m_port, 'C', 100), -1);
+    EXPECT_EQ(c_rxcount(m_port), 0);
+}
+
+TEST_F(PortTest, EscapeFromThePumpCancelsWaits) {
+    installPump([] { return pumpCalls() >= 3 ? kEscape : 0; });
+    EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);
+    installPump([] { return pumpCalls() >= 3 ? kEscape : 0; });
+    EXPECT_EQ(c_rxpeeks(m_port, "never", 60000), KORLINK_E_CANCELLED);
+    // Another key does not cancel.
+    installPump([] { return 'a'; });
+    EXPECT_EQ(c_waitc(m_port, -1, 100), -1);
+}
+
+TEST_F(PortTest, WaitWhileTheHostPumpsSeesBytesSentMeanwhile) {
+    installPump([this] {
+        if (pumpCalls() == 5) m_pty->send("Z");
+        return 0;
+    });
+    EXPECT_EQ(c_waitc(m_port, 'Z', 60000), 'Z');
+}
+
+TEST_F(PortTest, VanishedPeerEndsTheWaitWithTheErrorStored) {
+    m_pty->closeMaster();
+    EXPECT_EQ(c_waitc(m_port, -1, 60000), -1);
+    EXPECT_EQ(COMMErrnoGet(m_port), EIO);
+    EXPECT_EQ(c_rxpeeks(m_port, "OK", 60000), -1);
+}
+
+TEST_F(PortTest, PeekSearchContinuesAPartialMatchAcrossRounds) {
+    peerSends("xxCON");
+    installPump([this] {
+        if (pumpCalls() == 3) m_pty->send("NECT 9600");
+        return 0;
+    });
+    EXPECT_EQ(c_rxpeeks(m_port, "CONNECT", 60000), 2);
+    // Nothing was taken; a false start restarts one position later.
+    EXPECT_EQ(c_rxcount(m_port), 2 + 7 + 5);
+    c_rxflush(m_port, 0);
+    peerSends("CCONNECT");
+    EXPECT_EQ(c_rxpeeks(m_port, "CONNECT", 0), 1);
+    EXPECT_EQ(c_rxpeeks(m_port, "", 0), -1);
+    EXPECT_EQ(c_rxpeeks(m_port, nullptr, 0), KORLINK_E_BAD_ARG2);
+}
+
+TEST_F(PortTest, WaitForTextKeepsAPartialMatchAfterATimeOut) {
+    peerSends("noise AB");
+    EXPECT_EQ(c_waits(m_port, "ABC", 60), -1);
+    EXPECT_EQ(c_rxcount(m_port), 3);  // " AB" survives
+    peerSends("C and more");
+    EXPECT_EQ(c_waits(m_port, "ABC", 60), 0);
+    EXPECT_EQ(c_inchar(m_port), ' ');  // everything up to the match is gone
+}
+
+TEST_F(PortTest, LinesStopAtTerminatorSizeOrTimeOut) {
+    char line[16];
+    EXPECT_EQ(COMMRxXlatSet(m_port, 114, 60), 0);
+    EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), 0);  // nothing: first-byte time-out
+    EXPECT_STREQ(line, "");
+    EXPECT_EQ(COMMRxXlatGet(m_port, 115), 60);  // the line time-out took the receive time-out
+
+    peerSends("OK\rnext");
+    EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), 3);
+    EXPECT_STREQ(line, "OK\r");
+    EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), 4);  // ends at the time-out
+    EXPECT_STREQ(line, "next");
+
+    peerSends("0123456789");
+    EXPECT_EQ(c_gets(m_port, line, 5, -1), 4);
+    EXPECT_STREQ(line, "0123");
+    EXPECT_EQ(c_gets(m_port, nullptr, 5, -1), KORLINK_E_BAD_ARG2);
+}
+
+TEST_F(PortTest, GetsCancelledLineReturnsTheCancel) {
+    char line[8];
+    COMMRxXlatSet(m_port, 114, 60000);
+    peerSends("ab");
+    installPump([] { return pumpCalls() >= 2 ? kEscape : 0; });
+    EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), KORLINK_E_CANCELLED);
+    EXPECT_STREQ(line, "ab");
+}

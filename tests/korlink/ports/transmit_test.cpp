@@ -1,0 +1,172 @@
+// Sending: the transmit options, line-ending modes in both directions, flow
+// control holds, and the background lock on every byte operation.
+#include "port_fixture.h"
+
+#include <poll.h>
+
+using namespace porttest;
+
+TEST_F(PortTest, PlainBytesAndBlocksReachThePeer) {
+    EXPECT_EQ(c_putc(m_port, 'A'), 0);
+    EXPECT_EQ(c_puts(m_port, "T\r"), 0);
+    EXPECT_EQ(c_putn(m_port, 4, "x\0yz"), 0);
+    EXPECT_EQ(peerReceives(7), std::string("AT\rx\0yz", 7));
+    EXPECT_EQ(c_putn(m_port, 1, nullptr), KORLINK_E_BAD_ARG3);
+    ASSERT_EQ(reports().size(), 1u);
+    EXPECT_EQ(reports()[0].text, "ERROR: BADPARM2. Parameter is NULL\r\nFunction: c_putn()");
+    EXPECT_EQ(c_txcount(m_port), 512);
+    EXPECT_EQ(c_txflush(m_port, 0), 0);
+}
+
+TEST_F(PortTest, PauseCharacterIsWaitedForInsteadOfSent) {
+    COMMTxXlatSet(m_port, 100, 1);
+    COMMTxXlatSet(m_port, 104, '~');
+    COMMTxXlatSet(m_port, 105, 100);
+    uint32_t start = ms_pause(0);
+    EXPECT_EQ(c_puts(m_port, "AT~Z~"), 0);
+    EXPECT_GE(ms_pause(0) - start, 200u);  // two pauses; a lower bound only
+    EXPECT_EQ(peerReceives(3), "ATZ");
+    EXPECT_FALSE(peerHasData());
+}
+
+TEST_F(PortTest, CaseAndBit7OptionsApplyOnlyWhileSwitchedOn) {
+    COMMTxXlatSet(m_port, 101, 1);
+    COMMTxXlatSet(m_port, 103, 1);
+    EXPECT_EQ(c_puts(m_port, "at\xE9z"), 0);
+    EXPECT_EQ(peerReceives(4), "at\xE9z");
+    COMMTxXlatSet(m_port, 100, 1);
+    EXPECT_EQ(c_puts(m_port, "at\xE9z"), 0);
+    EXPECT_EQ(peerReceives(3), "ATZ");
+    EXPECT_FALSE(peerHasData());
+
+    COMMRxXlatSet(m_port, 100, 1);
+    COMMRxXlatSet(m_port, 101, 2);
+    peerSends("OK");
+    EXPECT_EQ(c_getc(m_port), 'o');
+    EXPECT_EQ(c_getc(m_port), 'k');
+    EXPECT_EQ(COMMTxXlatSet(m_port, 101, 3), KORLINK_E_BAD_ARG3);
+    EXPECT_EQ(COMMRxXlatSet(m_port, 99, 0), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(reports().size(), 1u);
+}
+
+struct LineEndingCase {
+    int mode;
+    const char *in;
+    const char *out;
+};
+
+class LineEndings : public PortTest, public ::testing::WithParamInterface<LineEndingCase> {};
+
+TEST_P(LineEndings, SameModeOnSendAndReceive) {
+    const LineEndingCase &c = GetParam();
+    std::string expected = c.out;
+    COMMTxXlatSet(m_port, 100, 1);
+    COMMTxXlatSet(m_port, 102, c.mode);
+    EXPECT_EQ(c_puts(m_port, c.in), 0);
+    EXPECT_EQ(peerReceives(expected.size()), expected);
+    EXPECT_FALSE(peerHasData());
+
+    COMMRxXlatSet(m_port, 100, 1);
+    COMMRxXlatSet(m_port, 102, c.mode);
+    peerSends(c.in);
+    std::string received;
+    for (int byte; (byte = c_getc(m_port)) >= 0;) received += static_cast<char>(byte);
+    EXPECT_EQ(received, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, LineEndings, ::testing::Values(
+    LineEndingCase{0, "a\rb\nc\r\n", "a\rb\nc\r\n"},
+    LineEndingCase{1, "a\rb\n", "a\r\nb\n"},
+    LineEndingCase{2, "a\rb\n", "a\rb\r\n"},
+    LineEndingCase{3, "a\rb\n", "a\nb\n"},
+    LineEndingCase{4, "a\rb\n", "a\rb\r"},
+    LineEndingCase{5, "a\rb\nc\r\nd", "a\rb\rc\rd"},
+    LineEndingCase{6, "a\rb\nc\r\nd", "a\nb\nc\nd"},
+    LineEndingCase{7, "a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
+    LineEndingCase{8, "a\rb\nc\r\n", "ab\nc\n"}));
+
+TEST_F(PortTest, XoffHoldsOutputUntilXon) {
+    COMMTxXlatSet(m_port, 120, 1);
+    peerSends("\x13");
+    installPump([this] {
+        // While held nothing may have reached the peer; then let it go.
+        if (pumpCalls() == 5) {
+            EXPECT_FALSE(peerHasData());
+            m_pty->send("\x11");
+        }
+        return 0;
+    });
+    EXPECT_EQ(c_putc(m_port, 'x'), 0);
+    EXPECT_GE(pumpCalls(), 5);
+    EXPECT_EQ(peerReceives(1), "x");
+    // XON and XOFF were line control, not data.
+    EXPECT_EQ(c_rxcount(m_port), 0);
+
+    peerSends("\x13");
+    installPump([] { return pumpCalls() >= 3 ? kEscape : 0; });
+    EXPECT_EQ(c_putn(m_port, 2, "ab"), KORLINK_E_CANCELLED);
+    EXPECT_FALSE(peerHasData());
+    COMMTxXlatSet(m_port, 121, 1);  // suspended: the hold no longer applies
+    EXPECT_EQ(c_putc(m_port, 'y'), 0);
+    EXPECT_EQ(peerReceives(1), "y");
+}
+
+TEST_F(PortTest, ReceiveFlowHoldsThePeerWhenFullAndLetsGoWhenDrained) {
+    COMMPortDeinit(m_port, 0);
+    m_port = COMMWinInit(kTestCom, 9600, 8, 0, 1, 100, 512);
+    ASSERT_NE(m_port, nullptr);
+    EXPECT_EQ(COMMRxXlatSet(m_port, 120, 1), 0);
+    peerSends(std::string(90, 'd'));  // above 80 % of 100 bytes
+    EXPECT_EQ(peerReceives(1), "\x13");
+    EXPECT_EQ(c_rxflush(m_port, 75), 75);
+    EXPECT_FALSE(peerHasData());  // the resume check belongs to c_waitc
+    EXPECT_EQ(c_waitc(m_port, -1, 0), 'd');
+    EXPECT_EQ(peerReceives(1), "\x11");
+}
+
+TEST_F(PortTest, EveryByteOperationRefusesAPortHeldByABackgroundTransfer) {
+    peerSends("abc");
+    char line[8];
+    ASSERT_EQ(COMMPortSet(m_port, 109, 1), 0);
+    EXPECT_EQ(COMMPortGet(m_port, -122), 1);
+    EXPECT_EQ(c_putc(m_port, 'x'), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_puts(m_port, "x"), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_putn(m_port, 1, "x"), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_getc(m_port), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_inchar(m_port), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_rxcount(m_port), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_rxflush(m_port, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_txcount(m_port), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_txflush(m_port, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_waits(m_port, "a", 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_rxpeek(m_port, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_rxpeeks(m_port, "a", 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), KORLINK_E_LOCKED);
+    EXPECT_EQ(COMMRS232Set(m_port, KORLINK_ITEM_DTR, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(COMMRS232SendBreak(m_port, 1), KORLINK_E_LOCKED);
+    EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_DATABITS, 7), KORLINK_E_LOCKED);
+    EXPECT_EQ(COMMPortDeinit(m_port, 0), KORLINK_E_LOCKED);
+    EXPECT_TRUE(reports().empty());
+    // Nothing was sent or taken.
+    EXPECT_FALSE(peerHasData());
+    ASSERT_EQ(COMMPortSet(m_port, 109, 0), 0);
+    EXPECT_EQ(c_rxcount(m_port), 3);
+    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_DATABITS), 8);
+}
+
+TEST_F(PortTest, SavedOptionsComeBack) {
+    COMMTxXlatSet(m_port, 100, 1);
+    COMMTxXlatSet(m_port, 102, 7);
+    COMMRxXlatSet(m_port, 114, 250);
+    EXPECT_EQ(COMMSaveXlat(m_port), 0);
+    COMMTxXlatSet(m_port, 102, 0);
+    COMMTxXlatSet(m_port, 100, 0);
+    COMMRxXlatSet(m_port, 114, 0);
+    EXPECT_EQ(COMMRestoreXlat(m_port), 0);
+    EXPECT_EQ(COMMTxXlatGet(m_port, 102), 7);
+    EXPECT_EQ(COMMRxXlatGet(m_port, 114), 250);
+    EXPECT_EQ(c_puts(m_port, "a\n"), 0);
+    EXPECT_EQ(peerReceives(3), "a\r\n");
+    EXPECT_EQ(COMMRestoreXlat(m_port), -1);  // nothing saved any more
+}

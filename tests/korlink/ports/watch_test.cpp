@@ -1,0 +1,90 @@
+// The string watch inside c_getc.
+#include "port_fixture.h"
+
+#include <vector>
+
+using namespace porttest;
+
+namespace {
+
+std::vector<int> g_fired;
+int16_t g_readInCallback = 0;
+
+int recordSlot(PortHandle, int16_t slot) {
+    g_fired.push_back(slot);
+    return 40 + slot;
+}
+
+// Reads one byte itself: its own slot must not see it.
+int readingCallback(PortHandle port, int16_t slot) {
+    g_fired.push_back(slot);
+    g_readInCallback = c_getc(port);
+    return 0;
+}
+
+void readAll(PortHandle port) {
+    while (c_getc(port) >= 0) {}
+}
+
+}  // namespace
+
+class WatchTest : public PortTest {
+protected:
+    void SetUp() override {
+        PortTest::SetUp();
+        g_fired.clear();
+    }
+};
+
+TEST_F(WatchTest, FiresOnOKButNotAfterAFalseStart) {
+    EXPECT_EQ(COMMWatchCheck(m_port), 0);
+    EXPECT_EQ(COMMWatchSet(m_port, "OK", 2, recordSlot), 0);
+    peerSends("OK");
+    readAll(m_port);
+    EXPECT_EQ(g_fired, std::vector<int>{0});
+    peerSends("OOK");
+    readAll(m_port);
+    EXPECT_EQ(g_fired, std::vector<int>{0});
+    peerSends("xOKOK");
+    readAll(m_port);
+    EXPECT_EQ(g_fired, (std::vector<int>{0, 0, 0}));
+    // Bytes taken without c_getc pass no watch.
+    peerSends("OK");
+    c_rxflush(m_port, 0);
+    EXPECT_EQ(g_fired.size(), 3u);
+}
+
+TEST_F(WatchTest, SlotsFillUpAndLongTextsAreCut) {
+    EXPECT_EQ(COMMWatchSet(m_port, "CONNECT 9600", 12, recordSlot), 0);
+    EXPECT_EQ(COMMWatchSet(m_port, "BUSY", 4, recordSlot), 1);
+    EXPECT_EQ(COMMWatchSet(m_port, "RING", 4, recordSlot), 2);
+    EXPECT_EQ(COMMWatchSet(m_port, "NO", 2, recordSlot), 3);
+    EXPECT_EQ(COMMWatchSet(m_port, "ERROR", 5, recordSlot), KORLINK_E_NO_MEMORY);
+
+    peerSends("CONNECT 96");
+    readAll(m_port);
+    EXPECT_EQ(g_fired, std::vector<int>{0});
+    EXPECT_EQ(COMMWatchSet(m_port, "CONNECT 9600", 12, nullptr), -1);
+    EXPECT_EQ(COMMWatchSet(m_port, "CONNECT 9600", 10, nullptr), 0);
+    EXPECT_EQ(COMMWatchSet(m_port, "ERROR", 5, recordSlot), 0);  // the freed slot
+    EXPECT_EQ(COMMWatchSet(m_port, nullptr, 5, recordSlot), KORLINK_E_BAD_ARG2);
+}
+
+TEST_F(WatchTest, CheckReturnsTheLastCallbackResult) {
+    COMMWatchSet(m_port, "A", 1, recordSlot);
+    COMMWatchSet(m_port, "A", 1, recordSlot);
+    COMMWatchUpdate(m_port, 'A');
+    EXPECT_EQ(COMMWatchCheck(m_port), 41);
+    EXPECT_EQ(g_fired, (std::vector<int>{0, 1}));
+    EXPECT_EQ(COMMWatchCheck(m_port), 0);  // positions start over
+}
+
+TEST_F(WatchTest, CallbackReadsDoNotFeedItsOwnSlot) {
+    COMMWatchSet(m_port, "XX", 2, readingCallback);
+    peerSends("XXXX");
+    EXPECT_EQ(c_getc(m_port), 'X');
+    EXPECT_EQ(c_getc(m_port), 'X');  // fires; the callback takes the third X
+    EXPECT_EQ(g_readInCallback, 'X');
+    EXPECT_EQ(c_getc(m_port), 'X');  // the fourth: the slot starts over
+    EXPECT_EQ(g_fired, std::vector<int>{0});
+}
