@@ -72,7 +72,10 @@ KORLINK_API void COMMReportHookSet(void (*report)(const char *title, const char 
 /* ------------------------------------------- port frame and errors */
 
 /* Opens COM port (or legacy base address 1016, 760, 1000, 744 for COM 1..4).
- * COM n is the device named by $KORLINK_COM<n>, else /dev/ttyS<n-1>.
+ * COM n is the device named by $KORLINK_COM<n>, else /dev/ttyS<n-1>; it must
+ * be a terminal and is opened exclusively. baud is a standard rate from 50 to
+ * 921600 and dataBits 5 to 8, else the device refuses them (-117). Buffer
+ * sizes below 64 count as 64.
  * parity: 1 odd, 2 even, 3 mark, 4 space, else none. stopBits: 2 two,
  * 3 one and a half, else one. Returns NULL on failure; COMMErrnoGet(NULL)
  * then gives the reason (-117 device, -118 memory). */

@@ -242,7 +242,7 @@ int32_t opTransmitFree(Port &port) {
     int32_t queued = transmitQueued(port);
     // One byte still queued counts as an empty queue: hosts pace on the full size.
     if (queued == 1) return port.transmitSize;
-    return port.transmitSize - queued;
+    return std::max(port.transmitSize - queued, 0);  // the kernel queue may be larger
 }
 
 const DeviceOps kTermiosOps = {

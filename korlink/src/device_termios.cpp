@@ -112,7 +112,7 @@ bool applyDataBits(termios &block, int bits) {
 
 int configureDevice(Port &port, int32_t baud, int dataBits, int parity, int stopBits) {
     termios block{};
-    if (tcgetattr(port.fd, &block) != 0) return 0;
+    if (tcgetattr(port.fd, &block) != 0) return KORLINK_E_DEVICE;
     port.savedSettings = block;
     cfmakeraw(&block);
     block.c_cflag |= CLOCAL | CREAD;

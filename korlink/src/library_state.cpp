@@ -114,6 +114,10 @@ int pumpOnce() {
             return key;
         }
     }
+    return pumpHost();
+}
+
+int pumpHost() {
     if (g_pumpHook == nullptr || t_insidePump) return 0;
     if (std::this_thread::get_id() != g_pumpThread) return 0;
     t_insidePump = true;

@@ -202,6 +202,9 @@ void postKey(int keyCode);
 
 // One call of the host's pump (or a posted key); the key code or 0.
 int pumpOnce();
+// One call of the host's pump only: plain pauses leave posted keys for the
+// next wait that looks for a cancel key.
+int pumpHost();
 
 // True when the pump reports the port's cancel key.
 bool cancelKeyPressed(const Port &port);

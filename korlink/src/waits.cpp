@@ -55,10 +55,9 @@ KORLINK_API int16_t c_waitc(PortHandle handle, int16_t wanted, int32_t timeoutMs
         int byte;
         while ((byte = port->ops->readByte(*port)) >= 0)
             if (wanted == -1 || byte == wanted) return static_cast<int16_t>(byte);
-        if (port->cancelPending) {
-            port->cancelPending = false;
-            return KORLINK_E_CANCELLED;
-        }
+        // COMMXferCancel may set the flag from the host's thread while a
+        // background transfer waits here.
+        if (__atomic_exchange_n(&port->cancelPending, false, __ATOMIC_ACQ_REL)) return KORLINK_E_CANCELLED;
         if (int16_t stop = interruption(*port); stop != 0) return stop;
         if (tickReached(deadline)) return -1;
         if (!pollInput(*port, remainingMs(deadline))) return -1;
@@ -107,7 +106,7 @@ KORLINK_API int16_t c_waits(PortHandle handle, const char *text, int32_t timeout
 KORLINK_API uint32_t ms_pause(int32_t ms) {
     uint32_t deadline = tickMs() + static_cast<uint32_t>(std::max<int32_t>(ms, 0));
     for (;;) {
-        pumpOnce();
+        pumpHost();
         if (tickReached(deadline)) return tickMs();
         poll(nullptr, 0, remainingMs(deadline));
     }

@@ -62,6 +62,19 @@ TEST_F(PortTest, EscapeFromThePumpCancelsWaits) {
     EXPECT_EQ(c_waitc(m_port, -1, 100), -1);
 }
 
+TEST_F(PortTest, TransferCancelEndsTheNextWaitOnce) {
+    EXPECT_EQ(COMMXferCancel(m_port), 0);  // no window: the pending request
+    EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);
+    // With a window the cancel key is posted; a plain pause leaves it alone.
+    COMMPortSet(m_port, 108, 0x1234);
+    installPump(nullptr);
+    EXPECT_EQ(COMMXferCancel(m_port), 0);
+    ms_pause(20);
+    EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);
+}
+
 TEST_F(PortTest, WaitWhileTheHostPumpsSeesBytesSentMeanwhile) {
     installPump([this] {
         if (pumpCalls() == 5) m_pty->send("Z");

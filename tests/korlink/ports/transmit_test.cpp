@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, LineEndings, ::testing::Values(
     LineEndingCase{5, "a\rb\nc\r\nd", "a\rb\rc\rd"},
     LineEndingCase{6, "a\rb\nc\r\nd", "a\nb\nc\nd"},
     LineEndingCase{7, "a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
-    LineEndingCase{8, "a\rb\nc\r\n", "ab\nc\n"}));
+    LineEndingCase{8, "a\rb\nc\r\n", "ab\nc\n"}),
+    [](const auto &info) { return "Mode" + std::to_string(info.param.mode); });
 
 TEST_F(PortTest, XoffHoldsOutputUntilXon) {
     COMMTxXlatSet(m_port, 120, 1);
