@@ -162,10 +162,13 @@ int opWriteString(Port &port, const char *text) {
 }
 
 // A byte is written once more than a quarter of the transmit queue is free.
+// The device may accept bytes (poll says writable) long before its queue has
+// drained that far, so the wait sleeps a few milliseconds between looks.
 int opWriteByte(Port &port, uint8_t byte) {
     while (port.transmitSize - transmitQueued(port) <= port.transmitSize / 4) {
         if (cancelKeyPressed(port)) return KORLINK_E_CANCELLED;
         if (!waitOutput(port)) return -1;
+        poll(nullptr, 0, 2);
     }
     return writeRaw(port, &byte, 1);
 }

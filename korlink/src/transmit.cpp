@@ -82,7 +82,8 @@ KORLINK_API int16_t c_putn(PortHandle handle, int32_t count, const char *data) {
     if (port == nullptr) return refusal;
     if (data == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG3, "c_putn()", "ERROR: BADPARM2. Parameter is NULL");
-    if (count <= 0) return 0;
+    if (count < 0) return KORLINK_E_BAD_ARG3;
+    if (count == 0) return 0;
     return static_cast<int16_t>(
         port->ops->writeBlock(*port, reinterpret_cast<const uint8_t *>(data), count));
 }

@@ -18,11 +18,13 @@ int remainingMs(uint32_t deadline) {
 }
 
 // Carrier loss (with the watch on) and the cancel key end a wait: -112 or
-// -123; 0 to go on. Calls the pump once.
-int16_t interruption(Port &port) {
+// -123; 0 to go on. Calls the pump once; a host handler that closed the port
+// meanwhile ends the wait with -102 before the freed object is touched.
+int16_t interruption(PortHandle handle, Port &port) {
     if (port.watchCarrier && !carrierPresent(port)) return KORLINK_E_CARRIER_LOST;
-    if (cancelKeyPressed(port)) return KORLINK_E_CANCELLED;
-    return 0;
+    bool cancelled = cancelKeyPressed(port);
+    if (livePort(handle) != &port) return KORLINK_E_NULL_PORT;
+    return cancelled ? KORLINK_E_CANCELLED : 0;
 }
 
 // Looks for `text` in the buffered data from `start`, continuing a partial
@@ -58,7 +60,7 @@ KORLINK_API int16_t c_waitc(PortHandle handle, int16_t wanted, int32_t timeoutMs
         // COMMXferCancel may set the flag from the host's thread while a
         // background transfer waits here.
         if (__atomic_exchange_n(&port->cancelPending, false, __ATOMIC_ACQ_REL)) return KORLINK_E_CANCELLED;
-        if (int16_t stop = interruption(*port); stop != 0) return stop;
+        if (int16_t stop = interruption(handle, *port); stop != 0) return stop;
         if (tickReached(deadline)) return -1;
         if (!pollInput(*port, remainingMs(deadline))) return -1;
     }
@@ -76,7 +78,7 @@ KORLINK_API int16_t c_rxpeeks(PortHandle handle, const char *text, int32_t timeo
     int32_t start = 0;
     int32_t matched = 0;
     for (;;) {
-        if (int16_t stop = interruption(*port); stop != 0) return stop;
+        if (int16_t stop = interruption(handle, *port); stop != 0) return stop;
         int32_t found = scanForText(*port, text, length, start, matched);
         if (found >= 0) return static_cast<int16_t>(found);
         if (tickReached(deadline)) return -1;

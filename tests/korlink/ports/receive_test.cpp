@@ -62,6 +62,16 @@ TEST_F(PortTest, EscapeFromThePumpCancelsWaits) {
     EXPECT_EQ(c_waitc(m_port, -1, 100), -1);
 }
 
+TEST_F(PortTest, HostClosingThePortInsideAWaitEndsIt) {
+    PortHandle port = m_port;
+    installPump([port] {
+        if (pumpCalls() == 2) COMMPortDeinit(port, 0);
+        return 0;
+    });
+    EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_NULL_PORT);
+    m_port = nullptr;
+}
+
 TEST_F(PortTest, TransferCancelEndsTheNextWaitOnce) {
     EXPECT_EQ(COMMXferCancel(m_port), 0);  // no window: the pending request
     EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);

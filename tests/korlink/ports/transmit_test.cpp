@@ -12,6 +12,7 @@ TEST_F(PortTest, PlainBytesAndBlocksReachThePeer) {
     EXPECT_EQ(c_putn(m_port, 4, "x\0yz"), 0);
     EXPECT_EQ(peerReceives(7), std::string("AT\rx\0yz", 7));
     EXPECT_EQ(c_putn(m_port, 1, nullptr), KORLINK_E_BAD_ARG3);
+    EXPECT_EQ(c_putn(m_port, -1, "x"), KORLINK_E_BAD_ARG3);
     ASSERT_EQ(reports().size(), 1u);
     EXPECT_EQ(reports()[0].text, "ERROR: BADPARM2. Parameter is NULL\r\nFunction: c_putn()");
     EXPECT_EQ(c_txcount(m_port), 512);
