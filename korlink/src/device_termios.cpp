@@ -125,7 +125,10 @@ int configureDevice(Port &port, int32_t baud, int dataBits, int parity, int stop
     if (!applyDataBits(block, dataBits)) return KORLINK_E_DEVICE;
     applyParity(block, parity);
     applyStopBits(block, stopBits == 2 ? 2 : stopBits == 3 ? 3 : 1);
-    if (!writeBlock(port, block)) return KORLINK_E_DEVICE;
+    if (!writeBlock(port, block)) {
+        tcsetattr(port.fd, TCSANOW, &port.savedSettings);  // undo a partial change
+        return KORLINK_E_DEVICE;
+    }
     return KORLINK_OK;
 }
 

@@ -9,7 +9,8 @@ namespace korlink {
 // --- device_termios.cpp: open, format, lines, break ---
 int openDevice(const char *path, int &fd);   // 0 or -117; exclusive, non-blocking
 // Saves the current settings, then sets raw mode and the format; 0, or -117
-// when the settings cannot be read or the device refuses them.
+// when the settings cannot be read or the device refuses them (the device is
+// then left as it was).
 int configureDevice(Port &port, int32_t baud, int dataBits, int parity, int stopBits);
 int closeDevice(Port &port, bool keepSettings);
 int32_t modemLine(Port &port, int bit);      // 1, 0 or -1 when unreadable (ptys)

@@ -23,6 +23,5 @@ bool tickReached(uint32_t deadline);
 inline constexpr int kPortSlots = 32;
 int16_t registerPort(Port &port);     // 0, -111 or -117
 int16_t unregisterPort(Port &port);   // 0 or -121
-Port *portInSlot(int slot);
 
 }  // namespace korlink

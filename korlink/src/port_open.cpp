@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <termios.h>
 #include <unistd.h>
 
 namespace korlink {
@@ -104,8 +105,6 @@ int16_t unregisterPort(Port &port) {
     return KORLINK_OK;
 }
 
-Port *portInSlot(int slot) { return g_slots[slot]; }
-
 }  // namespace korlink
 
 using namespace korlink;
@@ -131,8 +130,8 @@ KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
     object->cancelKey = 283;
     int16_t registered = configured == KORLINK_OK ? registerPort(*object) : int16_t{KORLINK_E_DEVICE};
     if (registered != KORLINK_OK) {
-        removeLive(object);
-        closeDevice(*object, false);
+        if (configured == KORLINK_OK) tcsetattr(object->fd, TCSANOW, &object->savedSettings);
+        closeDevice(*object, true);
         deletePort(object);
         setLibraryError(registered);
         return nullptr;
