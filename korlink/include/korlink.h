@@ -91,8 +91,16 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle port, int16_t keepSettings);
 /* Closes every open port (also run at process exit). Safe with none open. */
 KORLINK_API int16_t COMMPortsDeinitAll(void);
 
-/* Port items 100..115 and -122; unknown items are reported, Get gives 0 and
- * Set gives -1. */
+/* Port items; unknown items are reported, Get gives 0 and Set gives -1.
+ *  100 device descriptor        101 COM number       102 address of the
+ *  device's termios record (Set: address of one to write to the device)
+ *  103 16-bit counter (zeroed when registered)      104, 105 stored values
+ *  106 terminal record          107 user value       108 window handle
+ *  109 Set only: background lock on (non-zero) or off
+ *  110 Get only: 1 while registered                 111 Get only: status bits
+ *  112 Get only: 8              113 reference count
+ *  114 Set only: transfer-state record              115 report switch
+ *  -122 Get only: 1 when the handle is null, dead or locked, else 0 */
 KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
 
@@ -100,21 +108,56 @@ KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
  * it to 0. */
 KORLINK_API int16_t COMMErrnoGet(PortHandle port);
 
-/* ------------------------------------------------ byte I/O and queues */
+/* ------------------------------------------------ byte I/O and queues
+ *
+ * Every function here gives -102 for a null or dead handle (reported) and
+ * -122, without touching the device, while a background transfer holds the
+ * port. Waits end with -123 on the cancel key (reported by the pump, or
+ * posted by COMMXferCancel) and, with the carrier watch on, -112 on carrier
+ * loss. A device failure stores the platform's errno as the port's last error
+ * and gives -1; a peer that hangs up (pty master closed) ends a wait that
+ * way at once. */
 
+/* Sends one byte through the transmit options and output flow control.
+ * 0 or a negative code. */
 KORLINK_API int16_t c_putc(PortHandle port, int16_t byte);
+/* Sends a NUL-terminated string byte by byte (c_putc); NULL text -103. */
 KORLINK_API int16_t c_puts(PortHandle port, const char *text);
+/* Sends count raw bytes (no transmit options; XON/XOFF, CTS and DSR holds
+ * apply). 0 or a negative code; NULL data -104 (reported), count < 0 -104. */
 KORLINK_API int16_t c_putn(PortHandle port, int32_t count, const char *data);
+/* The next byte (0..255) after the string watch and the receive options;
+ * waits up to the receive time-out (receive item 114), -1 when none came. */
 KORLINK_API int16_t c_getc(PortHandle port);
+/* The next received byte, raw, or -1 at once when none is there. */
 KORLINK_API int16_t c_inchar(PortHandle port);
+/* The number of received bytes available now. */
 KORLINK_API int16_t c_rxcount(PortHandle port);
+/* Discards up to count received bytes available now (0: all); returns the
+ * number discarded. */
 KORLINK_API int16_t c_rxflush(PortHandle port, int16_t count);
+/* Free space in the transmit queue (transmit size at open minus queued). */
 KORLINK_API int16_t c_txcount(PortHandle port);
+/* Purges the transmit queue; count is not used. 0 or -1 (errno stored). */
 KORLINK_API int16_t c_txflush(PortHandle port, int16_t count);
+/* Waits for byte `wanted` (-1: any), dropping other bytes. A time-out below
+ * 55 ms is raised to 55; 0 looks once. The byte, -1 at time-out, -123, -112. */
 KORLINK_API int16_t c_waitc(PortHandle port, int16_t wanted, int32_t timeoutMs);
+/* Waits until text has arrived and discards everything up to its end: 0.
+ * Otherwise (-1 time-out, -123, -112) only the last strlen(text) bytes stay
+ * buffered, so a match that has begun can complete in the next call. */
 KORLINK_API int16_t c_waits(PortHandle port, const char *text, int32_t timeoutMs);
+/* The received byte at `index` from the next one to be read, left in place;
+ * -1 when fewer are available. */
 KORLINK_API int16_t c_rxpeek(PortHandle port, int16_t index);
+/* Waits until text is in the received data, removing nothing: its position,
+ * -1 at time-out or for an empty text, -123, -112; NULL text -103. */
 KORLINK_API int16_t c_rxpeeks(PortHandle port, const char *text, int32_t timeoutMs);
+/* Reads a line through c_getc into buffer: at most size - 1 bytes, ending
+ * after `terminator` (-1: none) or at a time-out, always NUL-closed. The
+ * first byte waits the line time-out (receive item 115; 0 takes the receive
+ * time-out), later ones the receive time-out. Returns the bytes stored (0
+ * when the first byte timed out) or a negative code; NULL buffer -103. */
 KORLINK_API int16_t c_gets(PortHandle port, char *buffer, int16_t size, int16_t terminator);
 
 /* Waits ms milliseconds while pumping the host's messages; returns the
@@ -199,19 +242,45 @@ enum {
     KORLINK_ITEM_BAUD = 108
 };
 
+/* Line states are 1 high, 0 low. RTS and DTR read back the state last set
+ * (raised at open); CTS, DSR, CD and RI give -1 when the device cannot report
+ * them (a pseudo-terminal). Other items -103 (reported). No lock test. */
 KORLINK_API int16_t COMMRS232Get(PortHandle port, int16_t item);
+/* Switches RTS or DTR. state other than 0/1 -104, other items -103 (both
+ * reported), -122 while held; else 0 whatever the device did. */
 KORLINK_API int16_t COMMRS232Set(PortHandle port, int16_t item, int16_t state);
+/* Holds a break for 300 ms (value is not used), pumping meanwhile. 0, or
+ * -122 while held; a device failure is kept in the last error. */
 KORLINK_API int16_t COMMRS232SendBreak(PortHandle port, int16_t value);
+/* Stop bits (1 one, 2 two, 3 one and a half), parity (0 none, 1 odd, 2 even,
+ * 3 mark, 4 space), data bits (5..8) as the device has them; baud rate; -1
+ * when unreadable and for item 105. Other items -103. */
 KORLINK_API int32_t COMMDataFormatGet(PortHandle port, int16_t item);
+/* Sets one format value. Out-of-range values -104 and unknown items -103
+ * (reported); -122 while held. The device's result otherwise: 0, or -1 when
+ * it refuses (a pseudo-terminal keeps 8 data bits and no parity). Either way
+ * the port's data-format word records the new stop, parity or data-bits
+ * code. One and a half stop bits are asked of the device as two. */
 KORLINK_API int16_t COMMDataFormatSet(PortHandle port, int16_t item, uint16_t value);
 
 /* ------------------------------------------------------ string watch */
 
+/* Up to four strings of at most 10 characters are looked for in the bytes
+ * c_getc takes; the callback runs on c_getc's thread, with its own slot
+ * paused, each time its string has arrived. A mismatching byte restarts a
+ * slot without being tried as a first character ("OK" is not seen in OOK). */
 typedef int (*WatchCallback)(PortHandle port, int16_t slot);
 
+/* With a callback: watches the first min(length, 10) characters of text in
+ * the first free slot; the slot number, or -118 when all four are in use.
+ * Without: frees the first slot whose text begins with the first `length`
+ * characters of text; its number, or -1. NULL text -103 (reported). */
 KORLINK_API int16_t COMMWatchSet(PortHandle port, const char *text, int16_t length,
                                  WatchCallback callback);
+/* Feeds one byte to every active slot. 0. */
 KORLINK_API int16_t COMMWatchUpdate(PortHandle port, int16_t byte);
+/* Runs the callbacks of completed slots in slot order; the last callback's
+ * result, or 0 when none ran. */
 KORLINK_API int16_t COMMWatchCheck(PortHandle port);
 
 /* -------------------------------------------- file transfer (XMODEM) */
