@@ -42,8 +42,10 @@ std::string bareFileName(const std::string &name) {
 
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     BatchHeader header;
+    // The name starts at the first byte. A NUL there is the empty name that
+    // ends a batch, whatever else the block holds (senders leave stale bytes
+    // behind it).
     size_t pos = 0;
-    while (pos < size && data[pos] == 0) ++pos;
     std::string name;
     while (pos < size && data[pos] != 0 && name.size() < maxFileNameLength)
         name.push_back(static_cast<char>(data[pos++]));

@@ -1,1 +1,137 @@
+// Interoperation with independent implementations: lrzsz (sx, sb, rx, rb)
+// and the Python XMODEM module, each on its own pty behind a relay.
+#include "peer_link.h"
+
 #include <gtest/gtest.h>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto peerLimit = 60s;
+
+struct ReceiveCase {
+    const char *label;
+    std::vector<std::string> sender;   // peer command; the file name is appended
+    int16_t protocol;
+    size_t size;
+    size_t paddingBlock;               // the sender pads its last block to this
+};
+
+std::ostream &operator<<(std::ostream &out, const ReceiveCase &c) { return out << c.label; }
+
+class PeerSendsTest : public ::testing::TestWithParam<ReceiveCase> {};
+
+// A single file from a plain XMODEM sender: the data arrives whole, followed
+// only by the sender's padding.
+TEST_P(PeerSendsTest, FileArrivesIntactUpToPadding) {
+    const ReceiveCase &c = GetParam();
+    PeerLink link;
+    std::vector<uint8_t> data = patternBytes(c.size, 11);
+    writeFile(link.peerDir() / "image.bin", data);
+    std::vector<std::string> argv = c.sender;
+    argv.push_back("image.bin");
+    PeerProcess &peer = link.startPeer(argv);
+    ScopedWorkingDir workDir(link.ourDir().path());
+    EXPECT_EQ(freceive(link.handle(), c.protocol, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    std::vector<uint8_t> received = readFile(link.ourDir() / "temp0000.$$$");
+    EXPECT_TRUE(equalUpToPadding(data, received, c.paddingBlock)) << received.size() << " bytes";
+}
+
+const std::string python = "/usr/bin/python3";
+
+INSTANTIATE_TEST_SUITE_P(
+    Peers, PeerSendsTest,
+    ::testing::Values(
+        // sx -k sends the tail of a file in 128-byte blocks.
+        ReceiveCase{"sx_checksum", {"sx", "-q"}, 105, 5000, 128},
+        ReceiveCase{"sx_crc", {"sx", "-q"}, 106, 114688, 128},
+        ReceiveCase{"sx_1k", {"sx", "-q", "-k"}, 107, 70000, 128},
+        ReceiveCase{"python_crc", {python, XFER_PEER_SCRIPT, "send"}, 106, 9000, 128},
+        ReceiveCase{"python_1k", {python, XFER_PEER_SCRIPT, "send", "--1k"}, 107, 9000, 1024}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+// YMODEM batches from sb: both files byte-identical under their own names,
+// one of them an exact multiple of 1024 bytes, one holding all byte values.
+class BatchFromSbTest : public ::testing::TestWithParam<int16_t> {};
+
+TEST_P(BatchFromSbTest, TwoFilesArriveByteIdentical) {
+    PeerLink link;
+    std::vector<uint8_t> exact = patternBytes(4096, 12);
+    std::vector<uint8_t> values = allByteValues(5);
+    values.resize(values.size() + 77, 0x1A);   // ends in bytes that look like padding
+    writeFile(link.peerDir() / "exact.bin", exact);
+    writeFile(link.peerDir() / "values.bin", values);
+    PeerProcess &peer = link.startPeer({"sb", "-q", "exact.bin", "values.bin"}, true);
+    ScopedWorkingDir workDir(link.ourDir().path());
+    EXPECT_EQ(freceive(link.handle(), GetParam(), 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_EQ(readFile(link.ourDir() / "exact.bin"), exact);
+    EXPECT_EQ(readFile(link.ourDir() / "values.bin"), values);
+    EXPECT_TRUE(StatusRecorder::instance().contains(4013, 4096));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sb, BatchFromSbTest, ::testing::Values(int16_t{108}, int16_t{109}),
+                         [](const auto &info) { return info.param == 108 ? "ymodem" : "ymodem_g"; });
+
+struct SendCase {
+    const char *label;
+    std::vector<std::string> receiver;   // "OUT" is replaced by the output name
+    int16_t protocol;
+    size_t size;
+    size_t paddingBlock;
+};
+
+std::ostream &operator<<(std::ostream &out, const SendCase &c) { return out << c.label; }
+
+class PeerReceivesTest : public ::testing::TestWithParam<SendCase> {};
+
+TEST_P(PeerReceivesTest, FileArrivesIntactUpToPadding) {
+    const SendCase &c = GetParam();
+    PeerLink link;
+    std::vector<uint8_t> data = patternBytes(c.size, 13);
+    std::string source = link.ourDir() / "source.bin";
+    writeFile(source, data);
+    PeerProcess &peer = link.startPeer(c.receiver);
+    ASSERT_EQ(fqueue(3, source.c_str()), 0);
+    EXPECT_EQ(fsend(link.handle(), 3, c.protocol, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), c.paddingBlock));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Peers, PeerReceivesTest,
+    ::testing::Values(
+        SendCase{"rx_checksum", {"rx", "-q", "out.bin"}, 106, 5000, 128},
+        SendCase{"rx_crc", {"rx", "-q", "-c", "out.bin"}, 106, 20000, 128},
+        SendCase{"rx_1k", {"rx", "-q", "-c", "out.bin"}, 107, 20000, 1024},
+        SendCase{"python_crc", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 106, 9000, 128},
+        SendCase{"python_checksum", {python, XFER_PEER_SCRIPT, "recv", "out.bin", "--checksum"},
+                 105, 3000, 128},
+        SendCase{"python_1k", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 107, 9000, 1024}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST(BatchToRbTest, TwoFilesArriveByteIdentical) {
+    PeerLink link;
+    std::vector<uint8_t> exact = patternBytes(2048, 14);
+    std::vector<uint8_t> values = allByteValues(3);
+    std::string exactPath = link.ourDir() / "exact.bin";
+    std::string valuesPath = link.ourDir() / "values.bin";
+    writeFile(exactPath, exact);
+    writeFile(valuesPath, values);
+    PeerProcess &peer = link.startPeer({"rb", "-q"});
+    ASSERT_EQ(fqueue(4, exactPath.c_str()), 0);
+    ASSERT_EQ(fqueue(4, valuesPath.c_str()), 0);
+    EXPECT_EQ(fsend(link.handle(), 4, 108, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_EQ(readFile(link.peerDir() / "exact.bin"), exact);
+    EXPECT_EQ(readFile(link.peerDir() / "values.bin"), values);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(4028), (std::vector<intptr_t>{2}));
+}
+
+}  // namespace

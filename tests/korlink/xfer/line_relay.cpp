@@ -86,11 +86,13 @@ struct Lane {
 
 }  // namespace
 
-LineRelay::LineRelay(int libraryMaster, int peerMaster, RelayFaults faults, int bytesPerSecond)
-    : m_libraryMaster(libraryMaster), m_peerMaster(peerMaster), m_faults(faults),
+LineRelay::LineRelay(int libraryMaster, int peerMaster, int peerOutput, RelayFaults faults,
+                     int bytesPerSecond)
+    : m_libraryMaster(libraryMaster), m_peerMaster(peerMaster), m_peerOutput(peerOutput),
+      m_faults(faults),
       m_bytesPerSecond(bytesPerSecond) {
     // A full pty must not block the relay: the other direction has to flow.
-    for (int fd : {libraryMaster, peerMaster})
+    for (int fd : {libraryMaster, peerMaster, peerOutput})
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     m_thread = std::thread([this] { run(); });
 }
@@ -101,7 +103,7 @@ LineRelay::~LineRelay() {
 }
 
 void LineRelay::run() {
-    Lane toLibrary(m_peerMaster, m_libraryMaster, &m_toLibrary);
+    Lane toLibrary(m_peerOutput, m_libraryMaster, &m_toLibrary);
     toLibrary.faults = &m_faults;
     Lane toPeer(m_libraryMaster, m_peerMaster, &m_toPeer);
     Lane *lanes[] = {&toLibrary, &toPeer};

@@ -24,8 +24,9 @@ struct RelayFaults {
 
 class LineRelay {
 public:
-    // `bytesPerSecond` 0: no pacing; else both directions are paced.
-    LineRelay(int libraryMaster, int peerMaster, RelayFaults faults = {},
+    // `bytesPerSecond` 0: no pacing; else both directions are paced. The
+    // peer's bytes are read from `peerOutput` (its master, or a pipe).
+    LineRelay(int libraryMaster, int peerMaster, int peerOutput, RelayFaults faults = {},
               int bytesPerSecond = 0);
     ~LineRelay();
     LineRelay(const LineRelay &) = delete;
@@ -40,6 +41,7 @@ private:
 
     int m_libraryMaster;
     int m_peerMaster;
+    int m_peerOutput;
     RelayFaults m_faults;
     int m_bytesPerSecond;
     std::atomic<bool> m_stop{false};

@@ -14,8 +14,10 @@
 namespace xfertest {
 
 PeerProcess::PeerProcess(const std::vector<std::string> &argv, const std::string &slavePath,
-                         const std::string &workDir)
+                         const std::string &workDir, bool outputToPipe)
     : m_workDir(workDir) {
+    int pipeEnds[2] = {-1, -1};
+    if (outputToPipe && pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<char *> args;
     for (const std::string &arg : argv) args.push_back(const_cast<char *>(arg.c_str()));
     args.push_back(nullptr);
@@ -28,14 +30,19 @@ PeerProcess::PeerProcess(const std::vector<std::string> &argv, const std::string
         int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (tty < 0 || log < 0 || chdir(workDir.c_str()) != 0) _exit(126);
         dup2(tty, 0);
-        dup2(tty, 1);
+        dup2(outputToPipe ? pipeEnds[1] : tty, 1);
         dup2(log, 2);
         execvp(args[0], args.data());
         _exit(127);
     }
+    if (outputToPipe) {
+        ::close(pipeEnds[1]);
+        m_outputPipe = pipeEnds[0];
+    }
 }
 
 PeerProcess::~PeerProcess() {
+    if (m_outputPipe >= 0) ::close(m_outputPipe);
     if (m_pid > 0) {
         kill(m_pid, SIGKILL);
         waitpid(m_pid, nullptr, 0);

@@ -11,9 +11,10 @@ namespace xfertest {
 class PeerProcess {
 public:
     // Starts `argv` with the tty at `slavePath` as stdin and stdout, stderr
-    // into `workDir`/peer.log, and `workDir` as its working directory.
+    // into `workDir`/peer.log, and `workDir` as its working directory. With
+    // `outputToPipe` its stdout is a pipe instead (see outputPipe()).
     PeerProcess(const std::vector<std::string> &argv, const std::string &slavePath,
-                const std::string &workDir);
+                const std::string &workDir, bool outputToPipe = false);
     ~PeerProcess();   // kills the peer if it still runs
     PeerProcess(const PeerProcess &) = delete;
     PeerProcess &operator=(const PeerProcess &) = delete;
@@ -21,6 +22,11 @@ public:
     // Waits for the exit; the exit status, or -1 when it did not end in time
     // (it is then killed).
     int wait(std::chrono::milliseconds limit);
+
+    // Read end of the peer's stdout pipe, or -1. A pipe keeps what the peer
+    // wrote even when it flushes its tty's output as it exits (sb in
+    // YMODEM-G mode does, racing its last block against the reader).
+    int outputPipe() const { return m_outputPipe; }
 
     // What the peer wrote to stderr.
     std::string log() const;
@@ -30,6 +36,7 @@ public:
 
 private:
     int m_pid = -1;
+    int m_outputPipe = -1;
     std::string m_workDir;
     double m_cpuSeconds = 0;
 };

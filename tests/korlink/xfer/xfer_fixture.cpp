@@ -1,6 +1,8 @@
 #include "xfer_fixture.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -70,6 +72,8 @@ int StatusRecorder::callback(PortHandle, int32_t status, intptr_t param) {
     Report report{status, param, {}};
     if (status == 4008 || status == 4012 || status == 4014)
         report.name = reinterpret_cast<const char *>(param);
+    static const bool trace = std::getenv("XFER_TRACE") != nullptr;  // for diagnosing a failure
+    if (trace) std::fprintf(stderr, "report %d %ld %s\n", status, static_cast<long>(param), report.name.c_str());
     std::lock_guard<std::mutex> guard(instance().m_lock);
     instance().m_reports.push_back(report);
     return 0;
