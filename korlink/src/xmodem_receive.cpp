@@ -237,7 +237,8 @@ void BlockReceiver::startFile() {
         }
     }
     m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(m_name.c_str()));
-    if (m_batch && (m_announced > maxAnnouncedLength || !enoughFreeSpace(m_announced))) {
+    if (m_batch && m_announced >= 0 &&
+        (m_announced > maxAnnouncedLength || !enoughFreeSpace(m_announced))) {
         m_link.report(ST_DISK, 0);
         m_done = ST_DISK;
         return;

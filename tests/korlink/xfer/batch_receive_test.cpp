@@ -1,1 +1,148 @@
+// YMODEM batch headers from an untrusted sender: names reduced to bare names
+// inside the receive folder, announced lengths that are absurd or not numbers.
+#include "xfer_fixture.h"
+
 #include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr uint8_t ACK = 6, EOT = 4;
+
+int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit = 5s) {
+    std::string got = line.receive(1, limit);
+    return got.empty() ? -1 : static_cast<uint8_t>(got[0]);
+}
+
+std::vector<uint8_t> headerBlock(const std::string &fields) {
+    std::vector<uint8_t> data(fields.begin(), fields.end());
+    data.resize(128, 0);
+    return makeBlock(0, data, 128, true);
+}
+
+// Plays a YMODEM sender for one file (header `fields`, then `data` in 1K
+// blocks) and the empty header that ends the batch. Stops early when the
+// receiver answers a header with anything but ACK.
+void sendBatchFile(testsupport::PtyPair &line, const std::string &fields,
+                   const std::vector<uint8_t> &data) {
+    if (awaitByte(line) != 'C') return;
+    line.send(headerBlock(fields));
+    // A receiver that ends the batch at this header sends no 'C'.
+    if (awaitByte(line) != ACK || awaitByte(line, 1s) != 'C') return;
+    for (size_t offset = 0, block = 1; offset < data.size(); offset += 1024, ++block) {
+        std::vector<uint8_t> part(data.begin() + static_cast<long>(offset),
+                                  data.begin() + static_cast<long>(std::min(data.size(), offset + 1024)));
+        line.send(makeBlock(static_cast<uint32_t>(block), part, 1024, true));
+        if (awaitByte(line) != ACK) return;
+    }
+    line.send(std::string(1, EOT));
+    if (awaitByte(line) != ACK || awaitByte(line) != 'C') return;
+    line.send(headerBlock(std::string()));
+    awaitByte(line);
+}
+
+class BatchReceiveTest : public ::testing::Test {
+protected:
+    OpenPort port;
+    TempDir outer;                        // the receive folder is outer/in/deeper
+    fs::path receiveDir = outer.path() / "in" / "deeper";
+    StatusRecorder &recorder = StatusRecorder::instance();
+
+    BatchReceiveTest() { fs::create_directories(receiveDir); }
+
+    // Runs a receive of one batch file; the result of freceive.
+    int16_t receiveFile(const std::string &fields, const std::vector<uint8_t> &data) {
+        ScopedWorkingDir workDir(receiveDir);
+        port.line().receive(4096, 50ms);   // what an earlier receive left on the line
+        COMMXMODEMSet(port.handle(), 203, 1500);
+        std::thread sender([&] { sendBatchFile(port.line(), fields, data); });
+        int16_t result = freceive(port.handle(), 108, 4096, StatusRecorder::callback, 0);
+        sender.join();
+        return result;
+    }
+
+    // Every regular file below `outer`, relative to it.
+    std::vector<std::string> filesWritten() const {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::recursive_directory_iterator(outer.path()))
+            if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), outer.path()).string());
+        return names;
+    }
+};
+
+struct NameCase {
+    std::string announced;
+    std::string stored;
+};
+
+class PeerFileNameTest : public BatchReceiveTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(PeerFileNameTest, FileLandsInsideTheReceiveFolderUnderItsBareName) {
+    const NameCase &c = GetParam();
+    std::vector<uint8_t> data = patternBytes(1500, 21);
+    EXPECT_EQ(receiveFile(c.announced + std::string(1, '\0') + "1500 0", data), 0);
+    EXPECT_EQ(filesWritten(), (std::vector<std::string>{"in/deeper/" + c.stored}));
+    EXPECT_EQ(readFile((receiveDir / c.stored).string()), data);
+    EXPECT_EQ(recorder.reports()[3], (Report{4008, recorder.reports()[3].param, c.stored}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PeerFileNameTest,
+    ::testing::Values(NameCase{"../../escape.bin", "escape.bin"},
+                      NameCase{"/tmp/absolute.bin", "absolute.bin"},
+                      NameCase{"C:\\data\\dos.bin", "dos.bin"},
+                      NameCase{"bell\a\x1b[2Jname.bin", "bell[2Jname.bin"},
+                      NameCase{"..hidden..bin", "..hidden..bin"}));
+
+TEST_F(BatchReceiveTest, NameReducedToNothingEndsTheBatchWithoutWriting) {
+    for (const char *announced : {"..", "dir/..", "/", "\x01\x02"}) {
+        recorder.clear();
+        EXPECT_EQ(receiveFile(std::string(announced) + std::string(1, '\0') + "100 0",
+                              patternBytes(100, 22)), 0) << announced;
+        EXPECT_TRUE(filesWritten().empty()) << announced;
+        EXPECT_TRUE(recorder.contains(4027, 1));
+    }
+}
+
+TEST_F(BatchReceiveTest, AbsurdLengthIsRefusedBeforeAnyFileIsCreated) {
+    for (const char *length : {"99999999999999999999999", "2147483648"}) {
+        recorder.clear();
+        EXPECT_EQ(receiveFile(std::string("big.bin") + std::string(1, '\0') + length + " 0",
+                              patternBytes(2048, 23)), -1) << length;
+        EXPECT_EQ(COMMErrnoGet(port.handle()), 4003);
+        EXPECT_TRUE(filesWritten().empty());
+        EXPECT_TRUE(recorder.contains(4003, 0));
+    }
+}
+
+TEST_F(BatchReceiveTest, LengthThatIsNotANumberKeepsWholeBlocks) {
+    std::vector<uint8_t> data = patternBytes(1500, 24);
+    EXPECT_EQ(receiveFile(std::string("odd.bin") + std::string(1, '\0') + "15x0 0", data), 0);
+    EXPECT_TRUE(recorder.contains(4013, -1));
+    EXPECT_TRUE(equalUpToPadding(data, readFile((receiveDir / "odd.bin").string()), 1024));
+}
+
+TEST_F(BatchReceiveTest, AnnouncedLengthCutsThePaddingAndTimeIsOctal) {
+    std::vector<uint8_t> data = patternBytes(3000, 25);
+    EXPECT_EQ(receiveFile(std::string("exact.bin") + std::string(1, '\0') + "3000 17 100644", data), 0);
+    EXPECT_EQ(readFile((receiveDir / "exact.bin").string()), data);
+    EXPECT_TRUE(recorder.contains(4013, 3000));
+    EXPECT_TRUE(recorder.contains(4006, 15));
+}
+
+TEST_F(BatchReceiveTest, RenameRuleKeepsTheExistingFile) {
+    writeFile((receiveDir / "keep.txt").string(), {1, 2, 3});
+    writeFile((receiveDir / "keep.DL0").string(), {4});
+    COMMXMODEMSet(port.handle(), 112, 1);
+    std::vector<uint8_t> data = patternBytes(700, 26);
+    EXPECT_EQ(receiveFile(std::string("keep.txt") + std::string(1, '\0') + "700 0", data), 0);
+    EXPECT_EQ(readFile((receiveDir / "keep.txt").string()), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(readFile((receiveDir / "keep.DL1").string()), data);
+    EXPECT_EQ(recorder.paramsOf(4012).size(), 1u);
+}
+
+}  // namespace
