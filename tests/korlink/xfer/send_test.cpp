@@ -1,1 +1,157 @@
+// fsend against a scripted receiver on the pty master: block layout and
+// padding, the checksum fallback, streaming cancel, used-up queues.
+#include "xfer_fixture.h"
+
 #include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr char ACK = 6, NAK = 21, CAN = 24, EOT = 4;
+
+class SendTest : public ::testing::Test {
+protected:
+    OpenPort port;
+    TempDir dir;
+    StatusRecorder &recorder = StatusRecorder::instance();
+
+    std::string queueFile(int16_t queue, const std::vector<uint8_t> &data) {
+        std::string path = dir / ("file" + std::to_string(queue) + ".bin");
+        writeFile(path, data);
+        EXPECT_EQ(fqueue(queue, path.c_str()), 0);
+        return path;
+    }
+
+    std::string take(size_t count) { return port.line().receive(count, 5s); }
+    void answer(char byte) { port.line().send(std::string(1, byte)); }
+};
+
+std::string blockBytes(uint32_t number, const std::vector<uint8_t> &data, bool crc) {
+    std::vector<uint8_t> block = makeBlock(number, data, 128, crc);
+    return std::string(block.begin(), block.end());
+}
+
+TEST_F(SendTest, FileOfWholeBlocksIsFollowedByAPaddingBlock) {
+    std::vector<uint8_t> data = patternBytes(256, 31);
+    queueFile(1, data);
+    COMMXMODEMSet(port.handle(), 211, 0x55);
+    std::vector<std::string> blocks;
+    std::thread receiver([&] {
+        answer('C');
+        for (int i = 0; i < 3; ++i) {
+            blocks.push_back(take(133));
+            answer(ACK);
+        }
+        EXPECT_EQ(take(1), std::string(1, EOT));
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 1, 106, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    std::vector<uint8_t> padding{0x1A};
+    padding.resize(128, 0x55);
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks[0], blockBytes(1, {data.begin(), data.begin() + 128}, true));
+    EXPECT_EQ(blocks[1], blockBytes(2, {data.begin() + 128, data.end()}, true));
+    std::vector<uint8_t> third = makeBlock(3, padding, 128, true);
+    EXPECT_EQ(blocks[2], std::string(third.begin(), third.end()));
+    EXPECT_EQ(recorder.paramsOf(4009), (std::vector<intptr_t>{0, 128, 256, 384}));
+    EXPECT_TRUE(recorder.contains(105, 501));
+    EXPECT_TRUE(recorder.contains(105, 4));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+}
+
+TEST_F(SendTest, ReceiverAskingWithNakGetsTheChecksumAndResends) {
+    std::vector<uint8_t> data = patternBytes(100, 32);
+    queueFile(2, data);
+    std::string first, again;
+    std::thread receiver([&] {
+        answer(NAK);
+        first = take(132);          // one block with a one-byte sum...
+        EXPECT_EQ(port.line().receive(1, 100ms), "");   // ...and nothing after it
+        answer(NAK);
+        again = take(132);
+        answer(ACK);
+        EXPECT_EQ(take(1), std::string(1, EOT));
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 2, 106, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    std::vector<uint8_t> padded = data;
+    padded.push_back(0x1A);
+    padded.resize(128, 0);
+    EXPECT_EQ(first, blockBytes(1, padded, false));
+    EXPECT_EQ(again, first);
+    EXPECT_TRUE(recorder.contains(105, 500));
+    EXPECT_TRUE(recorder.contains(4020, 0));
+}
+
+TEST_F(SendTest, StreamingSendStopsOnlyAfterMoreCansThanTheLimit) {
+    std::vector<uint8_t> data = patternBytes(400000, 33);   // more than the line buffers hold
+    queueFile(3, data);
+    size_t streamed = 0;
+    std::thread receiver([&] {
+        answer('G');
+        EXPECT_EQ(take(133).size(), 133u);   // block 0
+        answer('G');
+        EXPECT_EQ(take(1029).size(), 1029u);
+        answer(CAN);                         // one CAN is noise: the stream goes on
+        EXPECT_EQ(take(3 * 1029).size(), 3u * 1029);
+        answer(CAN);
+        answer(CAN);
+        streamed = port.line().receive(data.size(), 1s).size();
+    });
+    EXPECT_EQ(fsend(port.handle(), 3, 108, 4096, StatusRecorder::callback, 0), -1);
+    receiver.join();
+    EXPECT_LT(streamed, data.size() / 2);
+    EXPECT_TRUE(recorder.contains(105, 109));
+    EXPECT_TRUE(recorder.contains(4018, 0));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 4018);
+}
+
+TEST_F(SendTest, QueueIsUsedUpWhateverTheOutcome) {
+    queueFile(4, patternBytes(10, 34));
+    COMMXMODEMSet(port.handle(), 203, 100);
+    COMMXMODEMSet(port.handle(), 207, 2);
+    EXPECT_EQ(fsend(port.handle(), 4, 106, 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
+    EXPECT_EQ(fsend(port.handle(), 4, 106, 4096, nullptr, 0), -113);
+    EXPECT_EQ(funqueue(4, (dir / "file4.bin").c_str()), -113);
+    EXPECT_EQ(recorder.paramsOf(4028), (std::vector<intptr_t>{1}));
+    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2}));
+}
+
+TEST_F(SendTest, StartWithoutTheReceiversCharacterWhenAsked) {
+    std::vector<uint8_t> data = patternBytes(50, 35);
+    queueFile(5, data);
+    COMMXMODEMSet(port.handle(), 203, 100);
+    COMMXMODEMSet(port.handle(), 212, 1);
+    std::string block;
+    std::thread receiver([&] {
+        block = take(133);
+        answer(ACK);
+        EXPECT_EQ(take(1), std::string(1, EOT));
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 5, 106, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    std::vector<uint8_t> padded = data;
+    padded.push_back(0x1A);
+    padded.resize(128, 0);
+    EXPECT_EQ(block, blockBytes(1, padded, true));
+    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1}));
+}
+
+TEST_F(SendTest, VanishedFileFailsTheSend) {
+    std::string path = queueFile(6, patternBytes(10, 36));
+    fs::remove(path);
+    std::thread receiver([&] { answer('C'); });
+    EXPECT_EQ(fsend(port.handle(), 6, 106, 4096, StatusRecorder::callback, 0), -1);
+    receiver.join();
+    EXPECT_EQ(COMMErrnoGet(port.handle()), -113);
+}
+
+}  // namespace
