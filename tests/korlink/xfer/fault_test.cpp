@@ -1,1 +1,84 @@
+// A damaged line between lrzsz's sx and our receive: the relay corrupts a
+// byte, drops a block, repeats a block or stalls past the time-out. Each time
+// the transfer recovers with its reports and the file arrives intact.
+#include "peer_link.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int64_t blockLength = 133;          // SOH, number, complement, 128 data, CRC
+constexpr int64_t fourthBlock = 3 * blockLength;
+
+struct FaultCase {
+    const char *label;
+    RelayFaults faults;
+    int32_t expectedStatus;   // the report that shows the recovery
+    intptr_t expectedParam;
+};
+
+std::ostream &operator<<(std::ostream &out, const FaultCase &c) { return out << c.label; }
+
+RelayFaults corruptAt(int64_t offset) {
+    RelayFaults faults;
+    faults.corruptAt = offset;
+    return faults;
+}
+
+RelayFaults dropBlock() {
+    RelayFaults faults;
+    faults.dropFrom = fourthBlock;
+    faults.dropTo = fourthBlock + blockLength;
+    return faults;
+}
+
+RelayFaults duplicateBlock() {
+    RelayFaults faults;
+    faults.duplicateFrom = fourthBlock;
+    faults.duplicateTo = fourthBlock + blockLength;
+    return faults;
+}
+
+RelayFaults stallBlock() {
+    RelayFaults faults;
+    faults.stallAt = fourthBlock;
+    faults.stallFor = 1500ms;   // past the 1000 ms time-out set below
+    return faults;
+}
+
+class FaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FaultTest, TransferRecoversAndTheFileIsIntact) {
+    const FaultCase &c = GetParam();
+    PeerLink link(c.faults);
+    std::vector<uint8_t> data = patternBytes(20 * 128, 41);
+    writeFile(link.peerDir() / "image.bin", data);
+    PeerProcess &peer = link.startPeer({"sx", "-q", "image.bin"});
+    COMMXMODEMSet(link.handle(), 203, 1000);
+    ScopedWorkingDir workDir(link.ourDir().path());
+    EXPECT_EQ(freceive(link.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(peer.wait(60s), 0) << peer.log();
+    EXPECT_EQ(readFile(link.ourDir() / "temp0000.$$$"), data);
+    const StatusRecorder &recorder = StatusRecorder::instance();
+    EXPECT_TRUE(recorder.contains(c.expectedStatus, c.expectedParam));
+    std::vector<intptr_t> counts = recorder.paramsOf(4009);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));   // nothing written twice
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultTest,
+    ::testing::Values(
+        FaultCase{"corrupt_data_byte", corruptAt(fourthBlock + 50), 4002, 384},
+        FaultCase{"corrupt_block_number", corruptAt(fourthBlock + 1), 4001, 384},
+        FaultCase{"drop_block", dropBlock(), 4025, 512},
+        FaultCase{"duplicate_block", duplicateBlock(), 4023, 512},
+        FaultCase{"stall_past_timeout", stallBlock(), 4025, 512}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+}  // namespace
