@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace xfertest;
 using namespace std::chrono_literals;
 
@@ -132,6 +134,22 @@ TEST(BatchToRbTest, TwoFilesArriveByteIdentical) {
     EXPECT_EQ(readFile(link.peerDir() / "exact.bin"), exact);
     EXPECT_EQ(readFile(link.peerDir() / "values.bin"), values);
     EXPECT_EQ(StatusRecorder::instance().paramsOf(4028), (std::vector<intptr_t>{2}));
+}
+
+TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
+    PeerLink link;
+    std::vector<uint8_t> data = patternBytes(30000, 15);
+    std::string source = link.ourDir() / "source.bin";
+    writeFile(source, data);
+    PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
+    ASSERT_EQ(fqueue(5, source.c_str()), 0);
+    ASSERT_EQ(fsend(link.handle(), 5, 106, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(c_rxflush(link.handle(), 0), -122);
+    while (COMMPortGet(link.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
+    EXPECT_EQ(fsend(link.handle(), 5, 106, 4096, nullptr, 0), -113);   // used up
 }
 
 }  // namespace

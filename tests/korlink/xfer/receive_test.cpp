@@ -215,4 +215,15 @@ TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
     EXPECT_EQ(c_putc(port.handle(), 'x'), 0);
 }
 
+TEST_F(ReceiveTest, XferCancelReachesABackgroundReceive) {
+    ASSERT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(awaitByte(port.line()), 'C');
+    EXPECT_EQ(COMMXferCancel(port.handle()), 0);
+    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
+    EXPECT_TRUE(recorder.contains(-123, 0));
+    // The request went to the transfer, not to the host's next wait.
+    EXPECT_EQ(c_waitc(port.handle(), -1, 60), -1);
+}
+
 }  // namespace
