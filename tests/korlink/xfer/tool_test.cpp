@@ -41,6 +41,7 @@ public:
         return *m_peer;
     }
 
+    testsupport::PtyPair &peerLine() { return m_peerLine; }
     const TempDir &toolDir() const { return m_toolDir; }
     const TempDir &peerDir() const { return m_peerDir; }
     std::string output() const { return readText(m_toolDir / "out.txt"); }
@@ -106,6 +107,28 @@ TEST(ToolTest, RefusesBadCommandLinesWithOneLine) {
     PeerProcess &help = link.startTool("--help");
     EXPECT_EQ(help.wait(10s), 0);
     EXPECT_NE(link.output().find("Usage:"), std::string::npos);
+}
+
+// YMODEM-G has no lrzsz receiver: our own send and the tool's receive meet.
+TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
+    ToolLink link;
+    std::vector<uint8_t> first = patternBytes(50000, 53), second = allByteValues(4);
+    writeFile(link.peerDir() / "big.bin", first);
+    writeFile(link.peerDir() / "values.bin", second);
+    fs::create_directory(link.toolDir().path() / "in");
+    PeerProcess &tool = link.startTool("receive --port 8 --protocol ymodem-g --dir in");
+    link.peerLine().exposeAs(testCom);
+    PortHandle port = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
+    ASSERT_NE(port, nullptr);
+    ASSERT_EQ(fqueue(6, (link.peerDir() / "big.bin").c_str()), 0);
+    ASSERT_EQ(fqueue(6, (link.peerDir() / "values.bin").c_str()), 0);
+    StatusRecorder::instance().clear();
+    EXPECT_EQ(fsend(port, 6, 108, 4096, StatusRecorder::callback, 0), 0);
+    COMMPortDeinit(port, 0);
+    EXPECT_EQ(tool.wait(30s), 0) << tool.log() << link.output();
+    EXPECT_TRUE(StatusRecorder::instance().contains(105, 109));
+    EXPECT_EQ(readFile(link.toolDir() / "in/big.bin"), first);
+    EXPECT_EQ(readFile(link.toolDir() / "in/values.bin"), second);
 }
 
 }  // namespace
