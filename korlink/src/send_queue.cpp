@@ -80,6 +80,8 @@ KORLINK_API int16_t funqueue(int16_t queue, const char *fileName) {
 }
 
 KORLINK_API int16_t funload(int16_t queue, const char *fileName) {
+    if (!fileName)
+        return reportArgError(KORLINK_E_BAD_ARG2, "funload()", "ERROR: BADPARM1. Parameter is NULL");
     SendQueue *entry = findSendQueue(queue);
     if (entry) {
         int16_t closed = releaseQueueFile(*entry);
