@@ -67,7 +67,7 @@ TEST_P(BatchFromSbTest, TwoFilesArriveByteIdentical) {
     values.resize(values.size() + 77, 0x1A);   // ends in bytes that look like padding
     writeFile(link.peerDir() / "exact.bin", exact);
     writeFile(link.peerDir() / "values.bin", values);
-    PeerProcess &peer = link.startPeer({"sb", "-q", "exact.bin", "values.bin"}, true);
+    PeerProcess &peer = link.startPeer({"sb", "-q", "exact.bin", "values.bin"});
     ScopedWorkingDir workDir(link.ourDir().path());
     EXPECT_EQ(freceive(link.handle(), GetParam(), 4096, StatusRecorder::callback, 0), 0);
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);

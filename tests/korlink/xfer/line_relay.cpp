@@ -86,13 +86,10 @@ struct Lane {
 
 }  // namespace
 
-LineRelay::LineRelay(int libraryMaster, int peerMaster, int peerOutput, RelayFaults faults,
-                     int bytesPerSecond)
-    : m_libraryMaster(libraryMaster), m_peerMaster(peerMaster), m_peerOutput(peerOutput),
-      m_faults(faults),
-      m_bytesPerSecond(bytesPerSecond) {
+LineRelay::LineRelay(Side library, Side peer, RelayFaults faults, int bytesPerSecond)
+    : m_library(library), m_peer(peer), m_faults(faults), m_bytesPerSecond(bytesPerSecond) {
     // A full pty must not block the relay: the other direction has to flow.
-    for (int fd : {libraryMaster, peerMaster, peerOutput})
+    for (int fd : {library.read, library.write, peer.read, peer.write})
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     m_thread = std::thread([this] { run(); });
 }
@@ -103,9 +100,9 @@ LineRelay::~LineRelay() {
 }
 
 void LineRelay::run() {
-    Lane toLibrary(m_peerOutput, m_libraryMaster, &m_toLibrary);
+    Lane toLibrary(m_peer.read, m_library.write, &m_toLibrary);
     toLibrary.faults = &m_faults;
-    Lane toPeer(m_libraryMaster, m_peerMaster, &m_toPeer);
+    Lane toPeer(m_library.read, m_peer.write, &m_toPeer);
     Lane *lanes[] = {&toLibrary, &toPeer};
     while (!m_stop) {
         int wait = 10;

@@ -24,10 +24,15 @@ struct RelayFaults {
 
 class LineRelay {
 public:
-    // `bytesPerSecond` 0: no pacing; else both directions are paced. The
-    // peer's bytes are read from `peerOutput` (its master, or a pipe).
-    LineRelay(int libraryMaster, int peerMaster, int peerOutput, RelayFaults faults = {},
-              int bytesPerSecond = 0);
+    // Where one side's bytes are read and where bytes for it are written:
+    // a pty master for both, or a pipe from a peer's stdout to read.
+    struct Side {
+        int read;
+        int write;
+    };
+
+    // `bytesPerSecond` 0: no pacing; else both directions are paced.
+    LineRelay(Side library, Side peer, RelayFaults faults = {}, int bytesPerSecond = 0);
     ~LineRelay();
     LineRelay(const LineRelay &) = delete;
     LineRelay &operator=(const LineRelay &) = delete;
@@ -39,9 +44,8 @@ public:
 private:
     void run();
 
-    int m_libraryMaster;
-    int m_peerMaster;
-    int m_peerOutput;
+    Side m_library;
+    Side m_peer;
     RelayFaults m_faults;
     int m_bytesPerSecond;
     std::atomic<bool> m_stop{false};

@@ -27,14 +27,15 @@ public:
     const TempDir &ourDir() const { return m_ourDir; }
     const LineRelay &relay() const { return *m_relay; }
 
-    // Starts a peer program in the peer's folder on the peer's line, and the
-    // relay. `outputToPipe`: see PeerProcess::outputPipe().
-    PeerProcess &startPeer(const std::vector<std::string> &argv, bool outputToPipe = false) {
+    // Starts a peer program in the peer's folder on the peer's line (its
+    // output through a pipe: see PeerProcess::outputPipe()), and the relay.
+    PeerProcess &startPeer(const std::vector<std::string> &argv) {
         m_peer = std::make_unique<PeerProcess>(argv, m_peerLine.slavePath(),
-                                               m_peerDir.path().string(), outputToPipe);
-        int peerOutput = outputToPipe ? m_peer->outputPipe() : m_peerLine.master();
-        m_relay = std::make_unique<LineRelay>(m_port.line().master(), m_peerLine.master(),
-                                              peerOutput, m_faults, m_bytesPerSecond);
+                                               m_peerDir.path().string(), true);
+        int library = m_port.line().master();
+        m_relay = std::make_unique<LineRelay>(LineRelay::Side{library, library},
+                                              LineRelay::Side{m_peer->outputPipe(), m_peerLine.master()},
+                                              m_faults, m_bytesPerSecond);
         return *m_peer;
     }
 

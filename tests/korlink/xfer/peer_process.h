@@ -24,8 +24,8 @@ public:
     int wait(std::chrono::milliseconds limit);
 
     // Read end of the peer's stdout pipe, or -1. A pipe keeps what the peer
-    // wrote even when it flushes its tty's output as it exits (sb in
-    // YMODEM-G mode does, racing its last block against the reader).
+    // wrote even when it flushes its tty's output as it exits: lrzsz does,
+    // so its last block or ACK could otherwise be lost to the reader.
     int outputPipe() const { return m_outputPipe; }
 
     // What the peer wrote to stderr.

@@ -25,7 +25,7 @@ std::string readText(const std::string &path) {
 // between the masters.
 class ToolLink {
 public:
-    ToolLink() : m_relay(m_toolLine.master(), m_peerLine.master(), m_peerLine.master()) {}
+    ~ToolLink() { m_relay.reset(); }
 
     // Runs the tool with `args`; its stdout goes to out.txt in the tool's folder.
     PeerProcess &startTool(const std::string &args) {
@@ -36,10 +36,16 @@ public:
         return *m_tool;
     }
 
+    // A peer program on pair B, its output through a pipe.
     PeerProcess &startPeer(const std::vector<std::string> &argv) {
-        m_peer = std::make_unique<PeerProcess>(argv, m_peerLine.slavePath(), m_peerDir.path().string());
+        m_peer = std::make_unique<PeerProcess>(argv, m_peerLine.slavePath(),
+                                               m_peerDir.path().string(), true);
+        relay(m_peer->outputPipe());
         return *m_peer;
     }
+
+    // Bridges the masters for a peer that uses pair B itself (our own port).
+    void connectPeerLine() { relay(m_peerLine.master()); }
 
     testsupport::PtyPair &peerLine() { return m_peerLine; }
     const TempDir &toolDir() const { return m_toolDir; }
@@ -51,9 +57,15 @@ private:
     testsupport::PtyPair m_peerLine;
     TempDir m_toolDir;
     TempDir m_peerDir;
-    LineRelay m_relay;
     std::unique_ptr<PeerProcess> m_peer;
     std::unique_ptr<PeerProcess> m_tool;
+    std::unique_ptr<LineRelay> m_relay;
+
+    void relay(int peerOutput) {
+        int tool = m_toolLine.master();
+        m_relay = std::make_unique<LineRelay>(LineRelay::Side{tool, tool},
+                                              LineRelay::Side{peerOutput, m_peerLine.master()});
+    }
 };
 
 TEST(ToolTest, ReceivesFromSxIntoTheChosenFolderAndName) {
@@ -117,6 +129,7 @@ TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
     writeFile(link.peerDir() / "values.bin", second);
     fs::create_directory(link.toolDir().path() / "in");
     PeerProcess &tool = link.startTool("receive --port 8 --protocol ymodem-g --dir in");
+    link.connectPeerLine();
     link.peerLine().exposeAs(testCom);
     PortHandle port = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
     ASSERT_NE(port, nullptr);

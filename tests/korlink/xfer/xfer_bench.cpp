@@ -71,7 +71,9 @@ double receiveWithRx(size_t size, bool &ok) {
     TempDir rxDir, sxDir;
     std::vector<uint8_t> data = patternBytes(size, 61);
     writeFile(sxDir / "image.bin", data);
-    LineRelay relay(rxLine.master(), sxLine.master(), sxLine.master());
+    // Both on their ptys as they would run on a line (a pipe for their output
+    // changes how lrzsz writes and makes it slower).
+    LineRelay relay({rxLine.master(), rxLine.master()}, {sxLine.master(), sxLine.master()});
     Clock::time_point start = Clock::now();
     PeerProcess rx({"rx", "-q", "-c", "image.bin"}, rxLine.slavePath(), rxDir.path().string());
     PeerProcess sx({"sx", "-q", "image.bin"}, sxLine.slavePath(), sxDir.path().string());
