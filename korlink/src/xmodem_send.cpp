@@ -128,9 +128,13 @@ int32_t FileSender::sendData() {
         ++m_blockNumber;
         if (!buildDataBlock(m_queue, block, m_blockSize, m_blockNumber, m_crc, m_settings.padByte))
             return KORLINK_E_FILE;
-        int32_t code = m_protocol == KORLINK_PROTO_YMODEM_G
-                           ? (m_link.send(block.bytes, block.length), pollStreaming())
-                           : sendUntilAccepted(block, false);
+        int32_t code;
+        if (m_protocol == KORLINK_PROTO_YMODEM_G) {
+            m_link.send(block.bytes, block.length);
+            code = pollStreaming();
+        } else {
+            code = sendUntilAccepted(block, false);
+        }
         if (code != READY) return code;
         m_link.report(ST_BYTE_COUNT, position());
     } while (!block.last);
