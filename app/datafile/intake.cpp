@@ -1,6 +1,7 @@
 #include "datafile/intake.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "datafile/atomic_file.h"
@@ -31,16 +32,21 @@ Status checkImageSize(const std::string &name, std::size_t size) {
 }
 
 // True when the event file on disk is complete and holds this event's log
-// as it stands now (same log addresses), or the event has at most one log
-// address to offer; such a file is kept.
+// as it stands now, or the event has at most one log address to offer; such
+// a file is kept. Holding the log as it stands means the same log addresses
+// and, when they are ring slots, every record between them: a file written
+// from a short image has the addresses but not all the records.
 bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first, std::int32_t last) {
     auto bytes = readWholeFile(path, kEventFileMaxSize);
     if (!bytes || bytes.value().size() < kEventFileMinSize)
         return false;
+    if (first == last)
+        return true;
     const std::uint8_t *record = bytes.value().data() + kFileHeaderSize;
-    const bool sameLog = DecodeLong(record + kFirstLogAddressOffset) == first &&
-                         DecodeLong(record + kLastLogAddressOffset) == last;
-    return sameLog || first == last;
+    if (DecodeLong(record + kFirstLogAddressOffset) != first || DecodeLong(record + kLastLogAddressOffset) != last)
+        return false;
+    const std::optional<std::size_t> count = ringLogCount(first, last);
+    return !count || bytes.value().size() >= kEventFileMinSize + kLogRecordSize * *count;
 }
 
 class ImageSplitter {

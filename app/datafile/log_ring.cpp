@@ -14,21 +14,28 @@ bool isRingSlot(std::int32_t address) {
 
 } // namespace
 
+std::optional<std::size_t> ringLogCount(std::int32_t first, std::int32_t last) {
+    if (!isRingSlot(first) || !isRingSlot(last))
+        return std::nullopt;
+    const std::size_t firstSlot = (first - LogAreaStart) / kLogRecordSize;
+    const std::size_t lastSlot = (last - LogAreaStart) / kLogRecordSize;
+    // A wrapped log runs to the ring's last slot and on from its first.
+    return lastSlot >= firstSlot ? lastSlot - firstSlot + 1 : (kLogSlotCount - firstSlot) + (lastSlot + 1);
+}
+
 LogCopy copyEventLog(Bytes image, std::int32_t first, std::int32_t last) {
     LogCopy copy;
     if (first == 0)
         return copy;
-    if (!isRingSlot(first) || !isRingSlot(last)) {
+    const std::optional<std::size_t> ringCount = ringLogCount(first, last);
+    if (!ringCount) {
         copy.problem = "log addresses " + std::to_string(first) + " to " + std::to_string(last) +
                        " are not record slots of the log ring (" + std::to_string(LogAreaStart) + " to " +
                        std::to_string(LogAreaLastSlot) + " in steps of 38); its log was not copied";
         return copy;
     }
     const std::size_t firstSlot = (first - LogAreaStart) / kLogRecordSize;
-    const std::size_t lastSlot = (last - LogAreaStart) / kLogRecordSize;
-    // A wrapped log runs to the ring's last slot and on from its first.
-    const std::size_t count =
-        lastSlot >= firstSlot ? lastSlot - firstSlot + 1 : (kLogSlotCount - firstSlot) + (lastSlot + 1);
+    const std::size_t count = *ringCount;
     copy.records.reserve(count * kLogRecordSize);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t offset = LogAreaStart + kLogRecordSize * ((firstSlot + i) % kLogSlotCount);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@ struct LogCopy {
     std::vector<std::uint8_t> records; // whole 38-byte records, in time order
     std::string problem;               // why records were left out; empty if none
 };
+
+// How many records the log from `first` to `last` spans on the ring,
+// wrapping as copyEventLog does; nothing when either address is not a ring
+// slot.
+std::optional<std::size_t> ringLogCount(std::int32_t first, std::int32_t last);
 
 // The records from `first` to `last` (byte offsets of ring slots), wrapping
 // from the last slot to the first when last < first. Addresses off the ring

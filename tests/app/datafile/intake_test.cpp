@@ -172,6 +172,40 @@ TEST_F(IntakeTest, ShortImageCopiesOnlyTheRecordsItHolds) {
     EXPECT_NE(report.value().notes[0].find("6 of its 10 log records"), std::string::npos);
 }
 
+TEST_F(IntakeTest, FileFromAShortImageIsCompletedByALaterFullOne) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(0), ImageBuilder::logAddress(9)));
+    for (int j = 0; j < 10; ++j)
+        m_image.logSlot(j, row(kJune15 + j));
+    testdata::Bytes received = m_image.receivedBytes();
+    received.resize(16384 + 38 * 4);
+    testdata::writeFile(m_dir / "received.img", received);
+    ASSERT_TRUE(ConvertReceivedFile(m_dir / "received.img", m_dir.path()));
+    ASSERT_EQ(testdata::readFile(m_dir / kJune15Name).size(), 686u + 4 * 38u);
+
+    // Same log addresses, but the file lacks six of the ten records.
+    auto full = convert(m_image);
+    ASSERT_TRUE(full) << full.error().message();
+    EXPECT_EQ(full.value().eventFiles, std::vector<std::string>{kJune15Name});
+    EXPECT_TRUE(full.value().notes.empty());
+    EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+
+    // Now complete, it is kept.
+    auto again = convert(m_image);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again.value().eventFiles.empty());
+}
+
+TEST_F(IntakeTest, CompleteFileOfAWrappedLogIsKept) {
+    m_image.slot(1, event(kJune15, ImageBuilder::logAddress(2584), ImageBuilder::logAddress(1)));
+    for (int j : {2584, 2585, 0, 1})
+        m_image.logSlot(j, row(kJune15 + j));
+    ASSERT_TRUE(convert(m_image));
+    ASSERT_EQ(testdata::readFile(m_dir / kJune15Name).size(), 686u + 4 * 38u);
+    auto again = convert(m_image);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again.value().eventFiles.empty());
+}
+
 TEST_F(IntakeTest, ReceivedFileTooShortForTheEventAreaWritesNothing) {
     testdata::Bytes received = m_image.receivedBytes();
     received.resize(16383);
