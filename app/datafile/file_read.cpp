@@ -23,7 +23,10 @@ struct FileDescriptor {
 
 Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path &path, std::uintmax_t maxSize) {
     const std::string name = path.string();
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // O_NONBLOCK: opening a FIFO or a terminal must not wait for a writer or
+    // a carrier; the type check below then refuses it at once. Reads of a
+    // regular file are not affected by the flag.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
         return Error{name, std::strerror(errno)};
     struct stat status {};

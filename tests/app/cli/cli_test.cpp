@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "cli/commands.h"
@@ -102,6 +103,16 @@ TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
     }
     EXPECT_EQ(fileCount(), before);
     EXPECT_EQ(testdata::readFile(m_dir / "keep.csv"), testdata::Bytes(3, 'x'));
+}
+
+TEST_F(CliTest, ShowAndExportRefuseAFifoAtOnce) {
+    // No writer ever opens the FIFO: a blocking open would hang the command.
+    ASSERT_EQ(::mkfifo(path("pipe.bin").c_str(), 0600), 0);
+    for (const Outcome &result : {run({"show", path("pipe.bin")}), run({"export", path("pipe.bin")})}) {
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "trelmlink: " + path("pipe.bin") + ": is not a regular file\n");
+        EXPECT_TRUE(result.out.empty());
+    }
 }
 
 TEST_F(CliTest, ExportRefusesToReplaceItsOwnSource) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "datafile/event_file.h"
 #include "test_data.h"
 
@@ -64,6 +66,16 @@ TEST(EventFile, ReadingReportsMissingFilesAndFolders) {
     auto file = readEventFile(dir / "e.bin");
     ASSERT_TRUE(file);
     EXPECT_EQ(file.value().log.size(), 2u);
+}
+
+TEST(EventFile, AFifoIsRefusedWithoutWaitingForAWriter) {
+    // Nothing ever opens the FIFO for writing: a blocking open would hang here.
+    testdata::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
+    auto fifo = readEventFile(dir / "pipe.bin");
+    ASSERT_FALSE(fifo);
+    EXPECT_EQ(fifo.error().subject, (dir / "pipe.bin").string());
+    EXPECT_EQ(fifo.error().reason, "is not a regular file");
 }
 
 TEST(EventFile, CsvNameReplacesEverythingAfterTheFirstDotOfTheFileName) {
