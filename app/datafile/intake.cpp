@@ -42,8 +42,8 @@ bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first
         return false;
     if (first == last)
         return true;
-    const std::uint8_t *record = bytes.value().data() + kFileHeaderSize;
-    if (DecodeLong(record + kFirstLogAddressOffset) != first || DecodeLong(record + kLastLogAddressOffset) != last)
+    const EventRecord kept = parseEventRecord(Bytes(bytes.value()).subspan(kFileHeaderSize, kEventRecordSize));
+    if (kept.firstLogAddress != first || kept.lastLogAddress != last)
         return false;
     const std::optional<std::size_t> count = ringLogCount(first, last);
     return !count || bytes.value().size() >= kEventFileMinSize + kLogRecordSize * *count;
@@ -55,7 +55,8 @@ public:
     Result<IntakeReport> run();
 
 private:
-    Status writeEvent(std::size_t slot, Bytes record);
+    // `bytes` is the slot's record as stored, `record` the same decoded.
+    Status writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record);
 
     Bytes m_image;
     std::filesystem::path m_dir;
@@ -66,22 +67,22 @@ Result<IntakeReport> ImageSplitter::run() {
     const std::int16_t unitId = parseFileHeader(m_image).unitId;
     std::int32_t latestStart = 0;
     for (std::size_t n = 1; n <= MemoryImage::kEventSlotCount; ++n) {
-        const Bytes record = m_image.subspan(MemoryImage::eventSlotOffset(n), kEventRecordSize);
-        latestStart = std::max(latestStart, DecodeLong(record.data() + kEventStartOffset));
-        if (decodeShort(record.data() + kEventStatusOffset) == 0)
+        const Bytes bytes = m_image.subspan(MemoryImage::eventSlotOffset(n), kEventRecordSize);
+        const EventRecord record = parseEventRecord(bytes);
+        latestStart = std::max(latestStart, record.start);
+        if (record.status == 0)
             continue;
-        if (auto written = writeEvent(n, record); !written)
+        if (auto written = writeEvent(n, bytes, record); !written)
             return written.error();
     }
     m_report.currentBinFile = EventFileName(unitId, latestStart);
     return m_report;
 }
 
-Status ImageSplitter::writeEvent(std::size_t slot, Bytes record) {
-    const std::int32_t first = DecodeLong(record.data() + kFirstLogAddressOffset);
-    const std::int32_t last = DecodeLong(record.data() + kLastLogAddressOffset);
-    const std::string name =
-        EventFileName(parseFileHeader(m_image).unitId, DecodeLong(record.data() + kEventStartOffset));
+Status ImageSplitter::writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record) {
+    const std::int32_t first = record.firstLogAddress;
+    const std::int32_t last = record.lastLogAddress;
+    const std::string name = EventFileName(parseFileHeader(m_image).unitId, record.start);
     const std::filesystem::path path = m_dir / name;
     if (existingFileIsCurrent(path, first, last))
         return Done{};
@@ -90,7 +91,7 @@ Status ImageSplitter::writeEvent(std::size_t slot, Bytes record) {
     if (!log.problem.empty())
         m_report.notes.push_back("event slot " + std::to_string(slot) + " (" + name + "): " + log.problem);
     std::vector<std::uint8_t> content(m_image.begin(), m_image.begin() + kFileHeaderSize);
-    content.insert(content.end(), record.begin(), record.end());
+    content.insert(content.end(), bytes.begin(), bytes.end());
     content.insert(content.end(), log.records.begin(), log.records.end());
     if (auto written = writeFileAtomically(path, content); !written)
         return written;

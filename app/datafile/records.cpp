@@ -48,8 +48,8 @@ EventRecord parseEventRecord(Bytes bytes) {
     assert(bytes.size() >= kEventRecordSize);
     const std::uint8_t *p = bytes.data();
     EventRecord record;
-    record.status = decodeShort(p + kEventStatusOffset);
-    record.start = DecodeLong(p + kEventStartOffset);
+    record.status = decodeShort(p + 4);
+    record.start = DecodeLong(p + 6);
     record.stop = DecodeLong(p + 10);
     record.elapse = DecodeLong(p + 14);
     record.samplerConfig = decodeShort(p + 18);
@@ -62,8 +62,8 @@ EventRecord parseEventRecord(Bytes bytes) {
     parseArray(record.flowWarning, p + 596, 2, decodeShort);
     parseArray(record.flowWarningTime, p + 606, 4, DecodeLong);
     parseArray(record.powerFailures, p + 630, 4, DecodeLong);
-    record.firstLogAddress = DecodeLong(p + kFirstLogAddressOffset);
-    record.lastLogAddress = DecodeLong(p + kLastLogAddressOffset);
+    record.firstLogAddress = DecodeLong(p + 670);
+    record.lastLogAddress = DecodeLong(p + 674);
     return record;
 }
 

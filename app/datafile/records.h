@@ -105,10 +105,4 @@ FileHeader parseFileHeader(Bytes bytes);
 EventRecord parseEventRecord(Bytes bytes);
 LogRecord parseLogRecord(Bytes bytes);
 
-// Offsets of the fields the intake works with inside an EventRecord.
-inline constexpr std::size_t kEventStatusOffset = 4;
-inline constexpr std::size_t kEventStartOffset = 6;
-inline constexpr std::size_t kFirstLogAddressOffset = 670;
-inline constexpr std::size_t kLastLogAddressOffset = 674;
-
 } // namespace trelm
