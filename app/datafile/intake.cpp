@@ -37,16 +37,17 @@ Status checkImageSize(const std::string &name, std::size_t size) {
 // and, when they are ring slots, every record between them: a file written
 // from a short image has the addresses but not all the records.
 bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first, std::int32_t last) {
-    auto bytes = readWholeFile(path, kEventFileMaxSize);
-    if (!bytes || bytes.value().size() < kEventFileMinSize)
+    // Only the header and record are compared; the log is judged by size.
+    auto start = readFileStart(path, kEventFileMinSize);
+    if (!start || start.value().bytes.size() < kEventFileMinSize)
         return false;
     if (first == last)
         return true;
-    const EventRecord kept = parseEventRecord(Bytes(bytes.value()).subspan(kFileHeaderSize, kEventRecordSize));
+    const EventRecord kept = parseEventRecord(Bytes(start.value().bytes).subspan(kFileHeaderSize));
     if (kept.firstLogAddress != first || kept.lastLogAddress != last)
         return false;
     const std::optional<std::size_t> count = ringLogCount(first, last);
-    return !count || bytes.value().size() >= kEventFileMinSize + kLogRecordSize * *count;
+    return !count || start.value().size >= kEventFileMinSize + kLogRecordSize * *count;
 }
 
 class ImageSplitter {

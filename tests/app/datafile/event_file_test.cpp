@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "datafile/event_file.h"
+#include "datafile/file_read.h"
 #include "test_data.h"
 
 using namespace trelm;
@@ -76,6 +77,24 @@ TEST(EventFile, AFifoIsRefusedWithoutWaitingForAWriter) {
     ASSERT_FALSE(fifo);
     EXPECT_EQ(fifo.error().subject, (dir / "pipe.bin").string());
     EXPECT_EQ(fifo.error().reason, "is not a regular file");
+}
+
+TEST(FileStart, GivesTheFirstBytesAndTheWholeSize) {
+    testdata::TempDir dir;
+    testdata::Bytes content(1000);
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<std::uint8_t>(i % 251);
+    testdata::writeFile(dir / "f.bin", content);
+    auto start = readFileStart(dir / "f.bin", 686);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start.value().bytes, testdata::Bytes(content.begin(), content.begin() + 686));
+    EXPECT_EQ(start.value().size, 1000u);
+    auto whole = readFileStart(dir / "f.bin", 5000);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole.value().bytes, content);
+    auto folder = readFileStart(dir.path(), 686);
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.error().reason, "is a folder, not a file");
 }
 
 TEST(EventFile, CsvNameReplacesEverythingAfterTheFirstDotOfTheFileName) {
