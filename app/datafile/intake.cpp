@@ -52,7 +52,8 @@ bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first
 
 class ImageSplitter {
 public:
-    ImageSplitter(Bytes image, const std::filesystem::path &dir) : m_image(image), m_dir(dir) {}
+    ImageSplitter(Bytes image, const std::filesystem::path &dir)
+        : m_image(image), m_unitId(parseFileHeader(image).unitId), m_dir(dir) {}
     Result<IntakeReport> run();
 
 private:
@@ -60,12 +61,12 @@ private:
     Status writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record);
 
     Bytes m_image;
+    std::int16_t m_unitId; // from the image's header, which every event file copies
     std::filesystem::path m_dir;
     IntakeReport m_report;
 };
 
 Result<IntakeReport> ImageSplitter::run() {
-    const std::int16_t unitId = parseFileHeader(m_image).unitId;
     std::int32_t latestStart = 0;
     for (std::size_t n = 1; n <= MemoryImage::kEventSlotCount; ++n) {
         const Bytes bytes = m_image.subspan(MemoryImage::eventSlotOffset(n), kEventRecordSize);
@@ -76,14 +77,14 @@ Result<IntakeReport> ImageSplitter::run() {
         if (auto written = writeEvent(n, bytes, record); !written)
             return written.error();
     }
-    m_report.currentBinFile = EventFileName(unitId, latestStart);
+    m_report.currentBinFile = EventFileName(m_unitId, latestStart);
     return m_report;
 }
 
 Status ImageSplitter::writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record) {
     const std::int32_t first = record.firstLogAddress;
     const std::int32_t last = record.lastLogAddress;
-    const std::string name = EventFileName(parseFileHeader(m_image).unitId, record.start);
+    const std::string name = EventFileName(m_unitId, record.start);
     const std::filesystem::path path = m_dir / name;
     if (existingFileIsCurrent(path, first, last))
         return Done{};
