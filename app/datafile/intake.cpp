@@ -24,11 +24,13 @@ void replaceFirst(std::string &text, char from, int times) {
         text[at] = '_';
 }
 
-Status checkImageSize(const std::string &name, std::size_t size) {
-    if (size >= MemoryImage::kEventAreaEnd)
-        return Done{};
-    return Error{name, "is too short for a memory image (" + std::to_string(size) + " bytes, at least " +
-                           std::to_string(MemoryImage::kEventAreaEnd) + " expected)"};
+// The bytes of a memory image file, refused when too short for the event area.
+Result<std::vector<std::uint8_t>> readImage(const std::filesystem::path &path) {
+    auto bytes = readWholeFile(path, kReceivedMaxSize);
+    if (!bytes || bytes.value().size() >= MemoryImage::kEventAreaEnd)
+        return bytes;
+    return Error{path.string(), "is too short for a memory image (" + std::to_string(bytes.value().size()) +
+                                    " bytes, at least " + std::to_string(MemoryImage::kEventAreaEnd) + " expected)"};
 }
 
 // True when the event file on disk is complete and holds this event's log
@@ -127,11 +129,9 @@ std::string EventFileName(std::int16_t unitId, std::int32_t start) {
 }
 
 Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, const std::filesystem::path &dir) {
-    auto bytes = readWholeFile(received, kReceivedMaxSize);
+    auto bytes = readImage(received);
     if (!bytes)
         return bytes.error();
-    if (auto size = checkImageSize(received.string(), bytes.value().size()); !size)
-        return size.error();
     const std::vector<std::uint8_t> image = swapBytePairs(bytes.value());
     if (auto written = writeFileAtomically(dir / kSwapFileName, image); !written)
         return written.error();
@@ -148,12 +148,9 @@ Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, 
 }
 
 Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir) {
-    const std::filesystem::path swap = dir / kSwapFileName;
-    auto image = readWholeFile(swap, kReceivedMaxSize);
+    auto image = readImage(dir / kSwapFileName);
     if (!image)
         return image.error();
-    if (auto size = checkImageSize(swap.string(), image.value().size()); !size)
-        return size.error();
     return ImageSplitter(image.value(), dir).run();
 }
 
