@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "datafile/atomic_file.h"
 #include "datafile/event_file.h"
@@ -109,13 +110,11 @@ Status ImageSplitter::writeEvent(std::size_t slot, Bytes bytes, const EventRecor
     return Done{};
 }
 
-std::vector<std::uint8_t> swapBytePairs(const std::vector<std::uint8_t> &received) {
-    std::vector<std::uint8_t> swapped(received.size() & ~std::size_t{1});
-    for (std::size_t i = 0; i < swapped.size(); i += 2) {
-        swapped[i] = received[i + 1];
-        swapped[i + 1] = received[i];
-    }
-    return swapped;
+// Exchanges the bytes of every pair in place, dropping an odd last byte.
+void swapBytePairs(std::vector<std::uint8_t> &bytes) {
+    bytes.resize(bytes.size() & ~std::size_t{1});
+    for (std::size_t i = 0; i < bytes.size(); i += 2)
+        std::swap(bytes[i], bytes[i + 1]);
 }
 
 } // namespace
@@ -132,7 +131,8 @@ Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, 
     auto bytes = readImage(received);
     if (!bytes)
         return bytes.error();
-    const std::vector<std::uint8_t> image = swapBytePairs(bytes.value());
+    std::vector<std::uint8_t> image = std::move(bytes).value();
+    swapBytePairs(image);
     if (auto written = writeFileAtomically(dir / kSwapFileName, image); !written)
         return written.error();
     std::vector<std::string> notes;
