@@ -55,8 +55,11 @@ bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first
 
 class ImageSplitter {
 public:
-    ImageSplitter(Bytes image, const std::filesystem::path &dir)
-        : m_image(image), m_unitId(parseFileHeader(image).unitId), m_dir(dir) {}
+    // `notes` start the report's notes, ahead of what the split adds.
+    ImageSplitter(Bytes image, const std::filesystem::path &dir, std::vector<std::string> notes = {})
+        : m_image(image), m_unitId(parseFileHeader(image).unitId), m_dir(dir) {
+        m_report.notes = std::move(notes);
+    }
     Result<IntakeReport> run();
 
 private:
@@ -141,10 +144,7 @@ Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, 
         if (!std::filesystem::remove(received, error))
             notes.push_back(received.string() + ": could not be deleted: " + error.message());
     }
-    auto report = ImageSplitter(image, dir).run();
-    if (report)
-        report.value().notes.insert(report.value().notes.begin(), notes.begin(), notes.end());
-    return report;
+    return ImageSplitter(image, dir, std::move(notes)).run();
 }
 
 Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir) {
