@@ -4,9 +4,7 @@
 
 #include "datafile/codes.h"
 #include "datafile/event_file.h"
-#include "export/export_eight.h"
 #include "export/export_event.h"
-#include "export/export_five.h"
 #include "sample_event.h"
 
 using namespace trelm;
