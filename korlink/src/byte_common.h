@@ -24,4 +24,22 @@ LineEndingResult translateLineEnding(int mode, int previous, int byte);
 
 int convertCase(int mode, int byte);
 
+// The per-byte paths of the exports on a port already validated, so a byte
+// costs one handle check, not one per step.
+
+// c_waitc: the next byte (or `wanted`), -1 on time-out, -123, -112, or -102
+// when the host closed the port meanwhile.
+int16_t waitByte(Port &port, int16_t wanted, int32_t timeoutMs);
+
+// c_getc with an explicit time-out (0: no wait): the byte after the string
+// watch and the receive options, or a negative code. `portGone` is set when
+// a watch callback or receive hook closed the port; the byte that triggered
+// it is returned as it was, and the port must not be touched again.
+int16_t getByte(Port &port, int32_t timeoutMs, bool &portGone);
+
+// COMMWatchUpdate and COMMWatchCheck. watchCheck sets `portGone` when a
+// callback closed the port and then returns at once.
+void watchUpdate(Port &port, int byte);
+int16_t watchCheck(Port &port, bool &portGone);
+
 }  // namespace korlink

@@ -18,32 +18,32 @@ namespace {
 // With XON/XOFF output pacing the peer's XON and XOFF are line control, not
 // data: they are taken out of the received bytes and pause or resume output.
 int32_t takeOutFlowChars(Port &port, uint8_t *bytes, int32_t count) {
-    FlowControl &flow = port.xlat.flow;
+    const FlowControl &flow = port.xlat.flow;
     if (!flow.xonXoffOutput) return count;
     int32_t kept = 0;
     for (int32_t i = 0; i < count; ++i) {
-        if (bytes[i] == flow.xoffChar) flow.pausedByXoff = true;
-        else if (bytes[i] == flow.xonChar) flow.pausedByXoff = false;
+        if (bytes[i] == flow.xoffChar) port.line.pausedByXoff = true;
+        else if (bytes[i] == flow.xonChar) port.line.pausedByXoff = false;
         else bytes[kept++] = bytes[i];
     }
     return kept;
 }
 
 void holdPeer(Port &port, bool hold) {
-    FlowControl &flow = port.xlat.flow;
+    const FlowControl &flow = port.xlat.flow;
     if (flow.rxXon) {
         uint8_t byte = static_cast<uint8_t>(hold ? flow.xoffChar : flow.xonChar);
         if (::write(port.fd, &byte, 1) != 1) port.lastError = errno;
     }
     if (flow.rxRts) switchLine(port, TIOCM_RTS, !hold);
     if (flow.rxDtr) switchLine(port, TIOCM_DTR, !hold);
-    flow.rxHeld = hold;
+    port.line.rxHeld = hold;
 }
 
 void holdIfFull(Port &port) {
-    FlowControl &flow = port.xlat.flow;
+    const FlowControl &flow = port.xlat.flow;
     const ReceiveBuffer &rx = *port.rx;
-    if (flow.receiveSide() && !flow.rxHeld &&
+    if (flow.receiveSide() && !port.line.rxHeld &&
         rx.available() > rx.size() * flow.xoffPercent / 100)
         holdPeer(port, true);
 }
@@ -101,26 +101,33 @@ bool pollInput(Port &port, int ms) {
 }
 
 void resumeCheck(Port &port) {
-    FlowControl &flow = port.xlat.flow;
+    const FlowControl &flow = port.xlat.flow;
     const ReceiveBuffer &rx = *port.rx;
-    if (flow.rxHeld && rx.available() <= rx.size() * flow.xonPercent / 100)
+    if (port.line.rxHeld && rx.available() <= rx.size() * flow.xonPercent / 100)
         holdPeer(port, false);
 }
 
+namespace {
+bool flowControlOn(const FlowControl &flow) { return flow.xonXoffOutput || flow.cts || flow.dsr; }
+}  // namespace
+
 int waitWhileHeld(Port &port) {
-    FlowControl &flow = port.xlat.flow;
-    while (!flow.suspended) {
+    const FlowControl &flow = port.xlat.flow;
+    // Without output flow control nothing can hold output: no read, no wait.
+    if (flow.suspended || !flowControlOn(flow)) return 0;
+    for (;;) {
         if (!topUp(port)) return -1;
         // Lines a pty cannot report (-1) never hold output.
-        bool held = (flow.xonXoffOutput && flow.pausedByXoff) ||
+        bool held = (flow.xonXoffOutput && port.line.pausedByXoff) ||
                     (flow.cts && modemLine(port, TIOCM_CTS) == 0) ||
                     (flow.dsr && modemLine(port, TIOCM_DSR) == 0);
         if (!held) return 0;
-        if (cancelKeyPressed(port)) return KORLINK_E_CANCELLED;
+        if (int16_t stop = cancelCheck(port); stop != 0) return stop;
         if (port.watchCarrier && !carrierPresent(port)) return KORLINK_E_CARRIER_LOST;
         if (!pollInput(port, 10)) return -1;
+        // A host pump may lift the suspension meanwhile (transmit item 121).
+        if (flow.suspended) return 0;
     }
-    return 0;
 }
 
 int writeRaw(Port &port, const uint8_t *data, int32_t count) {
@@ -135,7 +142,7 @@ int writeRaw(Port &port, const uint8_t *data, int32_t count) {
             port.lastError = errno;
             return -1;
         }
-        if (cancelKeyPressed(port)) return KORLINK_E_CANCELLED;
+        if (int16_t stop = cancelCheck(port); stop != 0) return stop;
         if (!waitOutput(port)) return -1;
     }
     return 0;
@@ -166,7 +173,7 @@ int opWriteString(Port &port, const char *text) {
 // drained that far, so the wait sleeps a few milliseconds between looks.
 int opWriteByte(Port &port, uint8_t byte) {
     while (port.transmitSize - transmitQueued(port) <= port.transmitSize / 4) {
-        if (cancelKeyPressed(port)) return KORLINK_E_CANCELLED;
+        if (int16_t stop = cancelCheck(port); stop != 0) return stop;
         if (!waitOutput(port)) return -1;
         poll(nullptr, 0, 2);
     }
@@ -211,7 +218,7 @@ int opSetReceiveFlow(Port &port, int16_t item, int32_t value) {
     FlowControl &flow = port.xlat.flow;
     switch (item) {
     case 103:
-        if (flow.rxHeld) holdPeer(port, false);
+        if (port.line.rxHeld) holdPeer(port, false);
         flow.rxXon = value & 1;
         flow.rxRts = value & 2;
         flow.rxDtr = value & 4;
@@ -231,7 +238,7 @@ int opSetTransmitFlow(Port &port, int16_t item, int32_t value) {
     flow.xonXoffOutput = value & 1;
     flow.cts = value & 2;
     flow.dsr = value & 4;
-    if (!flow.xonXoffOutput) flow.pausedByXoff = false;
+    if (!flow.xonXoffOutput) port.line.pausedByXoff = false;
     return 0;
 }
 

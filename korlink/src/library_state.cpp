@@ -85,7 +85,6 @@ int32_t takeLibraryError() {
     return code;
 }
 void setCloseCode(int32_t code) { g_closeCode = code; }
-int32_t closeCode() { return g_closeCode; }
 
 bool reportSwitch() { return g_reportSwitch; }
 void setReportSwitch(bool on) { g_reportSwitch = on; }
@@ -126,9 +125,12 @@ int pumpHost() {
     return key;
 }
 
-bool cancelKeyPressed(const Port &port) {
+int16_t cancelCheck(Port &port) {
+    int cancelKey = port.cancelKey;
+    PortHandle handle = handleOf(&port);
     int key = pumpOnce();
-    return key != 0 && key == port.cancelKey;
+    if (livePort(handle) != &port) return KORLINK_E_NULL_PORT;
+    return key != 0 && key == cancelKey ? KORLINK_E_CANCELLED : 0;
 }
 
 }  // namespace korlink

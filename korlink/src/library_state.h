@@ -1,5 +1,5 @@
 // Library-wide state beyond what port.h declares: report switch, library
-// error and close code readers, deadline test.
+// error reader, deadline test.
 #pragma once
 
 #include "port.h"
@@ -10,7 +10,6 @@ inline constexpr const char *kReportTitle = "Quorvelt Reporting Runtime Error";
 
 // Returns the library-wide last error and sets it to 0.
 int32_t takeLibraryError();
-int32_t closeCode();
 
 // The report switch (port item 115): 1 at load.
 bool reportSwitch();

@@ -163,18 +163,22 @@ KORLINK_API int16_t COMMSaveXlat(PortHandle handle) {
     return KORLINK_OK;
 }
 
-// A peer we hold is let go first, so the restored switches start from a
-// line that runs; XOFF pacing received from the peer stays in force.
+// Only settings come back; bytes pending in a line-ending expansion and the
+// flow-control state of the line stay. A peer we hold is let go when the
+// restored settings hold it differently (or not at all), and an XOFF from the
+// peer is forgotten when the restored settings do not pace output by it.
 KORLINK_API int16_t COMMRestoreXlat(PortHandle handle) {
     Port *port = checkPort(handle, "COMMRestoreXlat()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
     if (port->savedXlat.empty()) return -1;
-    if (port->xlat.flow.rxHeld) port->ops->setReceiveFlow(*port, 103, 0);
-    bool pausedByXoff = port->xlat.flow.pausedByXoff;
+    const FlowControl &now = port->xlat.flow;
+    const FlowControl &restored = port->savedXlat.back().flow;
+    bool sameHold = now.rxXon == restored.rxXon && now.rxRts == restored.rxRts &&
+                    now.rxDtr == restored.rxDtr && (!now.rxXon || now.xonChar == restored.xonChar);
+    if (port->line.rxHeld && !sameHold) port->ops->setReceiveFlow(*port, 103, 0);
+    if (!restored.xonXoffOutput) port->line.pausedByXoff = false;
     port->xlat = port->savedXlat.back();
     port->savedXlat.pop_back();
-    port->xlat.flow.rxHeld = false;
-    port->xlat.flow.pausedByXoff = pausedByXoff && port->xlat.flow.xonXoffOutput;
     return KORLINK_OK;
 }
 

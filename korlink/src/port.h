@@ -55,7 +55,6 @@ struct TransmitOptions {
     ByteHook hook = nullptr;
     ByteHook localEcho = nullptr;
     EndOfStringHook endOfString = nullptr;
-    int16_t previousByte = -1;     // last byte sent, for the line-ending modes
 };
 
 // Receive options; all off after open. Only applied while `enabled`.
@@ -65,8 +64,6 @@ struct ReceiveOptions {
     int16_t lineEnding = 0;        // 0..8, the same modes as transmit
     bool dropBit7 = false;
     ByteHook hook = nullptr;
-    int16_t pendingByte = -1;      // second byte of a line-ending expansion
-    int16_t previousByte = -1;     // last byte received, for the modes
 };
 
 // Handshakes honoured by the byte operations; all off after open.
@@ -76,12 +73,10 @@ struct FlowControl {
     bool cts = false;              // send only while CTS is high
     bool dsr = false;              // send only while DSR is high
     bool suspended = false;        // ignore all three holds for now
-    bool pausedByXoff = false;     // the peer sent XOFF and no XON yet
     // receive side: hold the peer while the buffer is nearly full
     bool rxXon = false;            // send XOFF/XON
     bool rxRts = false;            // lower/raise RTS
     bool rxDtr = false;            // lower/raise DTR
-    bool rxHeld = false;           // the peer is being held
     int16_t xoffPercent = 80;      // hold above this fill (receive size %)
     int16_t xonPercent = 20;       // resume at or below this fill
     int16_t xonChar = 17;
@@ -90,13 +85,24 @@ struct FlowControl {
     bool receiveSide() const { return rxXon || rxRts || rxDtr; }
 };
 
-// Everything COMMSaveXlat saves and COMMRestoreXlat puts back.
+// Everything COMMSaveXlat saves and COMMRestoreXlat puts back: settings only.
 struct XlatState {
     TransmitOptions tx;
     ReceiveOptions rx;
     FlowControl flow;
     int32_t receiveTimeoutMs = 0;  // c_getc waits this long; 0: no wait
     int32_t lineTimeoutMs = 0;     // first byte of c_gets; 0: the receive time-out
+};
+
+// What the byte operations remember between calls. Not settings: saving and
+// restoring the options leaves it alone, so no received byte is lost or
+// invented across COMMSaveXlat/COMMRestoreXlat.
+struct LineState {
+    int16_t txPrevious = -1;       // last byte sent, for the line-ending modes
+    int16_t rxPending = -1;        // second byte of a receive line-ending expansion
+    int16_t rxPrevious = -1;       // last byte received, for the modes
+    bool pausedByXoff = false;     // the peer sent XOFF and no XON yet
+    bool rxHeld = false;           // we are holding the peer (XOFF, RTS or DTR)
 };
 
 // One string-watch slot; a null callback marks it free.
@@ -111,12 +117,13 @@ struct WatchSlot {
 // One open port. A PortHandle is the address of a Port.
 //
 // The object is copyable on purpose: a background transfer works on a private
-// copy (`Port copy = *port; copy.backgroundLock = false; addLive(&copy);`),
-// calls the public byte exports on handleOf(&copy) and ends with
-// removeLive(&copy). The copy shares the device descriptor and the receive
-// buffer (a plain pointer, see ReceiveBuffer); options, flow control, watch slots and the data-format word are its
-// own, so whatever it switches for the transfer never leaks into the host's
-// port. A copy is never registered in the port table and never closed.
+// heap copy (xmodem_background.cpp), registered as live but not in the port
+// table, calls the public byte exports on handleOf(copy) and drops it from the
+// live set when the job ends. The copy shares the device descriptor, the
+// receive buffer and the transfer records (plain pointers); options, flow
+// control, line state, watch slots and the data-format word are its own, so
+// whatever it switches for the transfer never leaks into the host's port.
+// COMMPortDeinit refuses a copy (-121) before touching anything shared.
 struct Port {
     // --- frame (port table, errors) ---
     int32_t lastError = 0;         // COMMErrnoGet returns and clears it
@@ -160,6 +167,7 @@ struct Port {
     uint16_t optionFlags = 0;      // bits 0-1 cleared at open
     XlatState xlat;
     std::vector<XlatState> savedXlat;  // COMMSaveXlat stack
+    LineState line;                // runtime state of the byte operations
 
     // --- line control ---
     uint32_t lineOutputMask = 0;   // bit i: last state set for output item i
@@ -206,8 +214,10 @@ int pumpOnce();
 // next wait that looks for a cancel key.
 int pumpHost();
 
-// True when the pump reports the port's cancel key.
-bool cancelKeyPressed(const Port &port);
+// One pump call that looks for the port's cancel key: 0, -123 when the key
+// came, or -102 when the host closed the port meanwhile (the object is then
+// freed and must not be touched). The key is read before the pump runs.
+int16_t cancelCheck(Port &port);
 
 // Frees the XMODEM settings and transfer state of a port being closed.
 void releaseTransferRecords(Port &port);

@@ -9,19 +9,54 @@ using namespace korlink;
 namespace {
 
 // Hook, case conversion, line-ending mode and bit-7 drop of the receive
-// options; -1 when the byte is swallowed.
-int applyReceiveOptions(PortHandle handle, ReceiveOptions &rx, int byte) {
+// options; -1 when the byte is swallowed. A hook that closed the port sets
+// `portGone` and the byte comes back as it was received.
+int applyReceiveOptions(Port &port, int byte, bool &portGone) {
+    const ReceiveOptions &rx = port.xlat.rx;
     int original = byte;
-    if (rx.hook != nullptr && (byte = rx.hook(handle, byte)) < 0) return -1;
+    if (rx.hook != nullptr) {
+        PortHandle handle = handleOf(&port);
+        byte = rx.hook(handle, byte);
+        if (livePort(handle) != &port) {
+            portGone = true;
+            return original;
+        }
+        if (byte < 0) return -1;
+    }
     byte = convertCase(rx.caseMode, byte & 0xFF);
-    LineEndingResult ending = translateLineEnding(rx.lineEnding, rx.previousByte, byte);
-    rx.previousByte = static_cast<int16_t>(original);
-    rx.pendingByte = static_cast<int16_t>(ending.second);
+    LineState &line = port.line;
+    LineEndingResult ending = translateLineEnding(rx.lineEnding, line.rxPrevious, byte);
+    line.rxPrevious = static_cast<int16_t>(original);
+    line.rxPending = static_cast<int16_t>(ending.second);
     if (ending.first < 0 || (rx.dropBit7 && (ending.first & 0x80))) return -1;
     return ending.first;
 }
 
 }  // namespace
+
+namespace korlink {
+
+int16_t getByte(Port &port, int32_t timeoutMs, bool &portGone) {
+    LineState &line = port.line;
+    if (line.rxPending >= 0) {  // second byte of an expansion skips the watch
+        int16_t byte = line.rxPending;
+        line.rxPending = -1;
+        return byte;
+    }
+    for (;;) {
+        int16_t byte = timeoutMs != 0 ? waitByte(port, -1, timeoutMs)
+                                      : static_cast<int16_t>(port.ops->readByte(port));
+        if (byte == KORLINK_E_NULL_PORT) portGone = true;  // closed by the host's pump
+        if (byte < 0) return byte;
+        watchUpdate(port, byte);
+        watchCheck(port, portGone);
+        if (portGone || !port.xlat.rx.enabled) return byte;
+        int out = applyReceiveOptions(port, byte, portGone);
+        if (out >= 0) return static_cast<int16_t>(out);
+    }
+}
+
+}  // namespace korlink
 
 extern "C" {
 
@@ -36,22 +71,8 @@ KORLINK_API int16_t c_getc(PortHandle handle) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_getc()", refusal);
     if (port == nullptr) return refusal;
-    ReceiveOptions &rx = port->xlat.rx;
-    if (rx.pendingByte >= 0) {  // second byte of an expansion skips the watch
-        int16_t byte = rx.pendingByte;
-        rx.pendingByte = -1;
-        return byte;
-    }
-    for (;;) {
-        int32_t timeout = port->xlat.receiveTimeoutMs;
-        int16_t byte = timeout != 0 ? c_waitc(handle, -1, timeout) : c_inchar(handle);
-        if (byte < 0) return byte;
-        COMMWatchUpdate(handle, byte);
-        COMMWatchCheck(handle);
-        if (!rx.enabled) return byte;
-        int out = applyReceiveOptions(handle, rx, byte);
-        if (out >= 0) return static_cast<int16_t>(out);
-    }
+    bool portGone = false;
+    return getByte(*port, port->xlat.receiveTimeoutMs, portGone);
 }
 
 KORLINK_API int16_t c_rxcount(PortHandle handle) {
@@ -90,16 +111,15 @@ KORLINK_API int16_t c_gets(PortHandle handle, char *buffer, int16_t size, int16_
     int16_t stored = 0;
     int16_t result = 0;
     while (stored < size - 1) {
-        int32_t receiveTimeout = xlat.receiveTimeoutMs;
-        if (stored == 0) xlat.receiveTimeoutMs = xlat.lineTimeoutMs;
-        int16_t byte = c_getc(handle);
-        if (stored == 0) xlat.receiveTimeoutMs = receiveTimeout;
+        bool portGone = false;
+        int16_t byte = getByte(*port, stored == 0 ? xlat.lineTimeoutMs : xlat.receiveTimeoutMs, portGone);
         if (byte < 0) {
             if (byte != -1) result = byte;
             break;
         }
         buffer[stored++] = static_cast<char>(byte);
-        if (byte == terminator) break;
+        // A callback that closed the port ends the line with the byte it saw.
+        if (portGone || byte == terminator) break;
     }
     buffer[stored] = '\0';
     return result < 0 ? result : stored;

@@ -1,5 +1,6 @@
 // The string watch: up to four short strings looked for in the bytes c_getc
 // takes, each with a host callback.
+#include "byte_common.h"
 #include "library_state.h"
 
 #include <algorithm>
@@ -42,6 +43,39 @@ int16_t removeWatch(Port &port, const char *text, int16_t length) {
 
 }  // namespace
 
+namespace korlink {
+
+void watchUpdate(Port &port, int byte) {
+    for (WatchSlot &watch : port.watch) {
+        if (watch.length == 0 || !watch.active) continue;
+        // A mismatch starts over without retrying this byte as a first
+        // character: "OK" is not found in O, O, K.
+        if (byte == static_cast<unsigned char>(watch.text[watch.position])) ++watch.position;
+        else watch.position = 0;
+    }
+}
+
+int16_t watchCheck(Port &port, bool &portGone) {
+    PortHandle handle = handleOf(&port);
+    int16_t result = 0;
+    for (int16_t slot = 0; slot < 4; ++slot) {
+        WatchSlot &watch = port.watch[slot];
+        if (watch.length == 0 || watch.position != watch.length) continue;
+        watch.position = 0;
+        watch.active = 0;
+        result = static_cast<int16_t>(watch.callback(handle, slot));
+        // The callback may have closed the port; touch it only if still live.
+        if (livePort(handle) != &port) {
+            portGone = true;
+            return result;
+        }
+        watch.active = 1;
+    }
+    return result;
+}
+
+}  // namespace korlink
+
 extern "C" {
 
 KORLINK_API int16_t COMMWatchSet(PortHandle handle, const char *text, int16_t length,
@@ -56,31 +90,15 @@ KORLINK_API int16_t COMMWatchSet(PortHandle handle, const char *text, int16_t le
 KORLINK_API int16_t COMMWatchUpdate(PortHandle handle, int16_t byte) {
     Port *port = checkPort(handle, "COMMWatchUpdate()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    for (WatchSlot &watch : port->watch) {
-        if (watch.length == 0 || !watch.active) continue;
-        // A mismatch starts over without retrying this byte as a first
-        // character: "OK" is not found in O, O, K.
-        if (byte == static_cast<unsigned char>(watch.text[watch.position])) ++watch.position;
-        else watch.position = 0;
-    }
+    watchUpdate(*port, byte);
     return KORLINK_OK;
 }
 
 KORLINK_API int16_t COMMWatchCheck(PortHandle handle) {
     Port *port = checkPort(handle, "COMMWatchCheck()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    int16_t result = 0;
-    for (int16_t slot = 0; slot < 4; ++slot) {
-        WatchSlot &watch = port->watch[slot];
-        if (watch.length == 0 || watch.position != watch.length) continue;
-        watch.position = 0;
-        watch.active = 0;
-        result = static_cast<int16_t>(watch.callback(handle, slot));
-        // The callback may have closed the port; touch it only if still live.
-        if (livePort(handle) != port) return result;
-        watch.active = 1;
-    }
-    return result;
+    bool portGone = false;
+    return watchCheck(*port, portGone);
 }
 
 }  // extern "C"

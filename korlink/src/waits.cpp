@@ -20,11 +20,9 @@ int remainingMs(uint32_t deadline) {
 // Carrier loss (with the watch on) and the cancel key end a wait: -112 or
 // -123; 0 to go on. Calls the pump once; a host handler that closed the port
 // meanwhile ends the wait with -102 before the freed object is touched.
-int16_t interruption(PortHandle handle, Port &port) {
+int16_t interruption(Port &port) {
     if (port.watchCarrier && !carrierPresent(port)) return KORLINK_E_CARRIER_LOST;
-    bool cancelled = cancelKeyPressed(port);
-    if (livePort(handle) != &port) return KORLINK_E_NULL_PORT;
-    return cancelled ? KORLINK_E_CANCELLED : 0;
+    return cancelCheck(port);
 }
 
 // Looks for `text` in the buffered data from `start`, continuing a partial
@@ -44,26 +42,34 @@ int32_t scanForText(Port &port, const char *text, int32_t length, int32_t &start
 
 }  // namespace
 
+namespace korlink {
+
+int16_t waitByte(Port &port, int16_t wanted, int32_t timeoutMs) {
+    resumeCheck(port);
+    if (timeoutMs > 0 && timeoutMs < 55) timeoutMs = 55;
+    uint32_t deadline = tickMs() + static_cast<uint32_t>(std::max<int32_t>(timeoutMs, 0));
+    for (;;) {
+        int byte;
+        while ((byte = port.ops->readByte(port)) >= 0)
+            if (wanted == -1 || byte == wanted) return static_cast<int16_t>(byte);
+        // COMMXferCancel may set the flag from the host's thread while a
+        // background transfer waits here.
+        if (__atomic_exchange_n(&port.cancelPending, false, __ATOMIC_ACQ_REL)) return KORLINK_E_CANCELLED;
+        if (int16_t stop = interruption(port); stop != 0) return stop;
+        if (tickReached(deadline)) return -1;
+        if (!pollInput(port, remainingMs(deadline))) return -1;
+    }
+}
+
+}  // namespace korlink
+
 extern "C" {
 
 KORLINK_API int16_t c_waitc(PortHandle handle, int16_t wanted, int32_t timeoutMs) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_waitc()", refusal);
     if (port == nullptr) return refusal;
-    resumeCheck(*port);
-    if (timeoutMs > 0 && timeoutMs < 55) timeoutMs = 55;
-    uint32_t deadline = tickMs() + static_cast<uint32_t>(std::max<int32_t>(timeoutMs, 0));
-    for (;;) {
-        int byte;
-        while ((byte = port->ops->readByte(*port)) >= 0)
-            if (wanted == -1 || byte == wanted) return static_cast<int16_t>(byte);
-        // COMMXferCancel may set the flag from the host's thread while a
-        // background transfer waits here.
-        if (__atomic_exchange_n(&port->cancelPending, false, __ATOMIC_ACQ_REL)) return KORLINK_E_CANCELLED;
-        if (int16_t stop = interruption(handle, *port); stop != 0) return stop;
-        if (tickReached(deadline)) return -1;
-        if (!pollInput(*port, remainingMs(deadline))) return -1;
-    }
+    return waitByte(*port, wanted, timeoutMs);
 }
 
 KORLINK_API int16_t c_rxpeeks(PortHandle handle, const char *text, int32_t timeoutMs) {
@@ -78,7 +84,7 @@ KORLINK_API int16_t c_rxpeeks(PortHandle handle, const char *text, int32_t timeo
     int32_t start = 0;
     int32_t matched = 0;
     for (;;) {
-        if (int16_t stop = interruption(handle, *port); stop != 0) return stop;
+        if (int16_t stop = interruption(*port); stop != 0) return stop;
         int32_t found = scanForText(*port, text, length, start, matched);
         if (found >= 0) return static_cast<int16_t>(found);
         if (tickReached(deadline)) return -1;
@@ -96,6 +102,7 @@ KORLINK_API int16_t c_waits(PortHandle handle, const char *text, int32_t timeout
         return reportArgError(KORLINK_E_BAD_ARG2, "c_waits()", "ERROR: BADPARM1. Parameter is NULL");
     int32_t length = static_cast<int32_t>(std::strlen(text));
     int16_t found = c_rxpeeks(handle, text, timeoutMs);
+    if (found == KORLINK_E_NULL_PORT) return found;  // the host closed the port meanwhile
     if (found >= 0) {
         port->ops->discard(*port, found + length);
         return 0;
