@@ -4,34 +4,38 @@
 
 namespace trelm::cli {
 
+namespace {
+
+// Splits `args` into options and plain arguments; exactly one plain argument
+// (the file) is wanted unless help is asked for. Errors name `command`.
 Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
-                                 const std::set<std::string> &valueOptions, std::size_t positionalCount) {
+                                 const std::set<std::string> &valueOptions) {
     Arguments parsed;
-    const std::string &subject = command;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
         } else if (valueOptions.count(arg)) {
             if (i + 1 >= args.size())
-                return Error{subject, "option " + arg + " needs a value"};
+                return Error{command, "option " + arg + " needs a value"};
             parsed.options[arg] = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return Error{subject, "unknown option " + arg + " (see --help)"};
+            return Error{command, "unknown option " + arg + " (see --help)"};
         } else {
             parsed.positional.push_back(arg);
         }
     }
-    if (!parsed.help && parsed.positional.size() != positionalCount)
-        return Error{subject, "expects " + std::to_string(positionalCount) + " file argument" +
-                                  (positionalCount == 1 ? "" : "s") + " (see --help)"};
+    if (!parsed.help && parsed.positional.size() != 1)
+        return Error{command, "expects 1 file argument (see --help)"};
     return parsed;
 }
+
+} // namespace
 
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
                                  Arguments &parsed) {
-    auto result = parseArguments(command, args, valueOptions, 1);
+    auto result = parseArguments(command, args, valueOptions);
     if (!result)
         return fail(err, result.error().message());
     if (result.value().help) {

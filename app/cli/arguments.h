@@ -24,14 +24,10 @@ struct Arguments {
     }
 };
 
-// `command` names the subcommand in errors; `valueOptions` are the options
-// it knows; `positionalCount` is how many plain arguments it wants.
-Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
-                                 const std::set<std::string> &valueOptions, std::size_t positionalCount);
-
-// Parses a subcommand's arguments (always one file argument). Returns the
-// exit status when the command ends here, its help printed or a mistake
-// reported; otherwise fills `parsed` and returns nothing.
+// Parses a subcommand's arguments: one file argument and the options in
+// `valueOptions`, each taking a value; `command` names the subcommand in
+// errors. Returns the exit status when the command ends here, its help
+// printed or a mistake reported; otherwise fills `parsed` and returns nothing.
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
                                  Arguments &parsed);
