@@ -1,7 +1,5 @@
 #include "datafile/statistics.h"
 
-#include <cstdlib>
-
 #include "datafile/time_format.h"
 
 namespace trelm {
@@ -9,9 +7,10 @@ namespace trelm {
 std::string formatScaled(long stored, int decimals) {
     if (decimals <= 0)
         return std::to_string(stored);
-    std::string digits = padded(std::labs(stored), decimals + 1);
+    // padded() keeps the sign ahead of at least one whole digit: -5 gives -05, so -0.5.
+    std::string digits = padded(stored, decimals + 1);
     digits.insert(digits.size() - decimals, 1, '.');
-    return stored < 0 ? "-" + digits : digits;
+    return digits;
 }
 
 const StatBlock &filterBlock(const EventRecord &event, int filter) { return event.stats.at(filter - 1); }
