@@ -12,9 +12,9 @@ namespace {
 
 std::string dateOf(std::int32_t t) { return DateOnly(FormatDateTimeShort(t)); }
 
-// A channel number in the "Str" form: its digits after one blank.
-std::string spaced(int number) {
-    std::string text(1, ' ');
+// A channel number in a label: its digits, after one blank unless plain.
+std::string numberText(int number, bool plain) {
+    std::string text = plain ? "" : " ";
     return text.append(std::to_string(number)); // appended: GCC 12 misreports " " + string
 }
 
@@ -35,7 +35,7 @@ public:
 
 private:
     std::string filterLabel(int c) const {
-        return "Filter " + (m_style.plainFilterLabels ? std::to_string(c) : spaced(c)) + ":";
+        return "Filter " + numberText(c, m_style.plainFilterLabels) + ":";
     }
     void extremeLines(const StatBlock &block, bool pressure);
 
@@ -65,7 +65,7 @@ void EventCsv::averages() {
     m_csv.line({"Ambient Temperature:", formatTenths(ambientBlock(m_event).average), "C"});
     m_csv.line({"Barometric Pressure:", std::to_string(pressureBlock(m_event).average), "mmHg"});
     for (int c : m_channels.filters) {
-        const std::string number = m_style.plainFilterLabels ? std::to_string(c) : spaced(c);
+        const std::string number = numberText(c, m_style.plainFilterLabels);
         m_csv.line({"Filter Temperature " + number + ":", formatTenths(filterBlock(m_event, c).average), "C"});
     }
     m_csv.emptyLine();
@@ -122,7 +122,7 @@ void EventCsv::warnings() {
         if (!maxDt)
             continue;
         const std::string label = m_style.plainFilterLabels ? "Filter " + std::to_string(c) + " Max dT:"
-                                                            : "Max Filter " + spaced(c) + " dT:";
+                                                            : "Max Filter " + numberText(c, false) + " dT:";
         m_csv.line({label, maxDt->value, "C", dateOf(maxDt->time), FormatTimeOfDay(maxDt->time)});
     }
     m_csv.emptyLine();
@@ -137,8 +137,7 @@ void EventCsv::warnings() {
 void EventCsv::flowWarnings() {
     m_csv.line({"Flow Warnings", "", "", "L/Min"});
     for (const Canister &canister : m_channels.canisters) {
-        const std::string number =
-            m_style.plainCanisterLabels ? std::to_string(canister.label) : spaced(canister.label);
+        const std::string number = numberText(canister.label, m_style.plainCanisterLabels);
         if (const auto warning = flowWarningOf(m_event, canister.slot))
             m_csv.line({"Canister:", number, "Yes", warning->value, dateOf(warning->time),
                         FormatTimeOfDay(warning->time)});
