@@ -14,15 +14,15 @@ constexpr std::int32_t kSecondsPerFourYears = 126230400; // 1461 days
 constexpr std::array<int, 13> kNormalYearDays = {-1, 30, 58, 89, 119, 150, 180, 211, 242, 272, 303, 333, 364};
 constexpr std::array<int, 13> kLeapYearDays = {-1, 30, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
 
-// Year offset within a four-year cycle starting 1970 (normal, normal, leap,
-// normal), and the seconds from the cycle's start to that year's start.
+// The years of a four-year cycle starting 1970 (normal, normal, leap,
+// normal), indexed by their offset in the cycle: the seconds from the
+// cycle's start to that year's start, and whether it is a leap year.
 struct CycleYear {
-    int offset;
     std::int32_t startSeconds;
     bool leap;
 };
 constexpr std::array<CycleYear, 4> kCycle = {{
-    {0, 0, false}, {1, 31536000, false}, {2, 63072000, true}, {3, 94694400, false},
+    {0, false}, {31536000, false}, {63072000, true}, {94694400, false},
 }};
 
 } // namespace
@@ -40,7 +40,7 @@ BrokenDownTime BreakDownTime(std::int32_t t) {
     std::size_t y = kCycle.size() - 1;
     while (rest < kCycle[y].startSeconds)
         --y;
-    year += kCycle[y].offset;
+    year += static_cast<int>(y);
     rest -= kCycle[y].startSeconds;
     const auto &table = kCycle[y].leap ? kLeapYearDays : kNormalYearDays;
 
