@@ -2,7 +2,8 @@
 // order. Only the order of day, month and year and the separator are taken
 // from the locale (nl_langinfo(D_FMT) of the current LC_TIME); the numbers
 // themselves are always plain digits without leading zeros and a four-digit
-// year, so C/POSIX and en_US give M/D/YYYY (6/15/2005).
+// year, so C/POSIX and en_US give M/D/YYYY (6/15/2005). FormatDateOnly
+// gives the same text straight from a stamp.
 #include "datafile/time_format.h"
 
 #include <charconv>
@@ -55,13 +56,21 @@ std::optional<ShortDate> parseShortDate(std::string_view text) {
     return ShortDate{*month, *day, 2000 + *year};
 }
 
-// The locale's field order as a string of 'd', 'm', 'y' and its separator.
-struct DateOrder {
-    std::string fields = "mdy";
-    std::string separator = "/";
-};
+// The date's fields in the order's sequence, joined by its separator.
+std::string joined(const ShortDate &date, const DateOrder &order) {
+    std::string text;
+    for (char field : order.fields) {
+        if (!text.empty())
+            text += order.separator;
+        const int value = field == 'd' ? date.day : field == 'm' ? date.month : date.year;
+        text += std::to_string(value);
+    }
+    return text;
+}
 
-DateOrder dateOrderOf(std::string_view format) {
+} // namespace
+
+DateOrder DateOrderOf(std::string_view format) {
     if (format == "%D")
         format = "%m/%d/%y";
     else if (format == "%F")
@@ -88,7 +97,9 @@ DateOrder dateOrderOf(std::string_view format) {
     return order;
 }
 
-} // namespace
+DateOrder LocaleDateOrder() {
+    return DateOrderOf(nl_langinfo(D_FMT));
+}
 
 std::string DateOnly(std::string_view shortDateTime) {
     return DateOnly(shortDateTime, nl_langinfo(D_FMT));
@@ -98,15 +109,14 @@ std::string DateOnly(std::string_view shortDateTime, std::string_view dateFormat
     const auto date = parseShortDate(shortDateTime);
     if (!date)
         return {};
-    const DateOrder order = dateOrderOf(dateFormat);
-    std::string text;
-    for (char field : order.fields) {
-        if (!text.empty())
-            text += order.separator;
-        const int value = field == 'd' ? date->day : field == 'm' ? date->month : date->year;
-        text += std::to_string(value);
-    }
-    return text;
+    return joined(*date, DateOrderOf(dateFormat));
+}
+
+std::string FormatDateOnly(std::int32_t t, const DateOrder &order) {
+    // FormatDateTimeShort writes the year as YY = year - 100 and DateOnly
+    // reads it back as 2000 + YY: the display year, 1900 + bt.year.
+    const BrokenDownTime bt = BreakDownForDisplay(t);
+    return joined(ShortDate{bt.month + 1, bt.day, 1900 + bt.year}, order);
 }
 
 } // namespace trelm

@@ -66,15 +66,14 @@ std::string padded(long value, int width) {
     return value < 0 ? "-" + digits : digits;
 }
 
-namespace {
-
-// Every moment of 1970 (and every negative stamp) is shown in 2000.
-BrokenDownTime breakDownForDisplay(std::int32_t t) {
+BrokenDownTime BreakDownForDisplay(std::int32_t t) {
     BrokenDownTime bt = BreakDownTime(t);
     if (bt.year == 70)
         bt.year = 100;
     return bt;
 }
+
+namespace {
 
 std::string clockText(const BrokenDownTime &bt) {
     return padded(bt.hour, 2) + ":" + padded(bt.minute, 2) + ":" + padded(bt.second, 2);
@@ -83,13 +82,13 @@ std::string clockText(const BrokenDownTime &bt) {
 } // namespace
 
 std::string FormatDateTimeShort(std::int32_t t) {
-    const BrokenDownTime bt = breakDownForDisplay(t);
+    const BrokenDownTime bt = BreakDownForDisplay(t);
     return padded(bt.month + 1, 2) + "/" + padded(bt.day, 2) + "/" + padded(bt.year - 100, 2) + " " +
            clockText(bt);
 }
 
 std::string FormatDateTimeForName(std::int32_t t) {
-    const BrokenDownTime bt = breakDownForDisplay(t);
+    const BrokenDownTime bt = BreakDownForDisplay(t);
     // A literal 2 and the years since 2000 in three digits (5 gives 2005).
     // Years 1971..1999 have a negative count; its sign goes ahead of the
     // whole year (1999 gives -2001), which keeps the name free of separators.

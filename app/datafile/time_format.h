@@ -23,6 +23,9 @@ struct BrokenDownTime {
 // Negative stamps count as 0. Every fourth year from 1972 is a leap year,
 // with no century rule: that is the sampler's calendar up to 2038.
 BrokenDownTime BreakDownTime(std::int32_t t);
+// The same with every moment of 1970 (and every negative stamp) in 2000,
+// as the text forms below show them.
+BrokenDownTime BreakDownForDisplay(std::int32_t t);
 
 // MM/DD/YY hh:mm:ss; any moment of 1970 shows as year 00 (2000).
 std::string FormatDateTimeShort(std::int32_t t);
@@ -40,6 +43,21 @@ std::string DateOnly(std::string_view shortDateTime);
 // The same with the order taken from a strftime date format such as
 // "%d.%m.%Y"; a format without day, month and year gives M/D/YYYY.
 std::string DateOnly(std::string_view shortDateTime, std::string_view dateFormat);
+
+// A short-date order: the fields 'm', 'd', 'y' in their order and the text
+// between them.
+struct DateOrder {
+    std::string fields = "mdy";
+    std::string separator = "/";
+};
+// The order of a strftime date format as DateOnly reads it.
+DateOrder DateOrderOf(std::string_view dateFormat);
+// The order of the current LC_TIME's short-date format.
+DateOrder LocaleDateOrder();
+// The date of a stamp as DateOnly(FormatDateTimeShort(t)) gives it for a
+// locale of this order, without the text round trip; for writing many
+// dates with one order.
+std::string FormatDateOnly(std::int32_t t, const DateOrder &order);
 
 // The number with at least `width` digits, zero-padded, a minus sign ahead of
 // the digits when negative (-5 with width 2 gives -05).

@@ -10,8 +10,6 @@ namespace trelm {
 
 namespace {
 
-std::string dateOf(std::int32_t t) { return DateOnly(FormatDateTimeShort(t)); }
-
 // A channel number in a label: its digits, after one blank unless plain.
 std::string numberText(int number, bool plain) {
     std::string text = plain ? "" : " ";
@@ -22,7 +20,8 @@ class EventCsv {
 public:
     EventCsv(const EventFile &source, LabelStyle style)
         : m_source(source), m_event(source.event), m_style(style),
-          m_channels(activeChannels(source.header.modelFlag, source.event.samplerConfig)) {}
+          m_channels(activeChannels(source.header.modelFlag, source.event.samplerConfig)),
+          m_dateOrder(LocaleDateOrder()) {}
 
     void facts(const std::string &sourceName);
     void averages();
@@ -34,6 +33,8 @@ public:
     const std::string &text() const { return m_csv.text(); }
 
 private:
+    // The date in the locale's short-date order, read once per export.
+    std::string dateOf(std::int32_t t) const { return FormatDateOnly(t, m_dateOrder); }
     std::string filterLabel(int c) const {
         return "Filter " + numberText(c, m_style.plainFilterLabels) + ":";
     }
@@ -43,6 +44,7 @@ private:
     const EventRecord &m_event;
     LabelStyle m_style;
     ActiveChannels m_channels;
+    DateOrder m_dateOrder;
     CsvWriter m_csv;
 };
 

@@ -108,3 +108,22 @@ TEST(DateOnly, OtherLocalesKeepTheirOrderAndSeparator) {
     EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%A"), "6/5/2005");
     EXPECT_EQ(DateOnly("06/05/05 00:00:00", ""), "6/5/2005");
 }
+
+TEST(DateOnly, FromAStampMatchesTheTextRoundTripInEveryOrder) {
+    const char *formats[] = {"%m/%d/%y", "%d.%m.%Y", "%F", "%D", "%d/%m/%y", "%Y. %m. %d.", "%A", ""};
+    std::vector<std::int32_t> stamps = {0, -1, -86400, 31535999, 31536000, 946684799, 946684800,
+                                        1118838605, 2147483647, -2147483647 - 1};
+    for (std::int64_t t = 0; t <= INT32_MAX; t += 86400 * 97 + 3607)
+        stamps.push_back(static_cast<std::int32_t>(t));
+    for (const char *format : formats) {
+        const DateOrder order = DateOrderOf(format);
+        for (std::int32_t t : stamps)
+            ASSERT_EQ(FormatDateOnly(t, order), DateOnly(FormatDateTimeShort(t), format)) << format << " " << t;
+    }
+}
+
+TEST(DateOnly, TheLocaleOrderIsTheOneDateOnlyUses) {
+    // Both read nl_langinfo(D_FMT) of the current LC_TIME (here the C locale).
+    const DateOrder order = LocaleDateOrder();
+    EXPECT_EQ(FormatDateOnly(1118838605, order), DateOnly(FormatDateTimeShort(1118838605)));
+}
