@@ -1,5 +1,7 @@
 #include "export/csv_event.h"
 
+#include <vector>
+
 #include "datafile/atomic_file.h"
 #include "datafile/codes.h"
 #include "datafile/statistics.h"

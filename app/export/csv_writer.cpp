@@ -24,11 +24,7 @@ void CsvWriter::append(const CsvItem &item) {
     m_text += '"';
 }
 
-void CsvWriter::line(std::initializer_list<CsvItem> items) {
-    line(std::vector<CsvItem>(items));
-}
-
-void CsvWriter::line(const std::vector<CsvItem> &items) {
+void CsvWriter::line(std::span<const CsvItem> items) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0)
             m_text += ',';

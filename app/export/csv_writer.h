@@ -3,8 +3,8 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace trelm {
 
@@ -20,8 +20,8 @@ CsvItem bareNumber(long value);
 
 class CsvWriter {
 public:
-    void line(std::initializer_list<CsvItem> items);
-    void line(const std::vector<CsvItem> &items);
+    void line(std::initializer_list<CsvItem> items) { line(std::span<const CsvItem>(items.begin(), items.size())); }
+    void line(std::span<const CsvItem> items);
     void emptyLine() { line({}); }
     const std::string &text() const { return m_text; }
 
