@@ -1,5 +1,6 @@
-// The event used by the export tests: every channel carries values derived
-// from its number, so each line of a CSV file can be checked by hand.
+// The event used by the export and command-line tests: every channel
+// carries values derived from its number, so each line of a CSV file can be
+// checked by hand.
 #pragma once
 
 #include "test_data.h"
