@@ -29,9 +29,6 @@ protected:
     void writeSample(const std::string &name, std::int16_t model = 1) {
         testdata::writeFile(m_dir / name, testdata::eventFileBytes({model, 0x0102, 123}, sample::event(6), sample::log()));
     }
-    std::size_t fileCount() const {
-        return std::distance(std::filesystem::directory_iterator(m_dir.path()), std::filesystem::directory_iterator());
-    }
     static std::size_t lineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n'); }
 
     testdata::TempDir m_dir;
@@ -69,9 +66,7 @@ TEST_F(CliTest, ExportWritesTheCsvBesideTheEventFileNamingItAsGiven) {
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string csv = path("0123_2005_06_15_12_30_05.csv");
     EXPECT_EQ(result.out, csv + "\n");
-    const testdata::Bytes bytes = testdata::readFile(csv);
-    const std::string text(bytes.begin(), bytes.end());
-    EXPECT_EQ(text.rfind("\"File:\",\"" + path(sample::kName) + "\"\r\n", 0), 0u);
+    EXPECT_EQ(testdata::readText(csv).rfind("\"File:\",\"" + path(sample::kName) + "\"\r\n", 0), 0u);
     // Outcome in the event's folder with the bare name, the CSV is the golden one.
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(m_dir.path());
@@ -91,7 +86,7 @@ TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
     testdata::writeFile(m_dir / "noise.bin", noise);
     std::filesystem::create_directory(m_dir / "folder.bin");
     testdata::writeFile(m_dir / "keep.csv", testdata::Bytes(3, 'x'));
-    const std::size_t before = fileCount();
+    const std::size_t before = testdata::entryCount(m_dir.path());
     for (const std::string name : {"short.bin", "noise.bin", "folder.bin", "missing.bin"}) {
         for (const Outcome &result : {run({"export", path(name), "-o", path("keep.csv")}), run({"export", path(name)}),
                                   run({"show", path(name)})}) {
@@ -101,7 +96,7 @@ TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
             EXPECT_TRUE(result.out.empty());
         }
     }
-    EXPECT_EQ(fileCount(), before);
+    EXPECT_EQ(testdata::entryCount(m_dir.path()), before);
     EXPECT_EQ(testdata::readFile(m_dir / "keep.csv"), testdata::Bytes(3, 'x'));
 }
 
@@ -153,8 +148,7 @@ TEST_F(CliTest, ConvertListsEventFilesThenTheCurrentOne) {
     EXPECT_EQ(lineCount(result.err), 1u);
     EXPECT_NE(result.err.find("warning: event slot 2"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_dir / "temp0000.$$$"));
-    const testdata::Bytes csv = testdata::readFile(m_dir / "0123_2005_06_15_12_30_05.csv");
-    EXPECT_EQ(std::string(csv.begin(), csv.end()).rfind("\"File:\",\"" + sample::kName + "\"\r\n", 0), 0u);
+    EXPECT_EQ(testdata::readText(m_dir / "0123_2005_06_15_12_30_05.csv").rfind("\"File:\",\"" + sample::kName + "\"\r\n", 0), 0u);
 }
 
 TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
@@ -162,7 +156,7 @@ TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
     EXPECT_EQ(shortInput.status, 1);
     EXPECT_EQ(shortInput.err.rfind("trelmlink: " + path("temp0000.$$$") + ": is too short", 0), 0u) << shortInput.err;
-    EXPECT_EQ(fileCount(), 1u);
+    EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
     Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
     EXPECT_EQ(noFolder.status, 1);
     EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": is not a folder\n");

@@ -5,21 +5,12 @@
 
 using namespace trelm;
 
-namespace {
-
-std::size_t entries(const std::filesystem::path &dir) {
-    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-}
-
-} // namespace
-
 TEST(AtomicFile, ReplacesWholeContentAndLeavesNoTemporaryFile) {
     testdata::TempDir dir;
     testdata::writeFile(dir / "f.bin", testdata::Bytes(1000, 0xAA));
     ASSERT_TRUE(writeFileAtomically(dir / "f.bin", std::string_view("short")));
-    const testdata::Bytes content = testdata::readFile(dir / "f.bin");
-    EXPECT_EQ(std::string(content.begin(), content.end()), "short");
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_EQ(testdata::readText(dir / "f.bin"), "short");
+    EXPECT_EQ(testdata::entryCount(dir.path()), 1u);
 }
 
 TEST(AtomicFile, FailureNamesTheTargetAndKeepsWhatWasThere) {
@@ -30,7 +21,7 @@ TEST(AtomicFile, FailureNamesTheTargetAndKeepsWhatWasThere) {
     ASSERT_FALSE(written);
     EXPECT_EQ(written.error().subject, (dir / "taken").string());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken"));
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_EQ(testdata::entryCount(dir.path()), 1u);
 
     auto noFolder = writeFileAtomically(dir / "missing" / "f.bin", std::string_view("data"));
     ASSERT_FALSE(noFolder);

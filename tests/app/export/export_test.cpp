@@ -11,11 +11,6 @@ using namespace trelm;
 
 namespace {
 
-std::string fileText(const std::filesystem::path &path) {
-    const testdata::Bytes bytes = testdata::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class ExportTest : public ::testing::Test {
 protected:
     // Writes the sample event as an event file, exports it by its model
@@ -28,7 +23,7 @@ protected:
         EXPECT_TRUE(file);
         const auto status = exportByModel(m_dir / "out.csv", file.value(), sample::kName);
         EXPECT_TRUE(status);
-        return fileText(m_dir / "out.csv");
+        return testdata::readText(m_dir / "out.csv");
     }
 
     static std::vector<std::string> lines(const std::string &text) {
@@ -50,7 +45,7 @@ TEST_F(ExportTest, GoldenFilesForBothModels) {
         const char *golden;
     } cases[] = {{1, 6, "eight_config6.csv"}, {1, 1, "eight_config1.csv"}, {0, 4, "five_config4.csv"}};
     for (const auto &c : cases)
-        EXPECT_EQ(exportSample(c.model, c.config), fileText(std::filesystem::path(GOLDEN_DIR) / c.golden))
+        EXPECT_EQ(exportSample(c.model, c.config), testdata::readText(std::filesystem::path(GOLDEN_DIR) / c.golden))
             << c.golden;
 }
 
@@ -115,20 +110,19 @@ TEST_F(ExportTest, EqualElapseAndReferenceReadLessThan) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({0, 0x0102, 123}, event));
     auto file = readEventFile(m_dir / "e.bin");
     ASSERT_TRUE(ExportFiveChannel(m_dir / "out.csv", file.value(), "e.bin"));
-    EXPECT_NE(fileText(m_dir / "out.csv").find(R"csv("Elapse:","Yes","24:00:00"," < ","24:00:00")csv"), std::string::npos);
+    EXPECT_NE(testdata::readText(m_dir / "out.csv").find(R"csv("Elapse:","Yes","24:00:00"," < ","24:00:00")csv"), std::string::npos);
 }
 
 TEST_F(ExportTest, SourceNameIsWrittenAsGivenWithQuotesDoubled) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
     ASSERT_TRUE(ExportEightChannel(m_dir / "out.csv", file.value(), "/data/my \"best\" run/e.bin"));
-    EXPECT_EQ(lines(fileText(m_dir / "out.csv"))[0], R"csv("File:","/data/my ""best"" run/e.bin")csv");
+    EXPECT_EQ(lines(testdata::readText(m_dir / "out.csv"))[0], R"csv("File:","/data/my ""best"" run/e.bin")csv");
 }
 
 TEST_F(ExportTest, EmptyPathWritesNothing) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
     EXPECT_TRUE(ExportEightChannel("", file.value(), "e.bin"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
 }

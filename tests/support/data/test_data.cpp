@@ -133,6 +133,16 @@ Bytes readFile(const std::filesystem::path &path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string readText(const std::filesystem::path &path) {
+    const Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::size_t entryCount(const std::filesystem::path &dir) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
+}
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "trelm-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))

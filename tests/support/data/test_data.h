@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace testdata {
@@ -81,6 +82,10 @@ private:
 
 void writeFile(const std::filesystem::path &path, const Bytes &bytes);
 Bytes readFile(const std::filesystem::path &path);
+// The file's bytes as text, unchanged.
+std::string readText(const std::filesystem::path &path);
+// How many entries the folder holds.
+std::size_t entryCount(const std::filesystem::path &dir);
 
 // A fresh empty folder under the system's temporary folder, removed with
 // everything in it when the object goes.
