@@ -14,16 +14,23 @@ namespace {
 class ExportTest : public ::testing::Test {
 protected:
     // Writes the sample event as an event file, exports it by its model
-    // flag, and returns the CSV text.
+    // flag, and returns the CSV text; empty, the test failed, when the
+    // event file cannot be read back or the export fails.
     std::string exportSample(std::int16_t modelFlag, std::int16_t config,
                              const std::vector<testdata::LogRow> &log = sample::log()) {
+        exportSampleToOutCsv(modelFlag, config, log);
+        if (HasFatalFailure())
+            return {};
+        return testdata::readText(m_dir / "out.csv");
+    }
+
+    void exportSampleToOutCsv(std::int16_t modelFlag, std::int16_t config, const std::vector<testdata::LogRow> &log) {
         testdata::writeFile(m_dir / sample::kName,
                             testdata::eventFileBytes({modelFlag, 0x0102, 123}, sample::event(config), log));
         auto file = readEventFile(m_dir / sample::kName);
-        EXPECT_TRUE(file);
+        ASSERT_TRUE(file) << file.error().message();
         const auto status = exportByModel(m_dir / "out.csv", file.value(), sample::kName);
-        EXPECT_TRUE(status);
-        return testdata::readText(m_dir / "out.csv");
+        ASSERT_TRUE(status) << status.error().message();
     }
 
     static std::vector<std::string> lines(const std::string &text) {
@@ -109,6 +116,7 @@ TEST_F(ExportTest, EqualElapseAndReferenceReadLessThan) {
     event.elapseWarning(86400);
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({0, 0x0102, 123}, event));
     auto file = readEventFile(m_dir / "e.bin");
+    ASSERT_TRUE(file) << file.error().message();
     ASSERT_TRUE(ExportFiveChannel(m_dir / "out.csv", file.value(), "e.bin"));
     EXPECT_NE(testdata::readText(m_dir / "out.csv").find(R"csv("Elapse:","Yes","24:00:00"," < ","24:00:00")csv"), std::string::npos);
 }
@@ -116,6 +124,7 @@ TEST_F(ExportTest, EqualElapseAndReferenceReadLessThan) {
 TEST_F(ExportTest, SourceNameIsWrittenAsGivenWithQuotesDoubled) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
+    ASSERT_TRUE(file) << file.error().message();
     ASSERT_TRUE(ExportEightChannel(m_dir / "out.csv", file.value(), "/data/my \"best\" run/e.bin"));
     EXPECT_EQ(lines(testdata::readText(m_dir / "out.csv"))[0], R"csv("File:","/data/my ""best"" run/e.bin")csv");
 }
@@ -123,6 +132,7 @@ TEST_F(ExportTest, SourceNameIsWrittenAsGivenWithQuotesDoubled) {
 TEST_F(ExportTest, EmptyPathWritesNothing) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
+    ASSERT_TRUE(file) << file.error().message();
     EXPECT_TRUE(ExportEightChannel("", file.value(), "e.bin"));
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
 }
