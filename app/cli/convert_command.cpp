@@ -13,11 +13,12 @@ const char *const kHelp =
     "\n"
     "Takes in a memory image as it arrives from the sampler (before the byte-pair\n"
     "swap), working in DIR (default: the current folder): writes swap.bin, one\n"
-    "event file per new or grown event and a CSV file beside each. Prints the\n"
-    "name of each event file written, one a line, and last 'current: NAME', the\n"
-    "event with the latest start. RECEIVED is deleted only when it is named\n"
-    "temp0000.$$$, as a download leaves it. What had to be left out of the image\n"
-    "is reported on stderr as warnings.\n";
+    "event file per new or grown event (or one whose file lacks log records)\n"
+    "and a CSV file beside each. Prints the name of each event file written,\n"
+    "one a line, and last 'current: NAME', the event with the latest start.\n"
+    "RECEIVED is deleted only when it is named temp0000.$$$, as a download\n"
+    "leaves it. What had to be left out of the image is reported on stderr as\n"
+    "warnings.\n";
 
 } // namespace
 
