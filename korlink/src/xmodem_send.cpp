@@ -84,6 +84,9 @@ int32_t FileSender::awaitStart() {
 
 int32_t FileSender::readyFor(int byte) {
     m_crc = byte != NAK;
+    // Only a receiver asking with 'G' streams; to any other the send waits
+    // for each block's answer.
+    if (byte != 'G' && m_protocol == KORLINK_PROTO_YMODEM_G) m_protocol = KORLINK_PROTO_YMODEM;
     if (byte == NAK) {
         m_link.report(ST_CONTROL, 500);
     } else if (byte == 'C') {
@@ -224,7 +227,10 @@ void FileSender::finishFile(int32_t code) {
     releaseQueueFile(m_queue);
     m_link.report(ST_FILE_CLOSED, 0);
     if (!m_queue.names.empty()) m_queue.names.pop_front();
-    if (code != ST_FILE_SENT || m_queue.names.empty()) m_link.discardInput();
+    // After the last file of a batch the receiver's next 'C' asks for the
+    // block that ends the batch: endBatch must still see it.
+    bool endsBatch = code == ST_FILE_SENT && m_queue.names.empty() && batch();
+    if ((code != ST_FILE_SENT || m_queue.names.empty()) && !endsBatch) m_link.discardInput();
     m_link.port().lastError = code == ST_FILE_SENT ? 0 : code;
 }
 
