@@ -26,10 +26,13 @@ void storeShared(bool &flag, bool value) {
     std::atomic_ref<bool>(flag).store(value, std::memory_order_release);
 }
 
-Port *backgroundCopyOf(Port &host) {
+bool cancelBackground(Port &host) {
+    // The worker unregisters its copy under this lock before freeing it.
     std::lock_guard<std::mutex> guard(g_copiesLock);
     auto found = g_copies.find(&host);
-    return found == g_copies.end() ? nullptr : found->second;
+    if (found == g_copies.end()) return false;
+    storeShared(found->second->cancelPending, true);
+    return true;
 }
 
 bool startBackground(Port &host, std::function<void(Port &copy)> job,

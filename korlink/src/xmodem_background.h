@@ -16,8 +16,9 @@ namespace korlink {
 bool startBackground(Port &host, std::function<void(Port &copy)> job,
                      std::function<void(Port &host)> finish);
 
-// The private copy a background transfer of `host` runs on, or nullptr.
-Port *backgroundCopyOf(Port &host);
+// Sets the cancel request of the private copy a background transfer of
+// `host` runs on, while the copy cannot go away; false when there is none.
+bool cancelBackground(Port &host);
 
 // Sets or clears a bit that another thread reads while it runs a transfer.
 void storeShared(bool &flag, bool value);

@@ -76,8 +76,7 @@ KORLINK_API int16_t COMMXferCancel(PortHandle handle) {
     }
     // A background transfer waits on its private copy: that is where the
     // request must land.
-    Port *copy = port->backgroundLock ? backgroundCopyOf(*port) : nullptr;
-    storeShared(copy ? copy->cancelPending : port->cancelPending, true);
+    if (!port->backgroundLock || !cancelBackground(*port)) storeShared(port->cancelPending, true);
     setCloseCode(KORLINK_E_CANCELLED);
     return KORLINK_OK;
 }
