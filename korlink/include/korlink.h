@@ -313,7 +313,7 @@ KORLINK_API int16_t freceive(PortHandle port, int16_t protocol, int32_t bufferSi
 KORLINK_API int16_t fsend(PortHandle port, int16_t queue, int16_t protocol,
                           int32_t bufferSize, StatusCallback callback, int16_t background);
 
-/* Releases a queue's read buffer and open file, then funqueue(queue, name). */
+/* Frees a queue's buffer and file, then funqueue. fqueue/funqueue/funload: -122 while fsend sends it. */
 KORLINK_API int16_t funload(int16_t queue, const char *fileName);
 
 /* XMODEM settings: items 0 (free), 1 (create), 111, 112 (rename on

@@ -6,6 +6,7 @@
 #include <array>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <unistd.h>
 
@@ -13,6 +14,23 @@ namespace korlink {
 namespace {
 
 std::array<std::unique_ptr<SendQueue>, sendQueueCount> queueTable;
+
+// Guards the slots and the inUse flags: a background fsend discards its
+// queue on its worker thread while the host may call fqueue or funqueue.
+std::mutex tableLock;
+
+SendQueue *idleQueue(int queue, int16_t &refusal) {
+    SendQueue *entry = findSendQueue(queue);
+    refusal = !entry ? KORLINK_E_FILE : entry->inUse ? KORLINK_E_LOCKED : KORLINK_OK;
+    return refusal == KORLINK_OK ? entry : nullptr;
+}
+
+int16_t removeName(SendQueue &entry, const char *fileName) {
+    auto found = std::find(entry.names.begin(), entry.names.end(), fileName);
+    if (found == entry.names.end()) return KORLINK_E_FILE;
+    entry.names.erase(found);
+    return KORLINK_OK;
+}
 
 bool validQueueNumber(int queue) { return queue >= 0 && queue < sendQueueCount; }
 
@@ -34,11 +52,20 @@ int16_t releaseQueueFile(SendQueue &queue) {
     if (queue.inputFd >= 0 && ::close(queue.inputFd) != 0) result = -1;
     queue.inputFd = -1;
     std::vector<uint8_t>().swap(queue.readBuffer);
+    queue.readPosition = queue.readEnd = 0;
     return result;
+}
+
+SendQueue *claimSendQueue(int queue, int16_t &refusal) {
+    std::lock_guard<std::mutex> guard(tableLock);
+    SendQueue *entry = idleQueue(queue, refusal);
+    if (entry) entry->inUse = true;
+    return entry;
 }
 
 void discardSendQueue(int queue) {
     if (!validQueueNumber(queue)) return;
+    std::lock_guard<std::mutex> guard(tableLock);
     auto &slot = queueTable[static_cast<size_t>(queue)];
     if (slot) releaseQueueFile(*slot);
     slot.reset();
@@ -58,8 +85,10 @@ KORLINK_API int16_t fqueue(int16_t queue, const char *fileName) {
         return reportArgError(KORLINK_E_BAD_ARG2, "fqueue()",
                               "ERROR: BADPARM1. Parameter %d is unrecognized", queue);
     if (!fileReadable(fileName)) return KORLINK_E_FILE;
+    std::lock_guard<std::mutex> guard(tableLock);
     try {
         auto &slot = queueTable[static_cast<size_t>(queue)];
+        if (slot && slot->inUse) return KORLINK_E_LOCKED;
         if (!slot) slot = std::make_unique<SendQueue>();
         slot->names.emplace_back(fileName);
     } catch (const std::bad_alloc &) {
@@ -71,23 +100,21 @@ KORLINK_API int16_t fqueue(int16_t queue, const char *fileName) {
 KORLINK_API int16_t funqueue(int16_t queue, const char *fileName) {
     if (!fileName)
         return reportArgError(KORLINK_E_BAD_ARG2, "funqueue()", "ERROR: BADPARM1. Parameter is NULL");
-    SendQueue *entry = findSendQueue(queue);
-    if (!entry) return KORLINK_E_FILE;
-    auto found = std::find(entry->names.begin(), entry->names.end(), fileName);
-    if (found == entry->names.end()) return KORLINK_E_FILE;
-    entry->names.erase(found);
-    return KORLINK_OK;
+    std::lock_guard<std::mutex> guard(tableLock);
+    int16_t refusal = KORLINK_OK;
+    SendQueue *entry = idleQueue(queue, refusal);
+    return entry ? removeName(*entry, fileName) : refusal;
 }
 
 KORLINK_API int16_t funload(int16_t queue, const char *fileName) {
     if (!fileName)
         return reportArgError(KORLINK_E_BAD_ARG2, "funload()", "ERROR: BADPARM1. Parameter is NULL");
-    SendQueue *entry = findSendQueue(queue);
-    if (entry) {
-        int16_t closed = releaseQueueFile(*entry);
-        if (closed != 0) return closed;
-    }
-    return funqueue(queue, fileName);
+    std::lock_guard<std::mutex> guard(tableLock);
+    int16_t refusal = KORLINK_OK;
+    SendQueue *entry = idleQueue(queue, refusal);
+    if (!entry) return refusal;
+    int16_t closed = releaseQueueFile(*entry);
+    return closed != 0 ? closed : removeName(*entry, fileName);
 }
 
 }  // extern "C"

@@ -25,15 +25,25 @@ struct SendQueue {
     int32_t bufferSize = 0;
     int16_t protocol = 0;
     StatusCallback callback = nullptr;
+    // Set by fsend while it sends this queue (in the foreground or on a
+    // worker): fqueue, funqueue and funload then refuse with -122 instead of
+    // changing the list or the read state under the sender.
+    bool inUse = false;
 };
 
 // The queue with this number, or nullptr when it does not exist (never
 // created, used up, or a number outside 0..31).
 SendQueue *findSendQueue(int queue);
 
-// Closes the queue's open input file and frees its read buffer. Returns 0, or
+// Closes the queue's open input file and frees its read buffer (the read
+// positions go back to 0, so nothing reads the freed buffer). Returns 0, or
 // -1 when closing the file failed.
 int16_t releaseQueueFile(SendQueue &queue);
+
+// Marks the queue as being sent and returns it; nullptr with `refusal` -113
+// when it does not exist, -122 when an fsend already sends it. The mark
+// stays until discardSendQueue.
+SendQueue *claimSendQueue(int queue, int16_t &refusal);
 
 // Frees the queue and empties its slot (whatever fsend's outcome).
 void discardSendQueue(int queue);

@@ -41,8 +41,11 @@ KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protoc
     Port *port = checkPort(handle, "fsend()");
     if (!port) return KORLINK_E_NULL_PORT;
     if (port->backgroundLock) return KORLINK_E_LOCKED;
-    SendQueue *queue = findSendQueue(queueNumber);
-    if (!queue) return KORLINK_E_FILE;
+    // Refused when another port's background fsend sends this queue: the
+    // queue stays that send's own.
+    int16_t refusal = KORLINK_OK;
+    SendQueue *queue = claimSendQueue(queueNumber, refusal);
+    if (!queue) return refusal;
     port->sendQueue = queueNumber;
     if (queue->names.empty()) {
         endSend(*port);

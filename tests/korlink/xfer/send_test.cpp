@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace xfertest;
@@ -152,6 +153,109 @@ TEST_F(SendTest, VanishedFileFailsTheSend) {
     EXPECT_EQ(fsend(port.handle(), 6, 106, 4096, StatusRecorder::callback, 0), -1);
     receiver.join();
     EXPECT_EQ(COMMErrnoGet(port.handle()), -113);
+}
+
+TEST_F(SendTest, StreamingProtocolWaitsForAnswersWhenTheReceiverAsksWithC) {
+    std::vector<uint8_t> data = patternBytes(100, 39);
+    queueFile(9, data);
+    std::string first, again, tail;
+    std::thread receiver([&] {
+        answer('C');
+        EXPECT_EQ(take(133).size(), 133u);   // block 0
+        answer(ACK);
+        answer('C');
+        first = take(1029);
+        answer(NAK);                         // a refused block is sent again...
+        again = take(1029);
+        answer(ACK);
+        tail = take(1);                      // ...and only the accepted one is followed by EOT
+        answer(ACK);
+        answer('C');
+        EXPECT_EQ(take(133).size(), 133u);   // the empty block 0 ending the batch
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 9, 109, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    EXPECT_EQ(first.size(), 1029u);
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(tail, std::string(1, EOT));
+    EXPECT_FALSE(recorder.contains(105, 109));
+    EXPECT_TRUE(recorder.contains(4020, 0));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+}
+
+// Status callback that tries to change the queue being sent once the first
+// block is through; the three results are kept for the test.
+struct QueueChangeAttempt {
+    static inline std::string name;
+    static inline int16_t queue = 0;
+    static inline std::vector<int16_t> results;
+    static int callback(PortHandle port, int32_t status, intptr_t param) {
+        if (status == 4009 && param == 128) {
+            results.push_back(funload(queue, name.c_str()));
+            results.push_back(funqueue(queue, name.c_str()));
+            results.push_back(fqueue(queue, name.c_str()));
+        }
+        return StatusRecorder::callback(port, status, param);
+    }
+};
+
+TEST_F(SendTest, QueueCannotBeChangedWhileItIsSent) {
+    std::vector<uint8_t> data = patternBytes(5000, 37);
+    QueueChangeAttempt::queue = 7;
+    QueueChangeAttempt::name = queueFile(7, data);
+    QueueChangeAttempt::results.clear();
+    std::string received;
+    std::thread receiver([&] {
+        answer('C');
+        for (int block = 1; block <= 40; ++block) {
+            std::string got = take(133);
+            if (got.size() != 133) break;
+            received += got.substr(3, 128);
+            answer(ACK);
+        }
+        EXPECT_EQ(take(1), std::string(1, EOT));
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 7, 106, 4096, QueueChangeAttempt::callback, 0), 0);
+    receiver.join();
+    EXPECT_EQ(QueueChangeAttempt::results, (std::vector<int16_t>{-122, -122, -122}));
+    ASSERT_EQ(received.size(), 40u * 128);
+    EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 5000), data);
+    EXPECT_EQ(funqueue(7, QueueChangeAttempt::name.c_str()), -113);   // used up
+}
+
+TEST_F(SendTest, BackgroundSendKeepsItsQueueToItself) {
+    std::vector<uint8_t> data = patternBytes(100, 38);
+    std::string path = queueFile(8, data);
+    std::atomic<bool> go{false};
+    std::thread receiver([&] {
+        while (!go) std::this_thread::sleep_for(1ms);
+        answer('C');
+        EXPECT_EQ(take(133).size(), 133u);
+        answer(ACK);
+        EXPECT_EQ(take(1), std::string(1, EOT));
+        answer(ACK);
+    });
+    ASSERT_EQ(fsend(port.handle(), 8, 106, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(fqueue(8, path.c_str()), -122);
+    EXPECT_EQ(funqueue(8, path.c_str()), -122);
+    EXPECT_EQ(funload(8, path.c_str()), -122);
+    testsupport::PtyPair otherLine;
+    otherLine.exposeAs(testCom + 1);
+    PortHandle other = COMMWinInit(testCom + 1, 9600, 8, 0, 1, 32000, 512);
+    EXPECT_NE(other, nullptr);
+    if (other) {
+        EXPECT_EQ(fsend(other, 8, 106, 4096, nullptr, 0), -122);   // nor another port's fsend
+        COMMPortDeinit(other, 0);
+    }
+    go = true;
+    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    receiver.join();
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+    EXPECT_EQ(funqueue(8, path.c_str()), -113);   // used up
+    EXPECT_EQ(fqueue(8, path.c_str()), 0);        // and free again
+    EXPECT_EQ(funqueue(8, path.c_str()), 0);
 }
 
 }  // namespace
