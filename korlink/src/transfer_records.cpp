@@ -5,7 +5,7 @@ namespace korlink {
 void releaseTransferRecords(Port &port) {
     delete port.xmodem;
     port.xmodem = nullptr;
-    delete port.transfer;
+    // port.transfer is the host's item 114 slot: the host owns what it points to.
     port.transfer = nullptr;
 }
 

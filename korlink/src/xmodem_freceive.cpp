@@ -4,14 +4,8 @@
 #include "xmodem_receive.h"
 #include "xmodem_settings.h"
 
-#include <new>
-
 namespace korlink {
 namespace {
-
-bool isXmodemFamily(int16_t protocol) {
-    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
-}
 
 // Runs the receive on `io`. The ASCII, B-protocol, Kermit and ZMODEM families
 // (100..104, 110) have no receive engine in this library yet: like a code
@@ -26,11 +20,6 @@ int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state
     return done == ST_ACK_SENT ? KORLINK_OK : -1;
 }
 
-void releaseTransferState(Port &port) {
-    delete port.transfer;
-    port.transfer = nullptr;
-}
-
 }  // namespace
 }  // namespace korlink
 
@@ -43,28 +32,19 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
     Port *port = checkPort(handle, "freceive()");
     if (!port) return KORLINK_E_NULL_PORT;
     if (port->backgroundLock) return KORLINK_E_LOCKED;
-    releaseTransferState(*port);
-    port->transfer = new (std::nothrow) TransferState;
-    if (!port->transfer) return KORLINK_E_NO_MEMORY;
-    port->transfer->bufferSize = bufferSize;
-    port->transfer->protocol = protocol;
-    port->transfer->callback = callback;
+    // The state lives on this stack (and in the worker's job): port->transfer
+    // is the host's own slot (item 114) and is not touched.
+    TransferState state{bufferSize, protocol, callback};
     // The settings record is shared with a background copy, so it must
     // exist before the copy is taken.
-    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) {
-        releaseTransferState(*port);
-        return KORLINK_E_NO_MEMORY;
-    }
-    TransferState state = *port->transfer;
+    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) return KORLINK_E_NO_MEMORY;
     if (background == 1) {
         bool started = startBackground(
             *port, [handle, state](Port &copy) { runReceive(copy, handle, state); },
-            releaseTransferState);
+            [](Port &) {});
         if (started) return KORLINK_OK;
     }
-    int16_t result = runReceive(*port, handle, state);
-    releaseTransferState(*port);
-    return result;
+    return runReceive(*port, handle, state);
 }
 
 KORLINK_API int16_t COMMXferCancel(PortHandle handle) {

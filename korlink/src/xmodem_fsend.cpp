@@ -9,10 +9,6 @@
 namespace korlink {
 namespace {
 
-bool isXmodemFamily(int16_t protocol) {
-    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
-}
-
 // The ASCII, B-protocol, Kermit and ZMODEM families have no send engine in
 // this library yet; like a code outside the table they fail with -1.
 int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {

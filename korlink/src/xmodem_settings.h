@@ -34,16 +34,19 @@ struct XmodemSettings {
     bool hasFlag(XmodemFlag flag) const { return (flags & flag) != 0; }
 };
 
+// Protocols 105..109, the ones with an engine in this library.
+inline bool isXmodemFamily(int16_t protocol) {
+    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
+}
+
 // The settings record of a port, created with its defaults on first use.
 // Returns nullptr only when memory runs out.
 XmodemSettings *ensureXmodemSettings(Port &port);
 
-// State of one receive, from freceive to the end of the receive.
+// The arguments of one receive, from freceive to the end of the receive.
 struct TransferState {
     int32_t bufferSize = 0;
     int16_t protocol = 0;
-    int32_t timeoutMs = 3000;   // for the families that use it (not the XMODEM family)
-    int16_t retries = 10;
     StatusCallback callback = nullptr;
 };
 

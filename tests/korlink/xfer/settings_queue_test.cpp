@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 using namespace xfertest;
@@ -75,6 +76,20 @@ TEST_F(SettingsTest, LockedPortRefusesSettings) {
     EXPECT_EQ(fsend(port.handle(), 0, 106, 4096, nullptr, 0), -122);
     COMMPortSet(port.handle(), 109, 0);
     EXPECT_EQ(COMMXMODEMSet(port.handle(), 203, 100), 0);
+}
+
+TEST(TransferSlotTest, HostOwnedTransferRecordOutlivesReceivesAndTheClose) {
+    std::array<uint8_t, 64> hostRecord;
+    hostRecord.fill(0x5A);
+    {
+        OpenPort port;
+        ASSERT_EQ(COMMPortSet(port.handle(), 114, reinterpret_cast<intptr_t>(hostRecord.data())), 0);
+        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), 0);
+        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), 0);
+    }   // closed here: the record is the host's, not the library's
+    std::array<uint8_t, 64> unchanged;
+    unchanged.fill(0x5A);
+    EXPECT_EQ(hostRecord, unchanged);
 }
 
 class QueueTest : public ::testing::Test {
