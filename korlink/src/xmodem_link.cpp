@@ -2,6 +2,12 @@
 
 namespace korlink {
 
+uint16_t blockCheck(const uint8_t *data, size_t count, bool crc) {
+    uint16_t check = 0;
+    for (size_t i = 0; i < count; ++i) check = crc ? crc_ccitt(check, data[i]) : checksum(check, data[i]);
+    return check;
+}
+
 int TransferLink::waitByte() const { return waitByte(m_timeoutMs); }
 
 int TransferLink::waitByte(int32_t timeoutMs) const {
@@ -29,6 +35,9 @@ void TransferLink::sendCancelSequence() const {
 TransferLineSetup::TransferLineSetup(Port &io) : m_io(io) {
     PortHandle handle = handleOf(&io);
     m_savedXlat = COMMSaveXlat(handle) == KORLINK_OK;
+    // What could not be saved could not be put back: the line stays as it is
+    // and the transfer does not run.
+    if (!m_savedXlat) return;
     io.xlat.tx.enabled = false;
     io.xlat.rx.enabled = false;
     io.xlat.flow.xonXoffOutput = false;

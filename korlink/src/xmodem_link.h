@@ -38,6 +38,19 @@ enum TransferStatus : int32_t {
     ST_QUEUED = 4028
 };
 
+// The file buffer size of a transfer (receive: the output buffer; send: the
+// read buffer): the request clamped to 2048..36608 bytes.
+inline constexpr int32_t minFileBuffer = 2048;
+inline constexpr int32_t maxFileBuffer = 36608;
+inline size_t fileBufferSize(int32_t requested) {
+    return static_cast<size_t>(requested < minFileBuffer   ? minFileBuffer
+                               : requested > maxFileBuffer ? maxFileBuffer
+                                                           : requested);
+}
+
+// The check value of a block's data: CRC-16 when `crc`, else the 8-bit sum.
+uint16_t blockCheck(const uint8_t *data, size_t count, bool crc);
+
 class TransferLink {
 public:
     // `io` is the port the protocol works on (the host's port or a private
@@ -73,6 +86,8 @@ private:
 // Puts the line into the binary state a transfer needs and restores it when
 // the transfer ends: 8 data bits, no parity, one stop bit; transmit and
 // receive options off; no XON/XOFF output pacing (the data holds those bytes).
+// When the option state cannot be saved, nothing is changed and saved() is
+// false: the transfer must not run.
 class TransferLineSetup {
 public:
     explicit TransferLineSetup(Port &io);

@@ -21,7 +21,11 @@ constexpr int32_t purgeQuietMs = 100;
 class BlockReceiver {
 public:
     BlockReceiver(TransferLink &link, XmodemSettings &settings, ReceiveFile &file, int16_t protocol)
-        : m_link(link), m_settings(settings), m_file(file), m_protocol(protocol) {}
+        : m_link(link), m_settings(settings), m_file(file), m_protocol(protocol),
+          m_crc(protocol != KORLINK_PROTO_XMODEM),
+          m_startChar(protocol == KORLINK_PROTO_XMODEM     ? uint8_t{NAK}
+                      : protocol == KORLINK_PROTO_YMODEM_G ? uint8_t{'G'}
+                                                           : uint8_t{'C'}) {}
 
     int32_t run();
 
@@ -38,6 +42,7 @@ private:
     bool storeData();
     void acknowledge();
     void refuse(int32_t status, intptr_t param);
+    void sendNak();
     void purgeInput() const;
     int32_t protocolSeen() const;
 
@@ -45,6 +50,8 @@ private:
     XmodemSettings &m_settings;
     ReceiveFile &m_file;
     int16_t m_protocol;
+    bool m_crc;                  // check function: CRC-16, else the 8-bit sum
+    uint8_t m_startChar;         // what asks the sender for the first blocks
 
     uint32_t m_expected = 0;     // expected block number n
     int m_retries = 0;           // r
@@ -74,7 +81,7 @@ int32_t BlockReceiver::run() {
 
 // One header event; true when SOH or STX started a block.
 bool BlockReceiver::awaitHeader() {
-    if (m_expected < 2) m_link.send(static_cast<uint8_t>(m_settings.startChar));
+    if (m_expected < 2) m_link.send(m_startChar);
     int byte = m_link.waitByte();
     bool countsAsRetry = true;
     switch (byte) {
@@ -92,11 +99,7 @@ bool BlockReceiver::awaitHeader() {
         break;
     case -1:
         if (m_retries != 0) m_link.report(ST_TIMEOUT, m_retries);
-        if (m_expected >= 2) {
-            m_link.report(ST_NAK_SENT, static_cast<intptr_t>(m_blockSize * m_expected));
-            purgeInput();
-            m_link.send(NAK);
-        }
+        if (m_expected >= 2) sendNak();
         break;
     default:
         if (byte < 0) { endByWait(byte); return false; }
@@ -190,17 +193,16 @@ bool BlockReceiver::checkComplement(int complement) const {
 
 // Data bytes and their check value.
 bool BlockReceiver::readData() {
-    uint16_t check = 0;
     for (size_t i = 0; i < m_blockSize; ++i) {
         int byte = 0;
         if (!readByte(byte)) return false;
         m_block[i] = static_cast<uint8_t>(byte);
-        check = m_settings.crc ? crc_ccitt(check, m_block[i]) : checksum(check, m_block[i]);
     }
+    uint16_t check = blockCheck(m_block.data(), m_blockSize, m_crc);
     int high = 0;
     if (!readByte(high)) return false;
     bool good;
-    if (m_settings.crc) {
+    if (m_crc) {
         int low = 0;
         if (!readByte(low)) return false;
         good = ((high << 8) | low) == check;
@@ -214,7 +216,7 @@ bool BlockReceiver::readData() {
 // The sender did not see our acknowledgement and sent the last block again:
 // drop all of it (complement, data, check) and acknowledge it once more.
 void BlockReceiver::dropRepeatedBlock() {
-    size_t rest = 1 + m_blockSize + (m_settings.crc ? 2 : 1);
+    size_t rest = 1 + m_blockSize + (m_crc ? 2 : 1);
     for (size_t i = 0; i < rest && m_link.waitByte() >= 0; ++i) {}
     m_link.report(ST_ACK_SENT, static_cast<intptr_t>(m_byteCount));
     m_link.send(ACK);
@@ -283,6 +285,11 @@ void BlockReceiver::acknowledge() {
 
 void BlockReceiver::refuse(int32_t status, intptr_t param) {
     m_link.report(status, param);
+    sendNak();
+}
+
+// Asks for the expected block again, once the line has gone quiet.
+void BlockReceiver::sendNak() {
     m_link.report(ST_NAK_SENT, static_cast<intptr_t>(m_blockSize * m_expected));
     purgeInput();
     m_link.send(NAK);
@@ -299,15 +306,7 @@ void BlockReceiver::purgeInput() const {
 
 int32_t BlockReceiver::protocolSeen() const {
     if (m_blockSize == 1024) return KORLINK_PROTO_XMODEM_1K;
-    return m_settings.crc ? KORLINK_PROTO_XMODEM_CRC : KORLINK_PROTO_XMODEM;
-}
-
-// Start character, block size and check function of each protocol.
-void configureProtocol(XmodemSettings &settings, int16_t protocol) {
-    settings.startChar = protocol == KORLINK_PROTO_XMODEM ? int16_t{NAK}
-                         : protocol == KORLINK_PROTO_YMODEM_G ? int16_t{'G'} : int16_t{'C'};
-    settings.blockSize = protocol >= KORLINK_PROTO_XMODEM_1K ? 1024 : 128;
-    settings.crc = protocol != KORLINK_PROTO_XMODEM;
+    return m_crc ? KORLINK_PROTO_XMODEM_CRC : KORLINK_PROTO_XMODEM;
 }
 
 }  // namespace
@@ -318,7 +317,7 @@ int32_t receiveXmodemFamily(Port &io, PortHandle reportHandle, int16_t protocol,
     XmodemSettings *settings = ensureXmodemSettings(io);
     if (!settings) return io.lastError = KORLINK_E_NO_MEMORY;
     TransferLineSetup line(io);
-    configureProtocol(*settings, protocol);
+    if (!line.saved()) return io.lastError = KORLINK_E_NO_MEMORY;
     // A streaming sender can only be held by the driver's receive flow control.
     if (protocol == KORLINK_PROTO_YMODEM_G && !io.xlat.flow.receiveSide()) io.xlat.flow.rxXon = true;
     try {

@@ -1,5 +1,7 @@
 #include "xmodem_receive_file.h"
 
+#include "xmodem_link.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/statvfs.h>
@@ -7,14 +9,8 @@
 
 namespace korlink {
 
-int32_t fileBufferSize(int32_t requested) {
-    int32_t size = requested < 2048 ? 2048 : requested;
-    if (size + 256 > 36864) size = 36608;
-    return size;
-}
-
 ReceiveFile::ReceiveFile(Port &io, int32_t bufferSize)
-    : m_io(io), m_buffer(static_cast<size_t>(fileBufferSize(bufferSize))),
+    : m_io(io), m_buffer(fileBufferSize(bufferSize)),
       m_flushLimit(m_buffer.size() - 1024) {}
 
 ReceiveFile::~ReceiveFile() { close(); }

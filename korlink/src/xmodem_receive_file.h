@@ -10,10 +10,6 @@
 
 namespace korlink {
 
-// Buffer size rules: at least 2048 bytes; when size + 256 exceeds 36864 the
-// size is 36608.
-int32_t fileBufferSize(int32_t requested);
-
 class ReceiveFile {
 public:
     // Allocates the buffer (throws std::bad_alloc).

@@ -14,9 +14,6 @@
 namespace korlink {
 namespace {
 
-constexpr size_t minReadBuffer = 2048;
-constexpr size_t maxReadBuffer = 36608;
-
 // Seconds since 1970 as the local clock shows them, which is what the batch
 // header carries.
 int64_t localSeconds(time_t utc) {
@@ -46,11 +43,7 @@ ssize_t readThrough(SendQueue &queue, uint8_t *out, size_t count) {
 }
 
 void appendCheck(Block &block, size_t dataStart, size_t dataLength, bool crc) {
-    uint16_t check = 0;
-    for (size_t i = 0; i < dataLength; ++i) {
-        uint8_t byte = block.bytes[dataStart + i];
-        check = crc ? crc_ccitt(check, byte) : checksum(check, byte);
-    }
+    uint16_t check = blockCheck(block.bytes + dataStart, dataLength, crc);
     size_t end = dataStart + dataLength;
     if (crc) {
         block.bytes[end++] = static_cast<uint8_t>(check >> 8);
@@ -81,9 +74,7 @@ bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode) {
     queue.currentSize = info.st_size;
     modifiedLocal = localSeconds(info.st_mtime);
     mode = info.st_mode;
-    size_t size = std::clamp(static_cast<size_t>(std::max(queue.bufferSize, 0)), minReadBuffer,
-                             maxReadBuffer);
-    queue.readBuffer.assign(size, 0);
+    queue.readBuffer.assign(fileBufferSize(queue.bufferSize), 0);
     queue.readPosition = queue.readEnd = 0;
     return true;
 }

@@ -21,12 +21,9 @@ inline constexpr const char *defaultReceiveName = "temp0000.$$$";
 inline constexpr int16_t defaultCanLimit = 5;
 
 struct XmodemSettings {
-    int16_t blockSize = 128;
     int16_t canLimit = defaultCanLimit;  // item 201
-    int16_t startChar = 'C';
     int32_t timeoutMs = 10000;           // item 203: every wait for a byte
     int16_t retryLimit = 10;             // item 207
-    bool crc = true;                     // check function: CRC-16, else 8-bit sum
     uint16_t flags = 0;
     std::string fileName = defaultReceiveName;  // item 208, at most 260 characters
     uint8_t padByte = 0;                 // item 211

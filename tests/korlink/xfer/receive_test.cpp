@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 using namespace xfertest;
@@ -184,6 +185,27 @@ TEST_P(CancelTest, CancelDuringTransferSendsTheCancelSequenceAndFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, CancelTest, ::testing::Values(CancelBy::Key, CancelBy::XferCancel));
+
+class BufferSizeTest : public ReceiveTest, public ::testing::WithParamInterface<int32_t> {};
+
+// Requested buffer sizes at the ends of the int32 range are clamped like
+// any other, without overflowing on the way.
+TEST_P(BufferSizeTest, ExtremeBufferSizesReceiveTheFile) {
+    std::vector<uint8_t> data = patternBytes(3 * 1024, 6);
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        for (uint32_t block = 0; block < 3; ++block)
+            EXPECT_TRUE(sendAcked(port.line(), makeBlock(block + 1, slice(data, block * 1024, 1024), 1024, true)));
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 107, GetParam(), StatusRecorder::callback, 0), 0);
+    sender.join();
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, BufferSizeTest,
+                         ::testing::Values(INT32_MAX, INT32_MAX - 100, INT32_MIN, 0));
 
 TEST_F(ReceiveTest, ProtocolOutsideTheTableReceivesNothing) {
     EXPECT_EQ(freceive(port.handle(), 99, 4096, StatusRecorder::callback, 0), 0);
