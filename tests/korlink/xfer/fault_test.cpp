@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
 
 using namespace xfertest;
 using namespace std::chrono_literals;
@@ -49,6 +52,43 @@ RelayFaults stallBlock() {
     faults.stallAt = fourthBlock;
     faults.stallFor = 1500ms;   // past the 1000 ms time-out set below
     return faults;
+}
+
+// Reads `count` bytes from `fd`, giving up after 5 s without progress.
+std::string readFrom(int fd, size_t count) {
+    std::string got;
+    while (got.size() < count) {
+        pollfd entry{fd, POLLIN, 0};
+        if (poll(&entry, 1, 5000) <= 0) break;
+        char buffer[64];
+        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - got.size()));
+        if (n <= 0) break;
+        got.append(buffer, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+struct Pipe {
+    int ends[2] = {-1, -1};
+    Pipe() { EXPECT_EQ(pipe(ends), 0); }
+    ~Pipe() { close(ends[0]); close(ends[1]); }
+    int read() const { return ends[0]; }
+    int write() const { return ends[1]; }
+};
+
+// The duplicated range comes in two reads, and the relay forwards the first
+// part before the rest arrives: the whole range still follows its end.
+TEST(LineRelayTest, RangeArrivingInPartsIsDuplicatedWhole) {
+    Pipe fromLibrary, toLibrary, fromPeer, toPeer;
+    RelayFaults faults;
+    faults.duplicateFrom = 4;
+    faults.duplicateTo = 10;
+    LineRelay relay({fromLibrary.read(), toLibrary.write()}, {fromPeer.read(), toPeer.write()},
+                    faults);
+    ASSERT_EQ(::write(fromPeer.write(), "0123456", 7), 7);
+    EXPECT_EQ(readFrom(toLibrary.read(), 7), "0123456");
+    ASSERT_EQ(::write(fromPeer.write(), "789abc", 6), 6);
+    EXPECT_EQ(readFrom(toLibrary.read(), 12), "789456789abc");
 }
 
 class FaultTest : public ::testing::TestWithParam<FaultCase> {};

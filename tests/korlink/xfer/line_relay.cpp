@@ -21,6 +21,7 @@ struct Lane {
     int from;
     int to;
     std::deque<uint8_t> pending;
+    std::deque<uint8_t> duplicate;  // bytes of the duplicated range read so far
     int64_t readOffset = 0;        // stream offset of the next byte read
     Clock::time_point nextByte{};  // pacing: when the next byte may go
     Clock::time_point stallUntil{};
@@ -31,28 +32,29 @@ struct Lane {
     void take(const uint8_t *data, ssize_t count) {
         for (ssize_t i = 0; i < count; ++i, ++readOffset) {
             uint8_t byte = data[i];
+            bool dropped = false;
             if (faults) {
                 if (readOffset == faults->corruptAt) byte = static_cast<uint8_t>(~byte);
-                if (readOffset >= faults->dropFrom && readOffset < faults->dropTo) continue;
-                if (readOffset == faults->stallAt && !stallDone) {
+                dropped = readOffset >= faults->dropFrom && readOffset < faults->dropTo;
+                if (!dropped && readOffset == faults->stallAt && !stallDone) {
                     stallUntil = Clock::now() + faults->stallFor;
                     stallDone = true;
                 }
             }
-            pending.push_back(byte);
+            if (!dropped) pending.push_back(byte);
+            if (faults && readOffset >= faults->duplicateFrom && readOffset < faults->duplicateTo)
+                keepForDuplicate(byte, dropped);
         }
-        // A duplicated range is forwarded again right after its end.
-        if (faults && faults->duplicateTo > 0 && readOffset >= faults->duplicateTo &&
-            readOffset - count < faults->duplicateTo)
-            duplicateRange();
     }
 
-    void duplicateRange() {
-        int64_t length = faults->duplicateTo - faults->duplicateFrom;
-        int64_t tailAfterRange = readOffset - faults->duplicateTo;
-        auto end = pending.end() - tailAfterRange;
-        std::deque<uint8_t> copy(end - length, end);
-        pending.insert(end, copy.begin(), copy.end());
+    // The duplicated range may arrive over several reads, with part of it
+    // already forwarded in between: its bytes are kept aside, and sent again
+    // right after its last byte.
+    void keepForDuplicate(uint8_t byte, bool dropped) {
+        if (!dropped) duplicate.push_back(byte);
+        if (readOffset + 1 != faults->duplicateTo) return;
+        pending.insert(pending.end(), duplicate.begin(), duplicate.end());
+        duplicate.clear();
     }
 
     // Writes what pacing and stalls allow; returns ms until it can write more.
