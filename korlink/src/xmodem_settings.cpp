@@ -90,12 +90,8 @@ KORLINK_API intptr_t COMMXMODEMGet(PortHandle handle, int16_t item) {
     Port *port = checkPort(handle, "COMMXMODEMGet()");
     if (!port) return KORLINK_E_NULL_PORT;
     const XmodemSettings *settings = port->xmodem;
-    switch (item) {
-    case 111: case 112: case 201: case 203: case 207: case 208: case 211: case 212:
-        break;
-    default:
-        return reportUnknownItem("COMMXMODEMGet()", item);
-    }
+    // Items 0 and 1 only act; every other settable item can be read back.
+    if (item <= 1 || !knownSetItem(item)) return reportUnknownItem("COMMXMODEMGet()", item);
     if (!settings) return -1;
     switch (item) {
     case 111: return settings->hasFlag(XMODEM_FLAG_ITEM111) ? 1 : 0;
