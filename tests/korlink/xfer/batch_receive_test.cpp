@@ -11,13 +11,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uint8_t ACK = 6, EOT = 4;
-
-int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit = 5s) {
-    std::string got = line.receive(1, limit);
-    return got.empty() ? -1 : static_cast<uint8_t>(got[0]);
-}
-
 std::vector<uint8_t> headerBlock(const std::string &fields) {
     std::vector<uint8_t> data(fields.begin(), fields.end());
     data.resize(128, 0);

@@ -1,10 +1,10 @@
 #include "peer_process.h"
 
+#include "xfer_fixture.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -72,10 +72,7 @@ int PeerProcess::wait(std::chrono::milliseconds limit) {
 }
 
 std::string PeerProcess::log() const {
-    std::ifstream in(m_workDir + "/peer.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readText(m_workDir + "/peer.log");
 }
 
 }  // namespace xfertest

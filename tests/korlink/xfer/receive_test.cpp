@@ -14,13 +14,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uint8_t ACK = 6, NAK = 21, CAN = 24, EOT = 4;
-
-int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit = 5s) {
-    std::string got = line.receive(1, limit);
-    return got.empty() ? -1 : static_cast<uint8_t>(got[0]);
-}
-
 // Sends blocks and waits for each acknowledgement; false when one was refused.
 bool sendAcked(testsupport::PtyPair &line, const std::vector<uint8_t> &block) {
     line.send(block);

@@ -12,8 +12,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr char ACK = 6, NAK = 21, CAN = 24, EOT = 4;
-
 class SendTest : public ::testing::Test {
 protected:
     OpenPort port;

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 using namespace xfertest;
 using namespace std::chrono_literals;
@@ -13,13 +11,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int toolCom = 8;
-
-std::string readText(const std::string &path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The tool on pty pair A (as COM 8), a peer program on pty pair B, a relay
 // between the masters.

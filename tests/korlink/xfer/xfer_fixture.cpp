@@ -54,6 +54,16 @@ std::vector<uint8_t> readFile(const std::string &path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::string readText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit) {
+    std::string got = line.receive(1, limit);
+    return got.empty() ? -1 : static_cast<uint8_t>(got[0]);
+}
+
 bool equalUpToPadding(const std::vector<uint8_t> &sent, const std::vector<uint8_t> &received,
                       size_t blockSize) {
     if (received.size() < sent.size() || received.size() % blockSize != 0) return false;

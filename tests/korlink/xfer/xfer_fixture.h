@@ -5,6 +5,7 @@
 #include "korlink.h"
 #include "pty_pair.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -43,6 +44,8 @@ std::vector<uint8_t> patternBytes(size_t count, uint32_t seed);
 std::vector<uint8_t> allByteValues(size_t repeat);
 void writeFile(const std::string &path, const std::vector<uint8_t> &bytes);
 std::vector<uint8_t> readFile(const std::string &path);
+// The file's bytes as text ("" when it cannot be read).
+std::string readText(const std::string &path);
 
 // True when `received` is `sent` followed only by padding (SUB or the pad
 // byte) up to a whole number of blocks.
@@ -74,6 +77,13 @@ private:
 };
 
 inline constexpr int testCom = 7;
+
+// Control bytes as the scripted peers send and expect them.
+inline constexpr uint8_t ACK = 6, NAK = 21, CAN = 24, EOT = 4;
+
+// The next byte from the far side of `line`, or -1 when none came in `limit`.
+int awaitByte(testsupport::PtyPair &line,
+              std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 // The library's port on the slave of a pty pair (9600 8N1 as the
 // application opens it); closed at the end.
