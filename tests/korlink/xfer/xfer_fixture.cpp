@@ -1,25 +1,9 @@
 #include "xfer_fixture.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <stdlib.h>
 
 namespace xfertest {
-
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "korlink-xfer-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
 
 ScopedWorkingDir::ScopedWorkingDir(const fs::path &dir) : m_previous(fs::current_path()) {
     fs::current_path(dir);
@@ -42,21 +26,6 @@ std::vector<uint8_t> allByteValues(size_t repeat) {
     for (size_t r = 0; r < repeat; ++r)
         for (int value = 0; value < 256; ++value) bytes.push_back(static_cast<uint8_t>(value));
     return bytes;
-}
-
-void writeFile(const std::string &path, const std::vector<uint8_t> &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string readText(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 int awaitByte(testsupport::PtyPair &line, std::chrono::milliseconds limit) {

@@ -4,6 +4,7 @@
 
 #include "korlink.h"
 #include "pty_pair.h"
+#include "test_files.h"
 
 #include <chrono>
 #include <cstdint>
@@ -18,16 +19,12 @@ namespace xfertest {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system temp folder, removed with its contents.
-class TempDir {
+// A fresh folder under the system temp folder, removed with its contents;
+// dir / name is a path as a string, ready for the C interface.
+class TempDir : public testfiles::TempDir {
 public:
-    TempDir();
-    ~TempDir();
-    const fs::path &path() const { return m_path; }
-    std::string operator/(const std::string &name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
+    TempDir() : testfiles::TempDir("korlink-xfer") {}
+    std::string operator/(const std::string &name) const { return (path() / name).string(); }
 };
 
 // Makes `dir` the working directory for its lifetime (freceive writes there).
@@ -42,10 +39,9 @@ private:
 
 std::vector<uint8_t> patternBytes(size_t count, uint32_t seed);
 std::vector<uint8_t> allByteValues(size_t repeat);
-void writeFile(const std::string &path, const std::vector<uint8_t> &bytes);
-std::vector<uint8_t> readFile(const std::string &path);
-// The file's bytes as text ("" when it cannot be read).
-std::string readText(const std::string &path);
+using testfiles::readFile;
+using testfiles::readText;
+using testfiles::writeFile;
 
 // True when `received` is `sent` followed only by padding (SUB or the pad
 // byte) up to a whole number of blocks.

@@ -1,0 +1,33 @@
+// Files for tests: a temporary folder removed with its contents, and whole
+// files read and written as bytes or text.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testfiles {
+
+// A fresh empty folder under the system's temporary folder, named from
+// `prefix`, removed with everything in it when the object goes.
+class TempDir {
+public:
+    explicit TempDir(const std::string &prefix = "test");
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::filesystem::path &path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Creates or replaces the file with exactly these bytes; throws on failure.
+void writeFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
+// The file's bytes (empty when it cannot be read).
+std::vector<std::uint8_t> readFile(const std::filesystem::path &path);
+// The file's bytes as text, unchanged ("" when it cannot be read).
+std::string readText(const std::filesystem::path &path);
+
+}  // namespace testfiles
