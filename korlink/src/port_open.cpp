@@ -48,6 +48,10 @@ std::string devicePath(int com) {
     return text;
 }
 
+bool inTable(const Port &port) {
+    return port.registered && port.slotIndex < kPortSlots && g_slots[port.slotIndex] == &port;
+}
+
 void deletePort(Port *port) {
     delete port->rx;
     delete port;
@@ -130,8 +134,8 @@ KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
     object->cancelKey = 283;
     int16_t registered = configured == KORLINK_OK ? registerPort(*object) : int16_t{KORLINK_E_DEVICE};
     if (registered != KORLINK_OK) {
-        if (configured == KORLINK_OK) tcsetattr(object->fd, TCSANOW, &object->savedSettings);
-        closeDevice(*object, true);
+        // Settings saved by a successful configure are written back.
+        closeDevice(*object, configured != KORLINK_OK);
         deletePort(object);
         setLibraryError(registered);
         return nullptr;
@@ -143,6 +147,9 @@ KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
 KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
     Port *port = checkPort(handle, "COMMPortDeinit()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
+    // A background transfer's copy is live but not in the table; it shares
+    // the device, receive buffer and transfer records with its port.
+    if (!inTable(*port)) return KORLINK_E_STILL_REFERENCED;
     if (port->referenceCount > 1) {
         --port->referenceCount;
         setCloseCode(KORLINK_E_STILL_REFERENCED);
@@ -162,7 +169,7 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
 KORLINK_API int16_t COMMPortsDeinitAll(void) {
     for (int slot = 0; slot < kPortSlots; ++slot) {
         Port *port = g_slots[slot];
-        if (port == nullptr) continue;
+        if (port == nullptr || port->backgroundLock) continue;
         port->referenceCount = 1;
         COMMPortDeinit(handleOf(port), 0);
     }

@@ -93,6 +93,18 @@ TEST_F(PortTest, ThirtyThirdOpenFailsAndDeinitAllClosesEveryPort) {
     EXPECT_EQ(COMMPortsDeinitAll(), 0);  // with none open
 }
 
+// A port held by a background transfer stays open, and its reference count
+// stays what it was.
+TEST_F(PortTest, DeinitAllLeavesAHeldPortAsItWas) {
+    ASSERT_EQ(COMMPortSet(m_port, 113, 2), 0);
+    ASSERT_EQ(COMMPortSet(m_port, 109, 1), 0);
+    EXPECT_EQ(COMMPortsDeinitAll(), 0);
+    EXPECT_EQ(COMMPortGet(m_port, 113), 2);
+    ASSERT_EQ(COMMPortSet(m_port, 109, 0), 0);
+    EXPECT_EQ(c_putc(m_port, 'x'), 0);  // still open
+    EXPECT_EQ(peerReceives(1), "x");
+}
+
 TEST_F(PortTest, ReferencedPortOnlyLosesAReference) {
     EXPECT_EQ(COMMPortGet(m_port, 113), 1);
     EXPECT_EQ(COMMPortSet(m_port, 113, 2), 0);
