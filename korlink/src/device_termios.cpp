@@ -42,18 +42,6 @@ int32_t speedRate(speed_t code) {
     return -1;
 }
 
-bool readBlock(Port &port, termios &block) {
-    if (tcgetattr(port.fd, &block) != 0) return false;
-    port.deviceSettings = block;
-    return true;
-}
-
-bool writeBlock(Port &port, const termios &block) {
-    if (tcsetattr(port.fd, TCSANOW, &block) != 0) return false;
-    port.deviceSettings = block;
-    return true;
-}
-
 // tcsetattr succeeds when any part of a change took; a pty, for one, keeps
 // eight data bits and no parity whatever it is told. Reading back tells
 // whether the format really changed; if not, the old block is put back.
@@ -71,6 +59,18 @@ bool writeFormat(Port &port, const termios &block) {
 }
 
 }  // namespace
+
+bool readBlock(Port &port, termios &block) {
+    if (tcgetattr(port.fd, &block) != 0) return false;
+    port.deviceSettings = block;
+    return true;
+}
+
+bool writeBlock(Port &port, const termios &block) {
+    if (tcsetattr(port.fd, TCSANOW, &block) != 0) return false;
+    port.deviceSettings = block;
+    return true;
+}
 
 int openDevice(const char *path, int &fd) {
     fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -13,6 +13,10 @@ int openDevice(const char *path, int &fd);   // 0 or -117; exclusive, non-blocki
 // then left as it was).
 int configureDevice(Port &port, int32_t baud, int dataBits, int parity, int stopBits);
 int closeDevice(Port &port, bool keepSettings);
+// Read or write the device's termios block; on success the port's copy
+// (item 102) is refreshed. False when the device refuses.
+bool readBlock(Port &port, termios &block);
+bool writeBlock(Port &port, const termios &block);
 int32_t modemLine(Port &port, int bit);      // 1, 0 or -1 when unreadable (ptys)
 bool carrierPresent(Port &port);             // an unreadable carrier counts as present
 void switchLine(Port &port, int bit, bool high);

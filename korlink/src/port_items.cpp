@@ -26,9 +26,11 @@ KORLINK_API intptr_t COMMPortGet(PortHandle handle, int16_t item) {
     switch (item) {
     case 100: return port->fd;
     case 101: return port->portNumber;
-    case 102:
-        tcgetattr(port->fd, &port->deviceSettings);
+    case 102: {
+        termios block{};
+        readBlock(*port, block);  // refreshes the port's copy when the device answers
         return reinterpret_cast<intptr_t>(&port->deviceSettings);
+    }
     case 103: return port->counter103;
     case 104: return port->value104;
     case 105: return port->value105;
@@ -53,10 +55,7 @@ KORLINK_API int16_t COMMPortSet(PortHandle handle, int16_t item, intptr_t value)
     case 101: port->portNumber = static_cast<int16_t>(value); return 0;
     case 102: {
         if (value == 0) return KORLINK_E_BAD_ARG3;
-        const auto *record = reinterpret_cast<const termios *>(value);
-        if (tcsetattr(port->fd, TCSANOW, record) != 0) return -1;
-        port->deviceSettings = *record;
-        return 0;
+        return writeBlock(*port, *reinterpret_cast<const termios *>(value)) ? 0 : -1;
     }
     case 103: port->counter103 = static_cast<int16_t>(value); return 0;
     case 104: port->value104 = value; return 0;
