@@ -172,3 +172,37 @@ TEST_F(PortTest, SavedOptionsComeBack) {
     EXPECT_EQ(peerReceives(3), "a\r\n");
     EXPECT_EQ(COMMRestoreXlat(m_port), -1);  // nothing saved any more
 }
+
+// Saving and restoring the options moves settings only: a line-ending
+// expansion under way is neither lost nor repeated.
+TEST_F(PortTest, SaveAndRestoreAroundALineEndingExpansionKeepTheReceivedBytes) {
+    ASSERT_EQ(COMMRxXlatSet(m_port, 100, 1), 0);
+    ASSERT_EQ(COMMRxXlatSet(m_port, 102, 1), 0);  // CR -> CR LF
+    peerSends("a\rb");
+    EXPECT_EQ(c_getc(m_port), 'a');
+    EXPECT_EQ(COMMSaveXlat(m_port), 0);
+    EXPECT_EQ(c_getc(m_port), '\r');  // its LF is pending
+    EXPECT_EQ(COMMRestoreXlat(m_port), 0);
+    EXPECT_EQ(c_getc(m_port), '\n');
+    EXPECT_EQ(c_getc(m_port), 'b');
+    EXPECT_EQ(c_getc(m_port), -1);
+
+    peerSends("\rc");
+    EXPECT_EQ(c_getc(m_port), '\r');
+    EXPECT_EQ(COMMSaveXlat(m_port), 0);  // saved with the LF pending
+    EXPECT_EQ(c_getc(m_port), '\n');
+    EXPECT_EQ(COMMRestoreXlat(m_port), 0);
+    EXPECT_EQ(c_getc(m_port), 'c');
+    EXPECT_EQ(c_getc(m_port), -1);
+
+    // The same on the sending side: a CR LF pair stays one line end (CR,
+    // LF -> LF) however the save and restore fall between its bytes.
+    ASSERT_EQ(COMMTxXlatSet(m_port, 100, 1), 0);
+    ASSERT_EQ(COMMTxXlatSet(m_port, 102, 6), 0);
+    EXPECT_EQ(COMMSaveXlat(m_port), 0);
+    EXPECT_EQ(c_putc(m_port, '\r'), 0);
+    EXPECT_EQ(COMMRestoreXlat(m_port), 0);
+    EXPECT_EQ(c_putc(m_port, '\n'), 0);
+    EXPECT_EQ(c_putc(m_port, 'x'), 0);
+    EXPECT_EQ(peerReceives(2), "\nx");
+}
