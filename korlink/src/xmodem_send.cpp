@@ -22,6 +22,7 @@ public:
 private:
     int32_t awaitStart();
     int32_t readyFor(int byte);
+    int assumedStart() const;
     int32_t sendFile();
     int32_t sendHeader();
     int32_t sendData();
@@ -74,12 +75,18 @@ int32_t FileSender::awaitStart() {
             outcome = readyFor(byte);
         } else {
             m_link.report(ST_TIMEOUT, attempt);
-            if (m_settings.hasFlag(XMODEM_FLAG_NO_START_WAIT))
-                outcome = readyFor(m_protocol == KORLINK_PROTO_XMODEM ? int{NAK} : int{'C'});
+            if (m_settings.hasFlag(XMODEM_FLAG_NO_START_WAIT)) outcome = readyFor(assumedStart());
         }
     }
     m_link.discardInput();
     return outcome;
+}
+
+// Without the receiver's start character, the one the protocol asked for
+// stands in for it (a streaming send stays streaming).
+int FileSender::assumedStart() const {
+    if (m_protocol == KORLINK_PROTO_XMODEM) return NAK;
+    return m_protocol == KORLINK_PROTO_YMODEM_G ? 'G' : 'C';
 }
 
 int32_t FileSender::readyFor(int byte) {

@@ -182,6 +182,29 @@ TEST_F(SendTest, StreamingProtocolWaitsForAnswersWhenTheReceiverAsksWithC) {
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
 }
 
+TEST_F(SendTest, StreamingSendWithoutTheStartCharacterStaysStreaming) {
+    std::vector<uint8_t> data = patternBytes(100, 40);
+    queueFile(10, data);
+    COMMXMODEMSet(port.handle(), 203, 100);
+    COMMXMODEMSet(port.handle(), 212, 1);
+    std::string block, tail;
+    std::thread receiver([&] {
+        EXPECT_EQ(take(133).size(), 133u);   // block 0, sent after the first time-out
+        answer('G');
+        block = take(1029);
+        tail = take(1);                      // EOT follows without an answer to the block
+        answer(ACK);
+        answer('G');
+        EXPECT_EQ(take(133).size(), 133u);   // the empty block 0 ending the batch
+        answer(ACK);
+    });
+    EXPECT_EQ(fsend(port.handle(), 10, 109, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    EXPECT_EQ(block.size(), 1029u);
+    EXPECT_EQ(tail, std::string(1, EOT));
+    EXPECT_TRUE(recorder.contains(105, 109));
+}
+
 // Status callback that tries to change the queue being sent once the first
 // block is through; the three results are kept for the test.
 struct QueueChangeAttempt {
