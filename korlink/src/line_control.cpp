@@ -47,7 +47,7 @@ KORLINK_API int16_t COMMRS232Set(PortHandle handle, int16_t item, int16_t state)
     if (state != 0 && state != 1)
         return reportArgError(KORLINK_E_BAD_ARG3, "COMMRS232Set()",
                               "ERROR: BADPARM2. Parameter is not HIGH or LOW");
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     if (!isLineOutput(item)) return unknownItem("COMMRS232Set()", item);
     port->ops->setValue(*port, item, state);
     if (state == 1) port->lineOutputMask |= 1u << item;
@@ -58,7 +58,7 @@ KORLINK_API int16_t COMMRS232Set(PortHandle handle, int16_t item, int16_t state)
 KORLINK_API int16_t COMMRS232SendBreak(PortHandle handle, int16_t value) {
     Port *port = checkPort(handle, "COMMRS232SendBreak()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     port->ops->setValue(*port, KORLINK_ITEM_BREAK, value);  // always 300 ms
     return KORLINK_OK;
 }
@@ -80,7 +80,7 @@ KORLINK_API int32_t COMMDataFormatGet(PortHandle handle, int16_t item) {
 KORLINK_API int16_t COMMDataFormatSet(PortHandle handle, int16_t item, uint16_t value) {
     Port *port = checkPort(handle, "COMMDataFormatSet()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     const char *function = "COMMDataFormatSet()";
     switch (item) {
     case KORLINK_ITEM_STOPBITS:

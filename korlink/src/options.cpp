@@ -132,7 +132,7 @@ KORLINK_API intptr_t COMMTxXlatGet(PortHandle handle, int16_t item) {
 KORLINK_API int16_t COMMTxXlatSet(PortHandle handle, int16_t item, intptr_t value) {
     Port *port = checkPort(handle, "COMMTxXlatSet()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     int16_t result = setTransmitItem(*port, item, value);
     return result == 1 ? unknownItem("COMMTxXlatSet()", item) : result;
 }
@@ -147,7 +147,7 @@ KORLINK_API intptr_t COMMRxXlatGet(PortHandle handle, int16_t item) {
 KORLINK_API int16_t COMMRxXlatSet(PortHandle handle, int16_t item, intptr_t value) {
     Port *port = checkPort(handle, "COMMRxXlatSet()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     int16_t result = setReceiveItem(*port, item, value);
     return result == 1 ? unknownItem("COMMRxXlatSet()", item) : result;
 }

@@ -5,6 +5,7 @@
 
 #include "korlink.h"
 
+#include <atomic>
 #include <cstdint>
 #include <termios.h>
 #include <vector>
@@ -134,7 +135,8 @@ struct Port {
     intptr_t windowHandle = 0;     // COMMPortSet 108
     int fd = -1;                   // the open device
 
-    // --- transfer families (owned; freed at close by releaseTransferRecords) ---
+    // --- transfer families: the XMODEM settings are owned (freed at close by
+    // releaseTransferRecords); `transfer` is the host's item 114 slot, not owned ---
     XmodemSettings *xmodem = nullptr;
     TransferState *transfer = nullptr;
     int16_t sendQueue = -1;        // queue number of the running fsend
@@ -176,6 +178,12 @@ struct Port {
     // --- string watch ---
     WatchSlot watch[4];
 };
+
+// True while a background transfer holds the port. The worker clears the
+// flag from its own thread (release store), so every read is an acquire load.
+inline bool heldByBackground(Port &port) {
+    return std::atomic_ref<bool>(port.backgroundLock).load(std::memory_order_acquire);
+}
 
 inline PortHandle handleOf(Port *port) { return reinterpret_cast<PortHandle>(port); }
 

@@ -19,7 +19,7 @@ extern "C" {
 KORLINK_API intptr_t COMMPortGet(PortHandle handle, int16_t item) {
     if (item == -122) {
         Port *port = livePort(handle);
-        return (port == nullptr || port->backgroundLock) ? 1 : 0;
+        return (port == nullptr || heldByBackground(*port)) ? 1 : 0;
     }
     Port *port = checkPort(handle, "COMMPortGet()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;

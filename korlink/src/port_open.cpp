@@ -155,7 +155,7 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
         setCloseCode(KORLINK_E_STILL_REFERENCED);
         return KORLINK_OK;
     }
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     releaseTransferRecords(*port);
     int16_t result = unregisterPort(*port);
     if (port->fd >= 0) port->ops->closeDevice(*port, keepSettings != 0);
@@ -169,7 +169,7 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
 KORLINK_API int16_t COMMPortsDeinitAll(void) {
     for (int slot = 0; slot < kPortSlots; ++slot) {
         Port *port = g_slots[slot];
-        if (port == nullptr || port->backgroundLock) continue;
+        if (port == nullptr || heldByBackground(*port)) continue;
         port->referenceCount = 1;
         COMMPortDeinit(handleOf(port), 0);
     }

@@ -14,7 +14,7 @@ Port *bytePort(PortHandle handle, const char *function, int16_t &refusal) {
         refusal = KORLINK_E_NULL_PORT;
         return nullptr;
     }
-    if (port->backgroundLock) {
+    if (heldByBackground(*port)) {
         refusal = KORLINK_E_LOCKED;
         return nullptr;
     }

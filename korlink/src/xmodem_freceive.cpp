@@ -31,7 +31,7 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
                              StatusCallback callback, int16_t background) {
     Port *port = checkPort(handle, "freceive()");
     if (!port) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     // The state lives on this stack (and in the worker's job): port->transfer
     // is the host's own slot (item 114) and is not touched.
     TransferState state{bufferSize, protocol, callback};
@@ -56,7 +56,7 @@ KORLINK_API int16_t COMMXferCancel(PortHandle handle) {
     }
     // A background transfer waits on its private copy: that is where the
     // request must land.
-    if (!port->backgroundLock || !cancelBackground(*port)) storeShared(port->cancelPending, true);
+    if (!heldByBackground(*port) || !cancelBackground(*port)) storeShared(port->cancelPending, true);
     setCloseCode(KORLINK_E_CANCELLED);
     return KORLINK_OK;
 }

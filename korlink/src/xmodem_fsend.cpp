@@ -36,7 +36,7 @@ KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protoc
                           int32_t bufferSize, StatusCallback callback, int16_t background) {
     Port *port = checkPort(handle, "fsend()");
     if (!port) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     // Refused when another port's background fsend sends this queue: the
     // queue stays that send's own.
     int16_t refusal = KORLINK_OK;

@@ -59,7 +59,7 @@ extern "C" {
 KORLINK_API int16_t COMMXMODEMSet(PortHandle handle, int16_t item, intptr_t value) {
     Port *port = checkPort(handle, "COMMXMODEMSet()");
     if (!port) return KORLINK_E_NULL_PORT;
-    if (port->backgroundLock) return KORLINK_E_LOCKED;
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     if (!knownSetItem(item)) return reportUnknownItem("COMMXMODEMSet()", item);
     if (item == 0) {
         delete port->xmodem;
