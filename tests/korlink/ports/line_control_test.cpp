@@ -1,6 +1,6 @@
 // RS-232 lines, break and character format on a pty, which has no modem
 // lines but keeps its character format.
-#include "port.h"
+#include "frame/port.h"
 #include "port_fixture.h"
 
 #include <termios.h>

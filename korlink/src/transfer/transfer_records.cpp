@@ -1,0 +1,12 @@
+#include "xmodem/xmodem_settings.h"
+
+namespace korlink {
+
+void releaseTransferRecords(Port &port) {
+    delete port.xmodem;
+    port.xmodem = nullptr;
+    // port.transfer is the host's item 114 slot: the host owns what it points to.
+    port.transfer = nullptr;
+}
+
+}  // namespace korlink

@@ -1,0 +1,277 @@
+#include "xmodem/xmodem_send.h"
+
+#include "xmodem/xmodem_link.h"
+#include "xmodem/xmodem_send_block.h"
+#include "xmodem/xmodem_settings.h"
+
+namespace korlink {
+namespace {
+
+constexpr int32_t READY = 0;
+constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
+
+class FileSender {
+public:
+    FileSender(TransferLink &link, XmodemSettings &settings, SendQueue &queue)
+        : m_link(link), m_settings(settings), m_queue(queue), m_protocol(queue.protocol),
+          m_blockSize(queue.protocol >= KORLINK_PROTO_XMODEM_1K ? 1024 : 128),
+          m_canLimit(settings.canLimit) {}
+
+    int16_t run();
+
+private:
+    int32_t awaitStart();
+    int32_t readyFor(int byte);
+    int assumedStart() const;
+    int32_t sendFile();
+    int32_t sendHeader();
+    int32_t sendData();
+    int32_t sendEot();
+    int32_t sendUntilAccepted(const Block &block, bool headerBlock);
+    int32_t answerTo(int reply, int attempt);
+    int32_t countCan();
+    int32_t pollStreaming();
+    void finishFile(int32_t code);
+    void endBatch();
+    bool batch() const { return m_protocol >= KORLINK_PROTO_YMODEM; }
+    intptr_t position() const { return static_cast<intptr_t>(m_blockSize * m_blockNumber); }
+
+    TransferLink &m_link;
+    XmodemSettings &m_settings;
+    SendQueue &m_queue;
+    int16_t m_protocol;
+    size_t m_blockSize;
+    int16_t m_canLimit;
+    bool m_crc = true;
+    int m_canCount = 0;
+    uint32_t m_blockNumber = 0;
+};
+
+int16_t FileSender::run() {
+    Port &io = m_link.port();
+    while (!m_queue.names.empty()) {
+        int32_t start = awaitStart();
+        if (start != READY) { io.lastError = start; break; }
+        int32_t code = sendFile();
+        finishFile(code);
+        if (code != ST_FILE_SENT) break;
+        if (m_queue.names.empty() && batch()) endBatch();
+    }
+    m_link.report(ST_FINISHED, 1);
+    return io.lastError == 0 ? 0 : -1;
+}
+
+int32_t FileSender::awaitStart() {
+    int32_t outcome = ST_TIMEOUT;
+    for (int attempt = 1; attempt <= m_settings.retryLimit && outcome == ST_TIMEOUT; ++attempt) {
+        int byte = m_link.waitByte();
+        if (byte == CAN) {
+            m_link.report(ST_CONTROL, ST_CANCELLED_REMOTE);
+            outcome = ST_CANCELLED_REMOTE;
+        } else if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) {
+            m_link.report(byte, 0);
+            outcome = byte;
+        } else if (byte == NAK || byte == 'C' || byte == 'G') {
+            outcome = readyFor(byte);
+        } else {
+            m_link.report(ST_TIMEOUT, attempt);
+            if (m_settings.hasFlag(XMODEM_FLAG_NO_START_WAIT)) outcome = readyFor(assumedStart());
+        }
+    }
+    m_link.discardInput();
+    return outcome;
+}
+
+// Without the receiver's start character, the one the protocol asked for
+// stands in for it (a streaming send stays streaming).
+int FileSender::assumedStart() const {
+    if (m_protocol == KORLINK_PROTO_XMODEM) return NAK;
+    return m_protocol == KORLINK_PROTO_YMODEM_G ? 'G' : 'C';
+}
+
+int32_t FileSender::readyFor(int byte) {
+    m_crc = byte != NAK;
+    // Only a receiver asking with 'G' streams; to any other the send waits
+    // for each block's answer.
+    if (byte != 'G' && m_protocol == KORLINK_PROTO_YMODEM_G) m_protocol = KORLINK_PROTO_YMODEM;
+    if (byte == NAK) {
+        m_link.report(ST_CONTROL, 500);
+    } else if (byte == 'C') {
+        m_link.report(ST_CONTROL, 501);
+        if (m_protocol == KORLINK_PROTO_XMODEM_1K) m_link.report(ST_CONTROL, KORLINK_PROTO_XMODEM_1K);
+    } else {
+        // The receiver streams: no acknowledgements, output paced by XON/XOFF.
+        m_protocol = KORLINK_PROTO_YMODEM_G;
+        m_blockSize = 1024;
+        m_link.report(ST_CONTROL, KORLINK_PROTO_YMODEM_G);
+        m_link.port().xlat.flow.xonXoffOutput = true;
+        if (m_canLimit == defaultCanLimit) m_canLimit = 1;
+    }
+    return READY;
+}
+
+int32_t FileSender::sendFile() {
+    int64_t modified = 0;
+    uint32_t mode = 0;
+    if (!openQueuedFile(m_queue, modified, mode)) return KORLINK_E_FILE;
+    const char *name = m_queue.currentName.c_str();
+    m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(name));
+    m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(name));
+    m_link.report(ST_FILE_LENGTH, static_cast<intptr_t>(m_queue.currentSize));
+    m_link.report(ST_FILE_TIME, static_cast<intptr_t>(modified));
+    m_link.report(ST_BYTE_COUNT, 0);
+    m_canCount = 0;
+    m_blockNumber = 0;
+    if (batch()) {
+        Block header;
+        buildHeaderBlock(header, m_queue.currentName, m_queue.currentSize, modified, mode, m_crc);
+        int32_t code = sendUntilAccepted(header, true);
+        if (code != READY) return code;
+    }
+    int32_t code = sendData();
+    return code == READY ? sendEot() : code;
+}
+
+int32_t FileSender::sendData() {
+    Block block;
+    do {
+        ++m_blockNumber;
+        if (!buildDataBlock(m_queue, block, m_blockSize, m_blockNumber, m_crc, m_settings.padByte))
+            return KORLINK_E_FILE;
+        int32_t code;
+        if (m_protocol == KORLINK_PROTO_YMODEM_G) {
+            m_link.send(block.bytes, block.length);
+            code = pollStreaming();
+        } else {
+            code = sendUntilAccepted(block, false);
+        }
+        if (code != READY) return code;
+        m_link.report(ST_BYTE_COUNT, position());
+    } while (!block.last);
+    return READY;
+}
+
+// Sends a block until the receiver accepts it. Block 0 is accepted by ACK
+// followed by 'C', or by 'C' or 'G' alone.
+int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
+    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+        m_link.send(block.bytes, block.length);
+        int32_t code;
+        do {
+            int reply = m_link.waitByte();
+            if (headerBlock && (reply == 'C' || reply == 'G')) return READY;
+            if (headerBlock && reply == ACK) return m_link.waitByte() == 'C' ? READY : ST_TIMEOUT;
+            code = answerTo(reply, attempt);
+        } while (code == REPLY_NONE);
+        if (code != ST_TIMEOUT) return code;  // READY or a stop
+    }
+    return ST_TIMEOUT;
+}
+
+// The receiver's reply to a data block or EOT: READY (ACK), ST_TIMEOUT
+// (send again), REPLY_NONE (wait on) or a code that stops the send.
+int32_t FileSender::answerTo(int reply, int attempt) {
+    if (reply != CAN) m_canCount = 0;
+    switch (reply) {
+    case ACK: return READY;
+    case NAK:
+        m_link.discardInput();
+        m_link.report(ST_NAK_RECEIVED, 0);
+        return ST_TIMEOUT;
+    case CAN: return countCan();
+    case KORLINK_E_CANCELLED:
+        m_link.sendCancelSequence();
+        return reply;
+    case KORLINK_E_CARRIER_LOST: return reply;
+    default:
+        m_link.report(ST_TIMEOUT, attempt);
+        return ST_TIMEOUT;
+    }
+}
+
+int32_t FileSender::countCan() {
+    if (++m_canCount < m_canLimit) return REPLY_NONE;
+    m_link.sendCancelSequence();
+    m_link.report(ST_CANCELLED_REMOTE, 0);
+    return ST_CANCELLED_REMOTE;
+}
+
+// A streaming send does not wait; it only looks at what the receiver sent:
+// more CANs than the limit in a row stop it, and so does the cancel key.
+int32_t FileSender::pollStreaming() {
+    for (;;) {
+        int byte = m_link.waitByte(0);
+        if (byte == -1) return READY;
+        if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) return byte;
+        m_canCount = byte == CAN ? m_canCount + 1 : 0;
+        if (m_canCount > m_canLimit) {
+            m_link.report(ST_CANCELLED_REMOTE, 0);
+            return ST_CANCELLED_REMOTE;
+        }
+    }
+}
+
+int32_t FileSender::sendEot() {
+    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+        m_link.send(EOT);
+        int32_t code;
+        do code = answerTo(m_link.waitByte(), attempt);
+        while (code == REPLY_NONE);
+        if (code == READY) {
+            m_link.report(ST_CONTROL, EOT);
+            return ST_FILE_SENT;
+        }
+        if (code != ST_TIMEOUT) return code;
+    }
+    return ST_TIMEOUT;
+}
+
+void FileSender::finishFile(int32_t code) {
+    if (code == KORLINK_E_CANCELLED || code == KORLINK_E_CARRIER_LOST) {
+        c_txflush(m_link.handle(), 0);
+        m_link.report(code, position());
+    }
+    releaseQueueFile(m_queue);
+    m_link.report(ST_FILE_CLOSED, 0);
+    if (!m_queue.names.empty()) m_queue.names.pop_front();
+    // After the last file of a batch the receiver's next 'C' asks for the
+    // block that ends the batch: endBatch must still see it.
+    bool endsBatch = code == ST_FILE_SENT && m_queue.names.empty() && batch();
+    if ((code != ST_FILE_SENT || m_queue.names.empty()) && !endsBatch) m_link.discardInput();
+    m_link.port().lastError = code == ST_FILE_SENT ? 0 : code;
+}
+
+// The empty block 0 after the receiver's next 'C' ends the batch.
+void FileSender::endBatch() {
+    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+        int byte = m_link.waitByte();
+        if (byte == 'C' || byte == 'G' || byte == NAK) break;
+        if (byte < -1) return;
+    }
+    Block empty;
+    buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
+    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+        m_link.send(empty.bytes, empty.length);
+        int reply = m_link.waitByte();
+        if (reply == ACK || reply < -1) return;
+    }
+}
+
+}  // namespace
+
+int16_t sendXmodemFamily(Port &io, PortHandle reportHandle, SendQueue &queue) {
+    XmodemSettings *settings = ensureXmodemSettings(io);
+    if (!settings) return KORLINK_E_NO_MEMORY;
+    if (io.watchCarrier) settings->flags |= XMODEM_FLAG_ITEM111;
+    io.lastError = 0;
+    TransferLineSetup line(io);
+    if (!line.saved()) {
+        io.lastError = KORLINK_E_NO_MEMORY;
+        return -1;
+    }
+    TransferLink link(io, reportHandle, queue.callback, settings->timeoutMs);
+    FileSender sender(link, *settings, queue);
+    return sender.run();
+}
+
+}  // namespace korlink
