@@ -15,6 +15,8 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
+        } else if (arg == "--verbose") {
+            parsed.verbose = true;
         } else if (valueOptions.count(arg)) {
             if (i + 1 >= args.size())
                 return Error{command, "option " + arg + " needs a value"};

@@ -1,5 +1,6 @@
 // Splitting a subcommand's arguments into positional ones and options that
-// take a value ("-o FILE", "--dir DIR"); "--help" is recognised anywhere.
+// take a value ("-o FILE", "--dir DIR"); "--help" and "--verbose" are
+// recognised anywhere.
 #pragma once
 
 #include <map>
@@ -17,6 +18,7 @@ struct Arguments {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;
     bool help = false;
+    bool verbose = false; // --verbose: status messages on stderr
 
     std::string option(const std::string &name, const std::string &fallback) const {
         const auto found = options.find(name);

@@ -106,7 +106,8 @@ Status ImageSplitter::writeEvent(std::size_t slot, Bytes bytes, const EventRecor
 
     const std::filesystem::path csvName = csvNameFor(name);
     auto event = parseEventFile(content, name);
-    if (auto exported = exportByModel(m_dir / csvName, event.value(), name); !exported)
+    SilentMessagePort silent;
+    if (auto exported = exportByModel(m_dir / csvName, event.value(), name, silent); !exported)
         return exported;
     m_report.eventFiles.push_back(name);
     m_report.exportCsvFile = csvName.string();

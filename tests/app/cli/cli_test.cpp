@@ -78,6 +78,16 @@ TEST_F(CliTest, ExportWritesTheCsvBesideTheEventFileNamingItAsGiven) {
               testdata::readFile(std::filesystem::path(GOLDEN_DIR) / "eight_config6.csv"));
 }
 
+TEST_F(CliTest, ExportShowsItsStatusMessageOnlyWhenVerbose) {
+    writeSample(sample::kName);
+    Outcome quiet = run({"export", path(sample::kName)});
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+    Outcome verbose = run({"export", "--verbose", path(sample::kName)});
+    ASSERT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_EQ(verbose.err, "Exporting data...\n");
+}
+
 TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
     testdata::writeFile(m_dir / "short.bin", testdata::Bytes(685, 1));
     testdata::Bytes noise(500);
