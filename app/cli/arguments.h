@@ -19,6 +19,9 @@ struct Arguments {
     std::map<std::string, std::string> options;
     bool help = false;
     bool verbose = false; // --verbose: status messages on stderr
+    std::set<std::string> flags; // the flag options given
+
+    bool flag(const std::string &name) const { return flags.count(name) != 0; }
 
     std::string option(const std::string &name, const std::string &fallback) const {
         const auto found = options.find(name);
@@ -26,12 +29,12 @@ struct Arguments {
     }
 };
 
-// Parses a subcommand's arguments: one file argument and the options in
-// `valueOptions`, each taking a value; `command` names the subcommand in
-// errors. Returns the exit status when the command ends here, its help
+// Parses a subcommand's arguments: one file argument, the options in
+// `valueOptions`, each taking a value, and the flags in `flagOptions`;
+// `command` names the subcommand in errors. Returns the exit status when the command ends here, its help
 // printed or a mistake reported; otherwise fills `parsed` and returns nothing.
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
-                                 Arguments &parsed);
+                                 Arguments &parsed, const std::set<std::string> &flagOptions = {});
 
 } // namespace trelm::cli

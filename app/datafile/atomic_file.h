@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "datafile/records.h"
 #include "datafile/result.h"
@@ -13,5 +15,11 @@ namespace trelm {
 
 Status writeFileAtomically(const std::filesystem::path &path, Bytes content);
 Status writeFileAtomically(const std::filesystem::path &path, std::string_view content);
+
+// Removes the temporary files that writers of this kind left in `dir` when
+// they were killed: files named like the target followed by
+// ".tmp<process id>.<counter>" whose process no longer runs. Returns the
+// names removed. Files of a running writer are never touched.
+std::vector<std::string> removeStaleTemporaries(const std::filesystem::path &dir);
 
 } // namespace trelm

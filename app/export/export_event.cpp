@@ -39,6 +39,12 @@ Status exportByModel(const std::filesystem::path &csvPath, const EventFile &sour
     return ExportFiveChannel(csvPath, source, sourceName, messages);
 }
 
+CsvExport csvExportByModel(MessagePort &messages) {
+    return [&messages](const std::filesystem::path &csvPath, const EventFile &source, const std::string &sourceName) {
+        return exportByModel(csvPath, source, sourceName, messages);
+    };
+}
+
 std::string csvTextByModel(const EventFile &source, const std::string &sourceName) {
     return composeEventCsv(source, sourceName, labelFormsOf(source.header.modelFlag, source.event.samplerConfig));
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datafile/event_file.h"
+#include "datafile/intake.h"
 #include "datafile/message_port.h"
 #include "datafile/result.h"
 
@@ -22,6 +23,9 @@ Status ExportFiveChannel(const std::filesystem::path &csvPath, const EventFile &
 // The five- or eight-channel export, by the file's model flag.
 Status exportByModel(const std::filesystem::path &csvPath, const EventFile &source, const std::string &sourceName,
                      MessagePort &messages);
+// The intake's CSV export: exportByModel with these messages. The port must
+// outlive the function.
+CsvExport csvExportByModel(MessagePort &messages);
 // The CSV text exportByModel writes.
 std::string csvTextByModel(const EventFile &source, const std::string &sourceName);
 

@@ -60,12 +60,14 @@ void report(const char *what, std::vector<double> times) {
 
 int main() {
     const testdata::Bytes received = fullImage().receivedBytes();
+    trelm::SilentMessagePort silent;
+    const trelm::CsvExport exportCsv = trelm::csvExportByModel(silent);
     std::vector<double> convertTimes;
     for (int round = 0; round < kRounds; ++round) {
         testdata::TempDir dir;
         testdata::writeFile(dir / "received.img", received);
         const auto start = Clock::now();
-        auto result = trelm::ConvertReceivedFile(dir / "received.img", dir.path());
+        auto result = trelm::ConvertReceivedFile(dir / "received.img", dir.path(), exportCsv);
         convertTimes.push_back(millisecondsSince(start));
         if (!result || result.value().eventFiles.size() != kEvents) {
             std::fprintf(stderr, "convert did not write %d events\n", kEvents);
@@ -82,7 +84,6 @@ int main() {
     event.status(5).start(1118838605).config(11);
     testdata::writeFile(dir / "full.bin", testdata::eventFileBytes({1, 0x0102, 123}, event, ring));
     std::vector<double> exportTimes;
-    trelm::SilentMessagePort silent;
     for (int round = 0; round < kRounds; ++round) {
         const auto start = Clock::now();
         auto file = trelm::readEventFile(dir / "full.bin");

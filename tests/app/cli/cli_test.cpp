@@ -161,6 +161,28 @@ TEST_F(CliTest, ConvertListsEventFilesThenTheCurrentOne) {
     EXPECT_EQ(testdata::readText(m_dir / "0123_2005_06_15_12_30_05.csv").rfind("\"File:\",\"" + sample::kName + "\"\r\n", 0), 0u);
 }
 
+TEST_F(CliTest, ConvertSwappedSplitsAgainWithoutASecondSwap) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    image.slot(3, sample::event(6));
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    ASSERT_EQ(run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()}).status, 0);
+    const testdata::Bytes eventFile = testdata::readFile(m_dir / sample::kName);
+    std::filesystem::remove(m_dir / sample::kName);
+    Outcome again = run({"convert", "--swapped", path("swap.bin"), "--dir", m_dir.path().string()});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, sample::kName + "\ncurrent: " + sample::kName + "\n");
+    EXPECT_EQ(testdata::readFile(m_dir / sample::kName), eventFile);
+    EXPECT_EQ(testdata::readFile(m_dir / "swap.bin"), image.bytes());
+}
+
+TEST_F(CliTest, ConvertOfAnImageWithoutEventsPrintsNoCurrentLine) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    Outcome result = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
 TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     testdata::writeFile(m_dir / "temp0000.$$$", testdata::Bytes(100, 0));
     Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
@@ -169,7 +191,9 @@ TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
     Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": is not a folder\n");
+    EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": the folder does not exist\n");
+    Outcome fileAsFolder = run({"convert", path("temp0000.$$$"), "--dir", path("temp0000.$$$")});
+    EXPECT_EQ(fileAsFolder.err, "trelmlink: " + path("temp0000.$$$") + ": is not a folder\n");
 }
 
 TEST_F(CliTest, TheProgramReportsThroughItsExitStatus) {
