@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace trelm {
@@ -76,6 +77,22 @@ std::optional<pid_t> writerOf(std::string_view name) {
     return static_cast<pid_t>(*pid);
 }
 
+Status writeStraightThrough(const std::filesystem::path &path, Bytes content) {
+    // O_NOCTTY: a terminal named as output must not become our controlling one.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(path, errno);
+    bool written = writeAll(fd, content.data(), content.size());
+    int failure = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        failure = errno;
+    }
+    if (written)
+        return Done{};
+    return systemError(path, failure);
+}
+
 } // namespace
 
 std::vector<std::string> removeStaleTemporaries(const std::filesystem::path &dir) {
@@ -96,6 +113,9 @@ std::vector<std::string> removeStaleTemporaries(const std::filesystem::path &dir
 }
 
 Status writeFileAtomically(const std::filesystem::path &path, Bytes content) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return writeStraightThrough(path, content);
     std::filesystem::path temporary;
     const int fd = openTemporary(path, temporary);
     if (fd < 0)

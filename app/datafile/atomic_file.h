@@ -1,6 +1,10 @@
 // Writes a whole file so that readers only ever see the old or the new
 // content: the bytes go to a new temporary file in the same folder, are
 // flushed to the disk, and the temporary file is renamed over the target.
+// A target that exists and is not a regular file (a device such as
+// /dev/null, a FIFO, a symbolic link such as /dev/stdout) is never replaced:
+// it is opened and written straight through, a linked regular file
+// truncated first as any program writing to it would.
 #pragma once
 
 #include <filesystem>
