@@ -50,6 +50,10 @@ TEST_F(CliTest, UsageAndHelpForEveryCommand) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("usage: trelmlink ") + command, 0), 0u) << command;
     }
+    Outcome version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("trelmlink ") + TRELMLINK_VERSION + "\n");
+    EXPECT_NE(std::string(TRELMLINK_VERSION), "");
     Outcome unknown = run({"frobnicate"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(lineCount(unknown.err), 1u);
