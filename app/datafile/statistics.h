@@ -109,8 +109,8 @@ CanisterFigures canisterFigures(const StatBlock &block);
 
 // ----------------------------------------------------------------- warnings
 
-// A warning or maximum that happened: its value text (where it has one),
-// its stored value and its time stamp.
+// A warning or maximum that happened: its value text and stored value
+// (empty and 0 for a warning that is only a time) and its time stamp.
 struct Occurrence {
     std::string value;
     long stored = 0;

@@ -39,6 +39,8 @@ private:
     const EventFile &m_source;
     const EventRecord &m_event;
     LabelForms m_labels;
+    // The CSV writes the configuration's channels only: unlike the grids
+    // (filtersShown), a five-channel code outside the table gets no filter.
     ActiveChannels m_channels;
     DateOrder m_dateOrder;
     CsvWriter m_csv;
