@@ -102,6 +102,7 @@ void ScriptedModem::run() {
             for (ssize_t i = 0; i < got; ++i) take(bytes[i]);
         }
         std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_flood.empty()) m_line.send(m_flood);
         // A modem set to &D2 hangs up when the computer drops DTR.
         if (m_online && m_hangUpOnDtr && readLineFile("DTR") == "0") {
             m_online = false;
@@ -134,6 +135,11 @@ void ScriptedModem::take(char byte) {
 }
 
 void ScriptedModem::commandLine(const std::string &line) {
+    for (const Rule &rule : m_rules)
+        if (rule.anyLine && line.rfind(rule.command, 0) == 0) {
+            answer(rule);
+            return;
+        }
     std::string text = upper(line);
     size_t at = text.find("AT");
     if (at == std::string::npos) return;
@@ -146,7 +152,7 @@ void ScriptedModem::commandLine(const std::string &line) {
             else m_verbose = setting[1] == '1';
         }
     for (const Rule &rule : m_rules)
-        if (command.rfind(rule.command, 0) == 0) {
+        if (!rule.anyLine && command.rfind(rule.command, 0) == 0) {
             answer(rule);
             return;
         }
@@ -156,6 +162,10 @@ void ScriptedModem::commandLine(const std::string &line) {
 
 void ScriptedModem::answer(const Rule &rule) {
     if (rule.silent) return;
+    if (rule.floods) {
+        m_flood = rule.text;
+        return;
+    }
     if (rule.raw) m_line.send(rule.text);
     else sendResult(rule.text, rule.number);
     if (rule.connects) {

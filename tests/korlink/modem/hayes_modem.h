@@ -28,6 +28,8 @@ struct Rule {
     bool connects = false;
     bool silent = false;
     bool raw = false;     // send `text` exactly as it is
+    bool anyLine = false; // matched against the start of any line, AT or not
+    bool floods = false;  // keeps sending `text` (raw) until the test ends
 };
 
 class ScriptedModem {
@@ -77,6 +79,7 @@ private:
     bool m_hangUpOnDtr = false;
     bool m_online = false;
     int m_escapes = 0;
+    std::string m_flood;      // sent again and again while not empty
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -102,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(Replies, ModemCommandTest, ::testing::Values(
     CommandCase{"EchoNumericNoCarrier", true, false, {"H0", "NO CARRIER", 3}, 3},
     CommandCase{"VerboseError", true, true, {"H0", "ERROR", 4}, 4},
     CommandCase{"Silence", true, true, {"H0", "", 0, false, true}, -1},
-    CommandCase{"Garbage", true, true, {"H0", "#?!", 99}, -1}),
+    CommandCase{"Garbage", true, true, {"H0", "#?!", 99}, -1},
+    // A modem that never stops sending: the reply read still ends.
+    CommandCase{"Flood", true, true, {"H0", std::string(64, '#'), 0, false, false, true, false, true}, -1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ModemTest, CommandStringReturnsTheReplyText) {
@@ -114,6 +116,52 @@ TEST_F(ModemTest, CommandStringReturnsTheReplyText) {
     EXPECT_STREQ(COMMModemCommandString(m_port, "I3", 6), "\r\nV32");  // fewer than maxLength
     EXPECT_EQ(COMMModemIsUDS(m_port), 2);
     EXPECT_EQ(COMMModemCommandString(m_port, nullptr, 40), nullptr);
+}
+
+// --------------------------------------------------------------- probes
+
+struct ProbeCase {
+    const char *name;
+    std::vector<Rule> rules;
+    int16_t (*probe)(PortHandle);
+    int16_t result;
+    std::string sent;
+};
+
+class ModemProbe : public ModemTest, public ::testing::WithParamInterface<ProbeCase> {};
+
+TEST_P(ModemProbe, RecognisesTheMake) {
+    useShortWaits();
+    for (const Rule &rule : GetParam().rules) m_modem->addRule(rule);
+    EXPECT_EQ(GetParam().probe(m_port), GetParam().result);
+    EXPECT_TRUE(m_modem->waitFor(GetParam().sent, std::chrono::milliseconds(1000)));
+    EXPECT_EQ(m_modem->received(), GetParam().sent);
+}
+
+const char *const kGreeting = "\n\rHELLO: I'M READY\n\r*";
+
+INSTANTIATE_TEST_SUITE_P(Makes, ModemProbe, ::testing::Values(
+    ProbeCase{"Telebit", {{"I0", "123\r\n\r\nOK", 0}}, COMMModemIsTelebit, 123,
+              "ATQS49=1\rATQI0\rATQS49=0\rATQI0\r"},
+    ProbeCase{"NotTelebit", {{"I0", "14400\r\n\r\nOK", 0}}, COMMModemIsTelebit, 0, "ATQS49=1\rATQI0\r"},
+    ProbeCase{"Uds3224", {{"I3", "V3224 VERSION 2", 0}}, COMMModemIsUDS, 1, "ATQI3\r"},
+    ProbeCase{"NotUds", {}, COMMModemIsUDS, 0, "ATQI3\r"},
+    ProbeCase{"RacalVadic", {{"\x05", kGreeting, 0, false, false, true, true}}, COMMModemIsRacalVadic, 1,
+              "\x05\ri\r"},
+    ProbeCase{"NotRacalVadic", {}, COMMModemIsRacalVadic, 0, "\x05\r"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The option dialogue: greeting, "o", option number, value, CR, and "i" at
+// the end.
+TEST_F(ModemTest, RacalCommandWalksTheOptionDialogue) {
+    const char *prompt = "\n\rOPTION NUMBER?\n\r";
+    for (Rule rule : {Rule{"\x05", kGreeting}, Rule{"o", prompt}, Rule{"12", "*\n\r"}, Rule{"3", prompt},
+                      Rule{"", "*"}}) {
+        rule.raw = rule.anyLine = true;
+        m_modem->addRule(rule);
+    }
+    EXPECT_EQ(COMMModemRacalCommand(m_port, 12, 3), 0);
+    EXPECT_TRUE(m_modem->waitFor("\x05\ro\r12\r3\r\ri\r"));
 }
 
 struct LengthCase {

@@ -29,12 +29,15 @@ TEST_P(DialOutcome, ClassifiesTheModemsAnswer) {
     m_modem->addRule(c.rule);
     ASSERT_EQ(COMMModemPuts(m_port, "D5551234"), 0);
     EXPECT_EQ(COMMModemWaitResponse(m_port), c.result);
+    std::string reply = reinterpret_cast<const char *>(COMMModemGet(m_port, 18));
+    if (c.rule.raw) {
+        EXPECT_EQ(reply.size(), 81u);  // the wait stopped looking at 81 bytes
+    }
     if (c.result != 0) return;
     EXPECT_EQ(COMMLinkGet(m_port, 200), c.speed);
     EXPECT_EQ(COMMLinkGet(m_port, 202), c.errorCorrection);
     EXPECT_EQ(COMMLinkGet(m_port, 204), c.v42);
     EXPECT_EQ(COMMLinkGet(m_port, 201), c.compression);
-    std::string reply = reinterpret_cast<const char *>(COMMModemGet(m_port, 18));
     EXPECT_NE(reply.find("CONNECT"), std::string::npos) << reply;
 }
 
@@ -48,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, DialOutcome, ::testing::Values(
     OutcomeCase{"Error", {"D", "ERROR", 4}, 4},
     OutcomeCase{"Silence", {"D", "", 0, false, true}, -1},
     // 81 bytes without a recognised reply end the wait: no recognised reply.
-    OutcomeCase{"Flood", {"D", std::string(200, '#'), 0, false, false, true}, -1}),
+    OutcomeCase{"Garbage", {"D", std::string(200, '#'), 0, false, false, true}, -1},
+    OutcomeCase{"Flood", {"D", "NO CARRIE", 0, false, false, true, false, true}, -1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A dial as a host runs it: the number goes out after the dial command, the
@@ -64,6 +68,25 @@ TEST_F(ModemTest, DialConnectsAndTakesTheCarrierSpeed) {
     EXPECT_EQ(COMMLinkGet(m_port, 202), 1);
     EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_BAUD), 2400);
     EXPECT_EQ(COMMRS232Get(m_port, KORLINK_ITEM_CD), 1);
+}
+
+ScriptedModem *g_modem = nullptr;
+
+// Escape once the modem has the whole dial line.
+int escapeAfterDialLine() { return g_modem->received().find("D123\r") != std::string::npos ? 283 : 0; }
+
+// The cancel key stops the wait; CR stops the modem dialling and DTR, raised
+// for the dial, goes down again.
+TEST_F(ModemTest, CancelledDialStopsTheModem) {
+    useShortWaits();
+    m_modem->addRule({"D", "", 0, false, true});
+    COMMRS232Set(m_port, KORLINK_ITEM_DTR, 0);
+    g_modem = m_modem.get();
+    COMMPumpHookSet(escapeAfterDialLine);
+    EXPECT_EQ(COMMModemDial(m_port, "123"), -123);
+    COMMPumpHookSet(nullptr);
+    EXPECT_TRUE(m_modem->waitFor("ATQD123\r\r"));
+    EXPECT_EQ(m_modem->dtr(), "0");
 }
 
 TEST_F(ModemTest, DialRefusesBadNumbers) {
@@ -108,6 +131,16 @@ INSTANTIATE_TEST_SUITE_P(Modems, ModemHangup, ::testing::Values(
     // The modem ignores DTR: escape with guard times, +++ again, H0 twice.
     HangupCase{"ModemIgnoresDtr", true, false, "++++++ATQH0\rATQH0\r", 0}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Without carrier there is nothing to hang up: the reset command goes out
+// with the port's time-outs put back afterwards.
+TEST_F(ModemTest, ResetSendsTheResetCommand) {
+    useShortWaits();
+    COMMRxXlatSet(m_port, 114, 20);
+    EXPECT_EQ(COMMModemReset(m_port), 0);
+    EXPECT_EQ(m_modem->received(), "ATQZ\r");
+    EXPECT_EQ(COMMRxXlatGet(m_port, 114), 20);
+}
 
 TEST_F(ModemTest, GoCommandEscapesOnlyWithCarrier) {
     useShortWaits();
