@@ -111,6 +111,20 @@ TEST_F(AsciiCapture, NoFreeRenameCandidateCapturesNothing) {
     EXPECT_EQ(c_rxcount(port()), 4);  // the data is still there for the host
 }
 
+// A background capture holds the port (its settings cannot change under
+// it) and leaves its outcome in the port's last error.
+TEST_F(AsciiCapture, RunsInTheBackground) {
+    COMMASCIISet(port(), 203, 5000);
+    COMMASCIISet(port(), 212, '.');
+    ASSERT_EQ(freceive(port(), kAscii, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(COMMASCIISet(port(), 212, -1), -122);
+    m_port.line().send("in the background.");
+    for (int round = 0; round < 2500 && COMMPortGet(port(), -122) != 0; ++round) poll(nullptr, 0, 2);
+    ASSERT_EQ(COMMPortGet(port(), -122), 0);
+    EXPECT_EQ(COMMErrnoGet(port()), 0);
+    EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "in the background.");
+}
+
 TEST_F(AsciiCapture, SettingsItems) {
     EXPECT_EQ(COMMASCIIGet(port(), 203), 300);
     EXPECT_EQ(COMMASCIIGet(port(), 212), -1);
