@@ -112,7 +112,7 @@ class ModemHangup : public ModemTest, public ::testing::WithParamInterface<Hangu
 TEST_P(ModemHangup, EndsTheCall) {
     const HangupCase &c = GetParam();
     useShortWaits();
-    COMMModemSet(m_port, 11, 300);  // long enough for the modem to see DTR drop
+    COMMModemSet(m_port, 11, 1000);  // long enough for the modem to see DTR drop on a busy machine
     m_modem->setHangUpOnDtr(c.modemFollowsDtr);
     m_modem->setCarrier(c.carrier);
     COMMTxXlatSet(m_port, 111, 1);  // the carrier watch must not end the hang-up's own waits
