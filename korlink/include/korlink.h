@@ -399,7 +399,9 @@ KORLINK_API int16_t COMMModemPuts(PortHandle port, const char *command);
 /* Discards pending input, sends the command line and reads the reply: the
  * bytes up to the first CR (the modem's echo) are skipped, the rest is read
  * until the line is quiet for the reply receive time-out (at most 39
- * characters). The reply's table number or -1; NULL command -103. */
+ * characters). When nothing follows and what was skipped is no echo (a
+ * modem without echo answering "0" CR), that is the reply. The reply's
+ * table number or -1; NULL command -103. */
 KORLINK_API int16_t COMMModemCommand(PortHandle port, const char *command);
 /* Like COMMModemCommand, but returns the reply text (fewer than maxLength
  * and at most 39 characters), kept in the port's record until the next

@@ -40,17 +40,26 @@ int16_t readReply(Port &port, char *reply, int16_t size) {
     xlat.lineTimeoutMs = std::max<int32_t>(xlat.lineTimeoutMs, record.lineTimeoutMs);
     xlat.receiveTimeoutMs = std::max<int32_t>(xlat.receiveTimeoutMs, record.replyTimeoutMs);
     int16_t stop = 0;
-    for (int skipped = 0; skipped < 40; ++skipped) {
+    char skipped[41] = {};
+    for (int count = 0; count < 40; ++count) {
         int16_t byte = c_getc(handle);
         if (byte < -1) stop = byte;
-        if (byte < 0 || byte == static_cast<unsigned char>(record.replyTerminator)) break;
+        if (byte < 0) break;
+        skipped[count] = static_cast<char>(byte);
+        if (byte == static_cast<unsigned char>(record.replyTerminator)) break;
     }
+    int16_t got = 0;
     if (stop == 0) {
-        int16_t got = c_gets(handle, reply, size, -1);
+        got = c_gets(handle, reply, size, -1);
         if (got < -1) stop = got;
     }
     if (stop == KORLINK_E_NULL_PORT || portClosed(handle, port)) return KORLINK_E_NULL_PORT;
     COMMRestoreXlat(handle);
+    // A modem that does not echo and answers with a number ("0" CR) has
+    // said all it had to say before the read: what was skipped is the reply
+    // unless it is the echo of a command line.
+    if (stop == 0 && got <= 0 && skipped[0] != '\0' && std::strstr(skipped, record.attention) == nullptr)
+        std::snprintf(reply, static_cast<size_t>(size), "%s", skipped);
     return stop;
 }
 

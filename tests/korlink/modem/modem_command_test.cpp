@@ -99,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Replies, ModemCommandTest, ::testing::Values(
     CommandCase{"EchoVerboseOk", true, true, {"H0", "OK", 0}, 0},
     CommandCase{"QuietVerboseOk", false, true, {"H0", "OK", 0}, 0},
     CommandCase{"EchoNumericOk", true, false, {"H0", "OK", 0}, 0},
+    CommandCase{"QuietNumericOk", false, false, {"H0", "OK", 0}, 0},
+    CommandCase{"QuietNumericBusy", false, false, {"H0", "BUSY", 7}, 7},
     CommandCase{"EchoNumericNoCarrier", true, false, {"H0", "NO CARRIER", 3}, 3},
     CommandCase{"VerboseError", true, true, {"H0", "ERROR", 4}, 4},
     CommandCase{"Silence", true, true, {"H0", "", 0, false, true}, -1},
