@@ -47,6 +47,8 @@ struct CaptureCase {
     std::vector<intptr_t> silences;   // 4016 reports
 };
 
+void PrintTo(const CaptureCase &c, std::ostream *out) { *out << c.name; }
+
 class AsciiCaptureCase : public AsciiCapture, public ::testing::WithParamInterface<CaptureCase> {};
 
 TEST_P(AsciiCaptureCase, StoresWhatArrivesUntilTheEnd) {
@@ -150,6 +152,8 @@ struct CarrierCase {
     int16_t result;
     int32_t lastError;
 };
+
+void PrintTo(const CarrierCase &c, std::ostream *out) { *out << c.name; }
 
 class AsciiCarrier : public ::testing::TestWithParam<CarrierCase> {};
 

@@ -15,6 +15,8 @@ struct ReplyCase {
     int16_t number;
 };
 
+void PrintTo(const ReplyCase &c, std::ostream *out) { *out << ::testing::PrintToString(std::string(c.reply)); }
+
 class ReplyClassification : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyClassification, GivesTheFirstRowFound) {
@@ -81,6 +83,8 @@ struct CommandCase {
     int16_t result;
 };
 
+void PrintTo(const CommandCase &c, std::ostream *out) { *out << c.name; }
+
 class ModemCommandTest : public ModemTest, public ::testing::WithParamInterface<CommandCase> {};
 
 // Whatever the modem's echo and result mode, the line on the wire is exactly
@@ -130,6 +134,8 @@ struct ProbeCase {
     std::string sent;
 };
 
+void PrintTo(const ProbeCase &c, std::ostream *out) { *out << c.name; }
+
 class ModemProbe : public ModemTest, public ::testing::WithParamInterface<ProbeCase> {};
 
 TEST_P(ModemProbe, RecognisesTheMake) {
@@ -171,6 +177,8 @@ struct LengthCase {
     int16_t result;
 };
 
+void PrintTo(const LengthCase &c, std::ostream *out) { *out << c.commandLength << " characters"; }
+
 class CommandLength : public ModemTest, public ::testing::WithParamInterface<LengthCase> {};
 
 // AT, Q and CR leave 38 characters for the command: a line of 42 or more is
@@ -201,6 +209,8 @@ struct InitCase {
     int16_t result;
 };
 
+void PrintTo(const InitCase &c, std::ostream *out) { *out << c.name; }
+
 class ModemInit : public ModemTest, public ::testing::WithParamInterface<InitCase> {};
 
 TEST_P(ModemInit, SendsTheModelsLines) {
@@ -224,6 +234,8 @@ struct TypeCase {
     const char *identification;
     int16_t speed;
 };
+
+void PrintTo(const TypeCase &c, std::ostream *out) { *out << c.speed; }
 
 class ModemType : public ModemTest, public ::testing::WithParamInterface<TypeCase> {};
 

@@ -18,6 +18,8 @@ struct OutcomeCase {
     int32_t errorCorrection = 0, v42 = 0, compression = 0;
 };
 
+void PrintTo(const OutcomeCase &c, std::ostream *out) { *out << c.name; }
+
 class DialOutcome : public ModemTest, public ::testing::WithParamInterface<OutcomeCase> {};
 
 // The dial command goes out with COMMModemPuts; the wait classifies what the
@@ -106,6 +108,8 @@ struct HangupCase {
     const char *sent;   // what the modem hears
     int16_t result;
 };
+
+void PrintTo(const HangupCase &c, std::ostream *out) { *out << c.name; }
 
 class ModemHangup : public ModemTest, public ::testing::WithParamInterface<HangupCase> {};
 
