@@ -71,8 +71,9 @@ int main() {
     // The window keeps its grids between fills, as here.
     grids::GridSet gridSet;
     grids::initGrids(gridSet);
+    trelm::SilentMessagePort silent;
     const bool filled = timeRounds("FillGrids: configuration 10, 2586 log records", [&] {
-        auto outcome = grids::fillGridsFromFile(gridSet, path);
+        auto outcome = grids::FillGrids(gridSet, path, silent);
         return outcome.ok() && gridSet.MSFlexGrid2.rows() == 2 + kRingSlots && gridSet.MSFlexGrid2.cols() == 13;
     });
     const bool printed = timeRounds("trelmlink grids, in process", [&] {
