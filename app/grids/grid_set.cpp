@@ -40,9 +40,9 @@ GridSet::GridSet()
 
 const Grid *GridSet::find(std::string_view name) const {
     const std::array<std::pair<std::string_view, const Grid *>, kGridCount> byName = {{
-        {"MSFlexGrid1", &MSFlexGrid1}, {"MSFlexGrid2", &MSFlexGrid2}, {"MSFlexGrid3", &MSFlexGrid3, false},
-        {"MSFlexGrid4", &MSFlexGrid4}, {"MSFlexGrid6", &MSFlexGrid6}, {"MSFlexGrid7", &MSFlexGrid7, true},
-        {"MSFlexGrid8", &MSFlexGrid8}, {"MSFlexGrid9", &MSFlexGrid9, true},
+        {"MSFlexGrid1", &MSFlexGrid1}, {"MSFlexGrid2", &MSFlexGrid2}, {"MSFlexGrid3", &MSFlexGrid3},
+        {"MSFlexGrid4", &MSFlexGrid4}, {"MSFlexGrid6", &MSFlexGrid6}, {"MSFlexGrid7", &MSFlexGrid7},
+        {"MSFlexGrid8", &MSFlexGrid8}, {"MSFlexGrid9", &MSFlexGrid9},
     }};
     for (const auto &[gridName, grid] : byName)
         if (gridName == name)
