@@ -6,6 +6,7 @@
 #include "shell/center_form.h"
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
+#include "shell/window_font.h"
 
 namespace trelm::shell {
 
@@ -30,6 +31,7 @@ QString versionText() {
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent) {
     setObjectName("frmAbout");
+    setFont(windowFont());
     setModal(true);
     setFixedSize(pixels(5730), pixels(3750));
     setWindowTitle("About " + kAppTitle);

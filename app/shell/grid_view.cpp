@@ -1,4 +1,5 @@
 #include "shell/grid_view.h"
+#include "shell/window_font.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -47,7 +48,7 @@ void GridModel::reload() {
 GridView::GridView(const grids::Grid &grid, bool fitted, QWidget *parent)
     : QTableView(parent), m_grid(grid), m_model(grid), m_fitted(fitted) {
     setModel(&m_model);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(windowFont());
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(pixels(grids::defaultRowHeight));

@@ -15,6 +15,7 @@
 #include "korlink_binder/com_device.h"
 #include "shell/grid_view.h"
 #include "shell/main_window.h"
+#include "shell/window_font.h"
 
 namespace trelm::shell {
 
@@ -61,6 +62,7 @@ QPixmap samplerPicture() {
 void MainWindow::buildLayout() {
     setObjectName("frmMain");
     setWindowTitle("Trelmlink");
+    setFont(windowFont());
     setFixedSize(pixels(9480), pixels(6720));
     m_startDownLoad = named(new QTimer(this), "StartDownLoad");
     m_startDownLoad->setInterval(400);
@@ -115,7 +117,7 @@ void MainWindow::buildFilesTab(QWidget *page) {
             auto *option = new QRadioButton(QString("COM %1").arg(port), portFrame);
             option->setObjectName(QString("optCom%1").arg(port));
             option->setToolTip(QString::fromStdString(comDeviceDescription(port)));
-            place(option, x, rowTops[row], 855, 255);
+            place(option, x, rowTops[row], 945, 255);
             ports->addButton(option, port);
             m_optCom[port - 1] = option;
             connect(option, &QRadioButton::toggled, this, [this, port](bool checked) {

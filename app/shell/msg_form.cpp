@@ -4,6 +4,7 @@
 
 #include "shell/center_form.h"
 #include "shell/grid_view.h"
+#include "shell/window_font.h"
 
 namespace trelm::shell {
 
@@ -11,6 +12,7 @@ void MsgForm::ShowMessage(const std::string &text) {
     if (!m_window) {
         m_window = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         m_window->setObjectName("MsgForm");
+        m_window->setFont(windowFont());
         m_window->setAttribute(Qt::WA_DeleteOnClose);
         m_window->setFixedSize(pixels(4680), pixels(840));
         m_label = new QLabel(m_window);

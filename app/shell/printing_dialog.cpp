@@ -5,11 +5,13 @@
 
 #include "shell/center_form.h"
 #include "shell/grid_view.h"
+#include "shell/window_font.h"
 
 namespace trelm::shell {
 
 PrintingDialog::PrintingDialog(QWidget *parent) : QDialog(parent) {
     setObjectName("frmPrinting");
+    setFont(windowFont());
     setWindowTitle(QString());
     setModal(false);
     setFixedSize(pixels(4200), pixels(1500));
