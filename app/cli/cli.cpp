@@ -7,14 +7,15 @@ namespace {
 const char *const kUsage =
     "usage: trelmlink [EVENT.bin]\n"
     "       trelmlink <command> [options]\n"
+    "       trelmlink --version\n"
     "\n"
     "Without a command the window opens; with an event file it opens with\n"
     "that file loaded. The commands need no display.\n"
     "\n"
     "commands:\n"
-    "  export EVENT.bin [-o OUT.csv]   write the CSV export of an event file\n"
-    "  convert RECEIVED [--dir DIR]    split a received memory image into event files\n"
-    "  show EVENT.bin                  print a summary of an event file\n"
+    "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
+    "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
+    "  show EVENT.bin                            print a summary of an event file\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
@@ -32,6 +33,10 @@ int fail(std::ostream &err, const std::string &message) {
 int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         out << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
+        out << "trelmlink " << TRELMLINK_VERSION << '\n';
         return 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
