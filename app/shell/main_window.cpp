@@ -154,27 +154,28 @@ void MainWindow::mouseDoubleClickEvent(QMouseEvent *event) {
     // Only the window's own margin around the tabs prints; a double-click
     // inside a tab page reaches here too, as pages pass it on.
     if (!m_tabs->geometry().contains(event->position().toPoint()))
-        printWindowImage();
+        printWindowImageThroughDialog();
     QWidget::mouseDoubleClickEvent(event);
 }
 
-void MainWindow::printWindowImage() {
+void MainWindow::printWindowImageThroughDialog() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() == QDialog::Accepted && !printWindowImage(printer))
+        showError("The printer cannot be used: " + printer.printerName());
+}
+
+bool MainWindow::printWindowImage(QPrinter &printer) {
     const QPixmap image = grab();
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        showError("The printer cannot be used: " + printer.printerName());
-        return;
-    }
+    if (!painter.begin(&printer))
+        return false;
     const QRect page = painter.viewport();
     const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
     painter.setViewport(page.x(), page.y(), size.width(), size.height());
     painter.setWindow(image.rect());
     painter.drawPixmap(0, 0, image);
-    painter.end();
+    return painter.end();
 }
 
 void MainWindow::refreshGridViews() {

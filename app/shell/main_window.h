@@ -17,6 +17,7 @@
 #include "shell/window_grids.h"
 
 class QCheckBox;
+class QPrinter;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -67,6 +68,9 @@ public:
     bool summaryChecked() const;
     bool warningsChecked() const;
     bool dataLogChecked() const;
+    // Prints an image of the whole window on one page of `printer`, scaled
+    // to the page; false when the printer cannot be used.
+    bool printWindowImage(QPrinter &printer);
     // Enables or disables "&Print Report" (disabled while reports print).
     void setPrintEnabled(bool enabled);
     // After a download: the grids were filled, the commands act on the file.
@@ -86,7 +90,7 @@ private:
     void buildFilesTab(QWidget *page);
     void choosePort(int port);
     void refreshGridViews();
-    void printWindowImage();
+    void printWindowImageThroughDialog();
     void showAbout();
     void showError(const QString &text);
 

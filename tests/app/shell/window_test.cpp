@@ -2,6 +2,7 @@
 // argument), the commands' enabled states, Open with its dialog, Export.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -230,4 +231,18 @@ TEST_F(WindowTest, ExportWritesTheModelsCsvAndNeverOverwritesTheEventFile) {
     m_window->cmdNewFile_Click();
     EXPECT_EQ(testfiles::readText(event), before);
     EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(WindowTest, TheWindowImagePrintsAsOnePage) {
+    writeIni("[PORT]\nCOMM=1\n");
+    start();
+    const fs::path pdf = m_dir.path() / "window.pdf";
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(m_window->printWindowImage(printer));
+    const std::string text = testfiles::readText(pdf);
+    EXPECT_EQ(text.rfind("%PDF", 0), 0u);
+    EXPECT_NE(text.find("/Count 1"), std::string::npos); // one page
+    EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
 }
