@@ -22,6 +22,7 @@
 #include "settings/ini_file.h"
 #include "settings/process_state.h"
 #include "shell/about_dialog.h"
+#include "grids/grid_setups.h"
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
 #include "shell/settings_access.h"
@@ -64,7 +65,7 @@ void MainWindow::startUp() {
     if (state.CommPort >= 1 && state.CommPort <= 10)
         m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
     m_tabs->setCurrentIndex(kFilesTab);
-    m_grids.initGrids();
+    grids::initGrids(m_grids);
     refreshGridViews();
 }
 
@@ -75,10 +76,14 @@ void MainWindow::choosePort(int port) {
 
 Status MainWindow::FillGrids(const QString &path) {
     m_msgForm.ShowMessage("Filling Grids...");
-    Status filled = m_grids.fillGrids(path.toStdString());
+    auto filled = grids::fillGridsFromFile(m_grids, path.toStdString());
     refreshGridViews();
     m_msgForm.HideMessage();
-    return filled;
+    if (!filled)
+        return filled.error();
+    m_lastFill = filled.value();
+    processState().modelFlag = m_lastFill.header.modelFlag;
+    return Done{};
 }
 
 bool MainWindow::openBinFile(const QString &path) {
