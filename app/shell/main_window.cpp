@@ -52,6 +52,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent) {
 
 MainWindow::~MainWindow() {
     m_msgForm.HideMessage();
+    // The grid views read the grid set, a member destroyed before the base
+    // class would delete its children: the views go first.
+    delete m_tabs;
 }
 
 void MainWindow::startUp() {

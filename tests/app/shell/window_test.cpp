@@ -270,3 +270,11 @@ TEST_F(WindowTest, TheWindowImagePrintsAsOnePage) {
     EXPECT_NE(text.find("/Count 1"), std::string::npos); // one page
     EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
 }
+
+TEST_F(WindowTest, AWindowDestroyedWhileShownEndsCleanly) {
+    writeIni("[PORT]\nCOMM=1\n");
+    start(writeEvent(m_startDir / "E.bin", 1, 10).string());
+    ASSERT_TRUE(m_window->isVisible());
+    m_window.reset(); // no close first: the views must not outlive the grids they show
+    SUCCEED();
+}
