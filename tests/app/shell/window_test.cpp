@@ -110,6 +110,19 @@ TEST_F(WindowTest, StartUpEntersTheDataFolderAndClosingReturns) {
     start();
     EXPECT_EQ(fs::current_path(), mydata);
     EXPECT_FALSE(fs::exists(mydata / "Data"));
+    m_window->close();
+
+    // A file named Data stands in the way: one message, and the program
+    // goes on in the folder it was started in.
+    const fs::path blocked = m_dir.path() / "blocked";
+    fs::create_directory(blocked);
+    testdata::writeFile(blocked / "Data", {1});
+    fs::current_path(blocked);
+    start();
+    EXPECT_EQ(fs::current_path(), blocked);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].contains(QString::fromStdString((blocked / "Data").string())));
+    EXPECT_TRUE(m_window->isVisible());
 }
 
 TEST_F(WindowTest, StartUpStatesBeforeAnyFile) {
