@@ -1,5 +1,5 @@
 // korlink-xfer: receive or send files over a serial port with the XMODEM
-// family of the library, printing the transfer's status reports.
+// family or Kermit, printing the transfer's status reports.
 //
 //   korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME]
 //   korlink-xfer send --port N --protocol P FILE...
@@ -26,13 +26,15 @@ const char *usageText =
     "/dev/ttyS<N-1>) at 9600 baud, 8 data bits, no parity, one stop bit.\n"
     "\n"
     "Protocols: 105 or xmodem (checksum), 106 or xmodem-crc, 107 or xmodem-1k,\n"
-    "           108 or ymodem (batch), 109 or ymodem-g (streaming batch)\n"
+    "           108 or ymodem (batch), 109 or ymodem-g (streaming batch),\n"
+    "           104 or kermit (batch)\n"
     "  --dir DIR       receive into DIR (default: the current directory)\n"
     "  --name NAME     write the received data under NAME (default: the name the\n"
     "                  sender announces, or temp0000.$$$ for XMODEM)\n"
     "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
-    "  --timeout MS    wait at most MS milliseconds for each byte (default 10000)\n"
-    "  --retries N     retry limit (default 10)\n"
+    "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
+    "                  Kermit: for each packet character, in whole seconds, default 3)\n"
+    "  --retries N     retry limit (default 10; Kermit 5)\n"
     "  --verbose       also print the reports that come with every block\n"
     "  --help          show this text\n"
     "\n"
@@ -66,13 +68,20 @@ int statusLine(PortHandle, int32_t status, intptr_t param) {
 int interruptPump() { return g_interrupted ? 283 : 0; }
 void onInterrupt(int) { g_interrupted = 1; }
 
+struct ProtocolName {
+    const char *name;
+    int code;
+};
+
+const ProtocolName protocols[] = {{"kermit", 104},     {"xmodem", 105}, {"xmodem-crc", 106},
+                                  {"xmodem-1k", 107},  {"ymodem", 108}, {"ymodem-g", 109}};
+
 int parseProtocol(const std::string &text) {
-    static const char *names[] = {"xmodem", "xmodem-crc", "xmodem-1k", "ymodem", "ymodem-g"};
-    for (int i = 0; i < 5; ++i)
-        if (text == names[i]) return 105 + i;
     char *end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    return (*end == 0 && value >= 105 && value <= 109) ? static_cast<int>(value) : 0;
+    for (const ProtocolName &protocol : protocols)
+        if (text == protocol.name || (*end == 0 && value == protocol.code)) return protocol.code;
+    return 0;
 }
 
 int parseCount(const std::string &text) {
@@ -103,13 +112,26 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         else options.files.push_back(arg);
     }
     if (options.port == 0) return "--port N is required (N from 1 up)";
-    if (options.protocol == 0) return "--protocol must be 105..109 or a protocol name";
+    if (options.protocol == 0) return "--protocol must be 104..109 or a protocol name";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
 }
 
+// Kermit's packet waits count whole seconds (its TIME parameter).
+void applyKermitSettings(PortHandle port, const Options &options) {
+    if (options.retries) COMMKermitSet(port, 207, options.retries);
+    if (options.timeoutMs) {
+        int seconds = (options.timeoutMs + 999) / 1000;
+        COMMKermitSet(port, 513, seconds);
+        COMMKermitSet(port, 502, seconds);
+    }
+    if (options.rename) COMMKermitSet(port, 112, 1);
+    if (!options.name.empty()) COMMKermitSet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
+}
+
 void applySettings(PortHandle port, const Options &options) {
+    if (options.protocol == 104) return applyKermitSettings(port, options);
     COMMXMODEMSet(port, 1, 0);
     if (options.timeoutMs) COMMXMODEMSet(port, 203, options.timeoutMs);
     if (options.retries) COMMXMODEMSet(port, 207, options.retries);

@@ -1,3 +1,4 @@
+#include "kermit/kermit_settings.h"
 #include "xmodem/xmodem_settings.h"
 
 namespace korlink {
@@ -5,6 +6,7 @@ namespace korlink {
 void releaseTransferRecords(Port &port) {
     delete port.xmodem;
     port.xmodem = nullptr;
+    releaseKermitSettings(port);
     // port.transfer is the host's item 114 slot: the host owns what it points to.
     port.transfer = nullptr;
 }
