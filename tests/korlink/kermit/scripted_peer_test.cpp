@@ -95,10 +95,18 @@ Step send(char type, int seq, std::string data = {}) { return {Step::Send, type,
 Step expect(char type, int seq, std::string data = {}) { return {Step::Expect, type, seq, std::move(data)}; }
 Step cancel() { return {Step::Cancel, 0, 0, {}}; }
 
+// The receiving side's settings and the files already in its folder.
+struct Setup {
+    bool keepPartial = false;
+    bool rename = false;
+    const char *fixedName = nullptr;
+    std::vector<std::string> existing;   // each holds "old" and must keep it
+};
+
 struct ReceiveCase {
     const char *label;
     std::string init;
-    bool keepPartial;
+    Setup setup;
     std::vector<Step> steps;     // after the Send-Init exchange
     int16_t lastError;
     std::string fileName;
@@ -116,7 +124,10 @@ TEST_P(KermitScriptedReceiveTest, ReceiveEndsAsScripted) {
     fs::path folder = parent.path() / "in";
     fs::create_directory(folder);
     ScopedWorkingDir workDir(folder);
-    ASSERT_EQ(COMMKermitSet(port.handle(), 204, c.keepPartial), 0);
+    ASSERT_EQ(COMMKermitSet(port.handle(), 204, c.setup.keepPartial), 0);
+    ASSERT_EQ(COMMKermitSet(port.handle(), 112, c.setup.rename), 0);
+    ASSERT_EQ(COMMKermitSet(port.handle(), 208, reinterpret_cast<intptr_t>(c.setup.fixedName)), 0);
+    for (const std::string &name : c.setup.existing) writeFile(folder / name, {'o', 'l', 'd'});
     int16_t result = -99;
     std::thread receiver([&] { result = freceive(port.handle(), 104, 4096, StatusRecorder::callback, 0); });
 
@@ -156,6 +167,7 @@ TEST_P(KermitScriptedReceiveTest, ReceiveEndsAsScripted) {
     } else {
         EXPECT_FALSE(fs::exists(folder / c.fileName));
     }
+    for (const std::string &name : c.setup.existing) EXPECT_EQ(readText(folder / name), "old") << name;
     // Nothing lands outside the receive folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1);
 }
@@ -178,36 +190,49 @@ const std::string qbinInit = "~* @-#&1~";
 INSTANTIATE_TEST_SUITE_P(
     Peer, KermitScriptedReceiveTest,
     ::testing::Values(
-        ReceiveCase{"repeated_data_packet_written_once", defaultInit(), false,
+        ReceiveCase{"repeated_data_packet_written_once", defaultInit(), {},
                     fileThenAbc("once.bin") + std::vector<Step>{send('D', 2, "abc"), expect('Y', 2),
                                                                 send('D', 3, "def"), expect('Y', 3)} +
                         endsAt(4),
                     0, "once.bin", "abcdef"},
-        ReceiveCase{"prefixes_decoded", qbinInit, false,
+        ReceiveCase{"prefixes_decoded", qbinInit, {},
                     std::vector<Step>{send('F', 1, "p.bin"), expect('Y', 1), send('D', 2, "~$A#M#J&#A###&#~&b"),
                      expect('Y', 2)} + endsAt(3),
                     0, "p.bin", "AAAA\r\n\x81#&~\xE2"},
-        ReceiveCase{"cancel_removes_partial_file", defaultInit(), false,
+        ReceiveCase{"cancel_removes_partial_file", defaultInit(), {},
                     fileThenAbc("part.bin") + std::vector<Step>{cancel(), expect('E', 3, "User intervention"),
                                                                 send('Y', 3)},
                     -123, "part.bin", std::nullopt},
-        ReceiveCase{"cancel_keeps_partial_file_with_item_204", defaultInit(), true,
+        ReceiveCase{"cancel_keeps_partial_file_with_item_204", defaultInit(), {.keepPartial = true, .existing = {}},
                     fileThenAbc("part.bin") + std::vector<Step>{cancel(), expect('E', 3), send('Y', 3)},
                     -123, "part.bin", "abc"},
-        ReceiveCase{"abort_packet_keeps_partial_file", defaultInit(), false,
+        ReceiveCase{"abort_packet_keeps_partial_file", defaultInit(), {},
                     fileThenAbc("part.bin") + std::vector<Step>{send('A', 3)}, 4096, "part.bin", "abc"},
-        ReceiveCase{"error_packet_ends_receive", defaultInit(), false,
+        ReceiveCase{"error_packet_ends_receive", defaultInit(), {},
                     fileThenAbc("part.bin") + std::vector<Step>{send('E', 3, "Disk full"), expect('Y', 3)},
                     4018, "part.bin", "abc"},
-        ReceiveCase{"name_with_directories_stays_in_folder", defaultInit(), false,
+        ReceiveCase{"name_with_directories_stays_in_folder", defaultInit(), {},
                     fileThenAbc("../../#Jup/../outside.bin") + endsAt(3), 0, "outside.bin", "abc"},
-        ReceiveCase{"repeat_count_past_packet_end_refused", defaultInit(), false,
+        ReceiveCase{"repeat_count_past_packet_end_refused", defaultInit(), {},
                     std::vector<Step>{send('F', 1, "r.bin"), expect('Y', 1), send('D', 2, "ab~"),
                                       expect('N', 2),
                      send('D', 2, std::string("~") + char(32 + 95) + "x"), expect('N', 2),
                      send('D', 2, "ab#"), expect('N', 2), send('D', 2, "ab"), expect('Y', 2)} +
                         endsAt(3),
-                    0, "r.bin", "ab"}),
+                    0, "r.bin", "ab"},
+        ReceiveCase{"silent_sender_partial_file_removed", "~! @-#Y1~", {},
+                    fileThenAbc("part.bin") + std::vector<Step>{expect('N', 3), expect('N', 3), expect('N', 3),
+                                                                expect('N', 3), expect('N', 3)},
+                    4016, "part.bin", std::nullopt},
+        ReceiveCase{"existing_name_renamed", defaultInit(), {.rename = true, .existing = {"dup.bin"}},
+                    fileThenAbc("dup.bin") + endsAt(3), 0, "dup.DL0", "abc"},
+        ReceiveCase{"no_free_name_refused", defaultInit(),
+                    {.rename = true,
+                     .existing = {"dup.bin", "dup.DL0", "dup.DL1", "dup.DL2", "dup.DL3", "dup.DL4",
+                                  "dup.DL5", "dup.DL6", "dup.DL7", "dup.DL8", "dup.DL9"}},
+                    {send('F', 1, "dup.bin"), expect('E', 1)}, 4003, "dup.bin", "old"},
+        ReceiveCase{"host_fixed_name", defaultInit(), {.fixedName = "fixed.out", .existing = {}},
+                    fileThenAbc("../sent.bin") + endsAt(3), 0, "fixed.out", "abc"}),
     [](const auto &info) { return std::string(info.param.label); });
 
 }  // namespace
