@@ -124,7 +124,7 @@ int32_t KermitReceiver::awaitFileHeader() {
         } else {
             m_link.sendPacket('N', m_sequence);
         }
-        if (type != 'Z' && ++bad > m_link.settings().retryLimit) return ST_TIMEOUT;
+        if (++bad > m_link.settings().retryLimit) return ST_TIMEOUT;
     }
 }
 

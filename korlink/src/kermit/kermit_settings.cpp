@@ -10,7 +10,9 @@ KermitSettings *ensureKermitSettings(Port &port) {
     if (!port.kermit) {
         port.kermit = new (std::nothrow) KermitSettings;
         if (port.kermit) {
-            port.kermit->parity = COMMDataFormatGet(handleOf(&port), KORLINK_ITEM_PARITY) > 0;
+            // The parity the port is set to (bits 2-4 of its data-format
+            // word), also where the device cannot apply it.
+            port.kermit->parity = ((port.dataFormat >> 2) & 7) != 0;
             port.kermit->carrierWatch = port.watchCarrier;
         }
     }

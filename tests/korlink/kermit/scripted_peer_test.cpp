@@ -22,6 +22,7 @@ struct NegotiationCase {
     intptr_t maxlInUse;
     intptr_t eolInUse;
     std::string data;        // the D packet the peer must see
+    bool parity = false;     // the port is set to even parity first
 };
 
 std::ostream &operator<<(std::ostream &out, const NegotiationCase &c) { return out << c.label; }
@@ -33,6 +34,7 @@ class KermitNegotiationTest : public ::testing::TestWithParam<NegotiationCase> {
 TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     const NegotiationCase &c = GetParam();
     OpenPort port;
+    if (c.parity) COMMDataFormatSet(port.handle(), KORLINK_ITEM_PARITY, 2);
     TempDir dir;
     writeFile(dir / "four.bin", std::vector<uint8_t>(c.file.begin(), c.file.end()));
     ASSERT_EQ(fqueue(5, (dir / "four.bin").c_str()), 0);
@@ -49,6 +51,7 @@ TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     };
     Packet init = expect('S', 0, '\r');
     ASSERT_GE(init.data.size(), 9u);
+    EXPECT_EQ(init.data[6], c.parity ? '&' : 'Y');   // eighth-bit prefix offered
     EXPECT_EQ(init.data[7], '1');   // check type offered
     port.line().send(makePacket('Y', 0, c.init));
     char eol = static_cast<char>(c.eolInUse);
@@ -79,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
         NegotiationCase{"check_type_2_asked_type_1_used", "~* @-#Y2~", "\x01\x80x#", 94, 13,
                         "#A#\xC0x##"},
         NegotiationCase{"eighth_bit_prefix_agreed", "~* @-#&1~", "\x81&~~~~~", 94, 13,
-                        "&#A#&~%#~"}),
+                        "&#A#&~%#~"},
+        // With parity this side asks for '&'; the peer's 'Y' grants it.
+        NegotiationCase{"parity_line_asks_for_eighth_bit_prefix", defaultInit(), "\x81\xC1", 94, 13,
+                        "&#A&A", true}),
     [](const auto &info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------- receiving
