@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace kermittest;
 using namespace xfertest;
 
@@ -63,8 +65,11 @@ class KermitInteropTest : public ::testing::TestWithParam<InteropCase> {};
 TEST_P(KermitInteropTest, EveryFileArrivesByteIdentical) {
     const InteropCase &c = GetParam();
     KermitLink link;
-    // Generous limits: the peer may start late on a loaded machine.
+    // Generous limits: the peer may start late or stall on a loaded
+    // machine. The peer waits 10 s for each of our packets before it sends
+    // again; we try 20 times.
     ASSERT_EQ(COMMKermitSet(link.handle(), 207, 20), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), 513, 10), 0);
     std::vector<TestFile> files = c.files();
     std::vector<std::string> names;
     const TempDir &source = c.direction == Direction::PeerSends ? link.peerDir() : link.ourDir();
@@ -105,5 +110,32 @@ INSTANTIATE_TEST_SUITE_P(
         InteropCase{"ckermit_sends_several", Peer::CKermit, Direction::PeerSends, severalFiles},
         InteropCase{"ckermit_receives_several", Peer::CKermit, Direction::WeSend, severalFiles}),
     [](const auto &info) { return std::string(info.param.label); });
+
+}  // namespace
+
+namespace {
+
+// A background receive runs on a private copy of the port, which shares the
+// settings record: the host's handle is locked meanwhile, and the outcome
+// arrives in the port's last error.
+TEST(KermitBackgroundTest, ReceiveOnAWorkerThread) {
+    KermitLink link;
+    ASSERT_EQ(COMMKermitSet(link.handle(), 207, 20), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), 513, 10), 0);
+    std::vector<uint8_t> data = binary();
+    writeFile(link.peerDir() / "values.bin", data);
+    ScopedWorkingDir workDir(link.ourDir().path());
+    PeerProcess &peer = link.startPeer(gkermitSend({"values.bin"}), true);
+    ASSERT_EQ(freceive(link.handle(), 104, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(COMMKermitSet(link.handle(), 207, 3), -122);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    auto deadline = std::chrono::steady_clock::now() + peerLimit;
+    while (COMMPortGet(link.handle(), -122) == 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(COMMPortGet(link.handle(), -122), 0);
+    EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
+    EXPECT_EQ(readFile(link.ourDir() / "values.bin"), data);
+    EXPECT_EQ(COMMKermitGet(link.handle(), 207), 20);
+}
 
 }  // namespace

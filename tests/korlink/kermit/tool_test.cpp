@@ -31,7 +31,7 @@ TEST_P(KermitToolTest, FilesCrossTheCable) {
     writeFile(source / "second.bin", second);
     std::string command = std::string("exec ") + KERMIT_TOOL + (c.toolSends ? " send" : " receive") +
                           " --port " + std::to_string(cableCom) + " --protocol " + c.protocol +
-                          " --retries 20" + (c.toolSends ? " first.bin second.bin" : "") + " > out.txt";
+                          " --retries 20 --timeout 10000" + (c.toolSends ? " first.bin second.bin" : "") + " > out.txt";
     PeerProcess peer(c.toolSends ? gkermitReceive() : gkermitSend({"first.bin", "second.bin"}),
                      cable.peerEnd(), peerDir.path().string());
     PeerProcess tool({"/bin/sh", "-c", command}, "/dev/null", toolDir.path().string());
