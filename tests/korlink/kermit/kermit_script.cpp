@@ -1,5 +1,7 @@
 #include "kermit_script.h"
 
+#include <gtest/gtest.h>
+
 namespace kermittest {
 namespace {
 
@@ -47,6 +49,27 @@ std::optional<Packet> readPacket(testsupport::PtyPair &line, std::chrono::millis
     packet.checkOk = type1Check(body.substr(0, body.size() - 1)) == body.back();
     packet.eol = static_cast<char>(next());
     return packet;
+}
+
+void playSteps(xfertest::OpenPort &port, const std::vector<Step> &steps) {
+    for (const Step &step : steps) {
+        if (step.kind == Step::Send) {
+            port.line().send(makePacket(step.type, step.seq, step.data));
+        } else if (step.kind == Step::Cancel) {
+            COMMXferCancel(port.handle());
+        } else {
+            std::optional<Packet> packet = readPacket(port.line());
+            while (packet && packet->type == 'Y' && packet->seq == 0 && step.seq != 0)
+                packet = readPacket(port.line());
+            ASSERT_TRUE(packet) << "no packet, expected " << step.type << step.seq;
+            EXPECT_EQ(packet->type, step.type);
+            EXPECT_EQ(packet->seq, step.seq);
+            EXPECT_TRUE(packet->checkOk);
+            if (!step.data.empty()) {
+                EXPECT_EQ(packet->data, step.data);
+            }
+        }
+    }
 }
 
 }  // namespace kermittest

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "pty_pair.h"
+#include "xfer_fixture.h"
 
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kermittest {
 
@@ -27,5 +29,31 @@ std::string defaultInit();
 // The next packet the library sent, or nothing within `limit`.
 std::optional<Packet> readPacket(testsupport::PtyPair &line,
                                  std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// One step of a scripted peer: send a packet, expect the library's next
+// packet (type, sequence number and, when given, data), or cancel.
+struct Step {
+    enum Kind { Send, Expect, Cancel } kind;
+    char type;
+    int seq;
+    std::string data;
+};
+
+inline Step send(char type, int seq, std::string data = {}) { return {Step::Send, type, seq, std::move(data)}; }
+inline Step expect(char type, int seq, std::string data = {}) {
+    return {Step::Expect, type, seq, std::move(data)};
+}
+inline Step cancel() { return {Step::Cancel, 0, 0, {}}; }
+
+inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step> &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Plays the steps against the library on `port` (the transfer runs on
+// another thread). A second answer to a repeated Send-Init is skipped.
+// Failures are reported through GoogleTest; the first missing packet ends
+// the script.
+void playSteps(xfertest::OpenPort &port, const std::vector<Step> &steps);
 
 }  // namespace kermittest

@@ -90,17 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------- receiving
 
-struct Step {
-    enum Kind { Send, Expect, Cancel } kind;
-    char type;
-    int seq;
-    std::string data;
-};
-
-Step send(char type, int seq, std::string data = {}) { return {Step::Send, type, seq, std::move(data)}; }
-Step expect(char type, int seq, std::string data = {}) { return {Step::Expect, type, seq, std::move(data)}; }
-Step cancel() { return {Step::Cancel, 0, 0, {}}; }
-
 // The receiving side's settings and the files already in its folder.
 struct Setup {
     bool keepPartial = false;
@@ -146,25 +135,7 @@ TEST_P(KermitScriptedReceiveTest, ReceiveEndsAsScripted) {
     }
     ASSERT_TRUE(answer && answer->type == 'Y' && answer->seq == 0);
     EXPECT_EQ(answer->data.substr(6, 2), "Y1");   // no eighth-bit request, type 1
-    for (const Step &step : c.steps) {
-        if (step.kind == Step::Send) {
-            port.line().send(makePacket(step.type, step.seq, step.data));
-        } else if (step.kind == Step::Cancel) {
-            COMMXferCancel(port.handle());
-        } else {
-            std::optional<Packet> packet = readPacket(port.line());
-            // A second answer to a repeated Send-Init may still be on its way.
-            while (packet && packet->type == 'Y' && packet->seq == 0 && step.seq != 0)
-                packet = readPacket(port.line());
-            ASSERT_TRUE(packet) << "no packet, expected " << step.type << step.seq;
-            EXPECT_EQ(packet->type, step.type);
-            EXPECT_EQ(packet->seq, step.seq);
-            EXPECT_TRUE(packet->checkOk);
-            if (!step.data.empty()) {
-                EXPECT_EQ(packet->data, step.data);
-            }
-        }
-    }
+    playSteps(port, c.steps);
     receiver.join();
     EXPECT_EQ(result, c.lastError == 0 ? 0 : -1);
     EXPECT_EQ(COMMErrnoGet(port.handle()), c.lastError);
@@ -180,11 +151,6 @@ TEST_P(KermitScriptedReceiveTest, ReceiveEndsAsScripted) {
 
 std::vector<Step> fileThenAbc(const std::string &name) {
     return {send('F', 1, name), expect('Y', 1), send('D', 2, "abc"), expect('Y', 2)};
-}
-
-std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step> &b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 std::vector<Step> endsAt(int seq) {
