@@ -55,6 +55,8 @@ void playSteps(xfertest::OpenPort &port, const std::vector<Step> &steps) {
     for (const Step &step : steps) {
         if (step.kind == Step::Send) {
             port.line().send(makePacket(step.type, step.seq, step.data));
+        } else if (step.kind == Step::Raw) {
+            port.line().send(step.data);
         } else if (step.kind == Step::Cancel) {
             COMMXferCancel(port.handle());
         } else {

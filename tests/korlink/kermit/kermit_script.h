@@ -30,10 +30,11 @@ std::string defaultInit();
 std::optional<Packet> readPacket(testsupport::PtyPair &line,
                                  std::chrono::milliseconds limit = std::chrono::seconds(10));
 
-// One step of a scripted peer: send a packet, expect the library's next
-// packet (type, sequence number and, when given, data), or cancel.
+// One step of a scripted peer: send a packet, send raw bytes (`data`),
+// expect the library's next packet (type, sequence number and, when given,
+// data), or cancel.
 struct Step {
-    enum Kind { Send, Expect, Cancel } kind;
+    enum Kind { Send, Raw, Expect, Cancel } kind;
     char type;
     int seq;
     std::string data;
@@ -43,6 +44,7 @@ inline Step send(char type, int seq, std::string data = {}) { return {Step::Send
 inline Step expect(char type, int seq, std::string data = {}) {
     return {Step::Expect, type, seq, std::move(data)};
 }
+inline Step raw(std::string bytes) { return {Step::Raw, 0, 0, std::move(bytes)}; }
 inline Step cancel() { return {Step::Cancel, 0, 0, {}}; }
 
 inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step> &b) {

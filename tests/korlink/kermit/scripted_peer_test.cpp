@@ -157,6 +157,13 @@ std::vector<Step> endsAt(int seq) {
     return {send('Z', seq), expect('Y', seq), send('B', seq + 1), expect('Y', seq + 1)};
 }
 
+// The packet with its check character (before the CR) changed.
+std::string withBadCheck(std::string packet) {
+    char &check = packet[packet.size() - 2];
+    check = check == '!' ? '"' : '!';
+    return packet;
+}
+
 const std::string qbinInit = "~* @-#&1~";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,6 +199,14 @@ INSTANTIATE_TEST_SUITE_P(
                      send('D', 2, "ab#"), expect('N', 2), send('D', 2, "ab"), expect('Y', 2)} +
                         endsAt(3),
                     0, "r.bin", "ab"},
+        // A packet with a wrong check is refused; one cut short by the next
+        // packet's mark is dropped and the next packet is read whole.
+        ReceiveCase{"corrupted_and_cut_packets", defaultInit(), {},
+                    std::vector<Step>{send('F', 1, "c.bin"), expect('Y', 1),
+                                      raw(withBadCheck(makePacket('D', 2, "ab"))), expect('N', 2),
+                                      raw("\x01L\"Dab"), send('D', 2, "ab"), expect('Y', 2)} +
+                        endsAt(3),
+                    0, "c.bin", "ab"},
         ReceiveCase{"silent_sender_partial_file_removed", "~! @-#Y1~", {},
                     fileThenAbc("part.bin") + std::vector<Step>{expect('N', 3), expect('N', 3), expect('N', 3),
                                                                 expect('N', 3), expect('N', 3)},
