@@ -199,11 +199,13 @@ INSTANTIATE_TEST_SUITE_P(
                      send('D', 2, "ab#"), expect('N', 2), send('D', 2, "ab"), expect('Y', 2)} +
                         endsAt(3),
                     0, "r.bin", "ab"},
-        // A packet with a wrong check is refused; one cut short by the next
-        // packet's mark is dropped and the next packet is read whole.
+        // A packet with a wrong check or a length past 94 is refused; one
+        // cut short by the next packet's mark is dropped and the next
+        // packet is read whole.
         ReceiveCase{"corrupted_and_cut_packets", defaultInit(), {},
                     std::vector<Step>{send('F', 1, "c.bin"), expect('Y', 1),
                                       raw(withBadCheck(makePacket('D', 2, "ab"))), expect('N', 2),
+                                      raw("\x01\xFF" + std::string(200, 'A')), expect('N', 2),
                                       raw("\x01L\"Dab"), send('D', 2, "ab"), expect('Y', 2)} +
                         endsAt(3),
                     0, "c.bin", "ab"},
