@@ -1,5 +1,7 @@
 #include "xmodem/xmodem_header.h"
 
+#include "transfer/file_names.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -28,18 +30,6 @@ int64_t parseNumber(const std::string &token, int base, int64_t limit) {
 
 }  // namespace
 
-std::string bareFileName(const std::string &name) {
-    size_t slash = name.find_last_of("/\\");
-    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-    std::string clean;
-    for (char c : base) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32 && byte != 127) clean.push_back(c);
-    }
-    if (clean == "." || clean == "..") clean.clear();
-    return clean;
-}
-
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     BatchHeader header;
     // The name starts at the first byte. A NUL there is the empty name that
@@ -50,6 +40,7 @@ BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     while (pos < size && data[pos] != 0 && name.size() < maxFileNameLength)
         name.push_back(static_cast<char>(data[pos++]));
     while (pos < size && data[pos] != 0) ++pos;   // rest of an over-long name
+    header.endsBatch = name.empty();
     header.name = bareFileName(name);
     while (pos < size && data[pos] == 0) ++pos;
     header.length = parseNumber(readToken(data, size, pos), 10, maxAnnouncedLength + 1);

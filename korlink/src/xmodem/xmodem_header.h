@@ -11,18 +11,15 @@ namespace korlink {
 inline constexpr size_t maxFileNameLength = 260;
 
 struct BatchHeader {
-    std::string name;          // already reduced to a bare name
+    bool endsBatch = false;    // the name field is empty: no more files
+    std::string name;          // reduced to a bare name; empty when unusable
     int64_t length = -1;       // -1: not announced or not a number
     int64_t modified = 0;      // seconds, from the octal field; 0 when absent
 };
 
-// Reads block 0's data. The name is reduced with bareFileName.
+// Reads block 0's data. The name is reduced with bareFileName
+// (transfer/file_names.h).
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size);
-
-// A peer's file name reduced to a bare name that stays inside the receive
-// folder: the part after the last '/' or '\', control characters removed;
-// "." and ".." give the empty name.
-std::string bareFileName(const std::string &name);
 
 // The length field counts as absurd above this (it is also reported as a
 // 32-bit value): no receive folder takes such a file.
