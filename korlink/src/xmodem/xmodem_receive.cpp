@@ -146,7 +146,8 @@ void BlockReceiver::handleEot() {
     if (int stop = m_link.pause(1000); stop != 0) endByWait(stop);
 }
 
-// A wait ended by the user's cancel or a carrier loss ends the transfer.
+// A wait ended by the user's cancel, a carrier loss or the host's close ends
+// the transfer; only a cancel is answered with the cancel sequence.
 void BlockReceiver::endByWait(int result) {
     m_link.report(result, static_cast<intptr_t>(m_byteCount));
     m_done = result;
