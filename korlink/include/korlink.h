@@ -20,6 +20,96 @@
  *    it runs, byte operations on the host's handle return -122.
  *  - Waits never busy-spin: they alternate the host's pump (COMMPumpHookSet)
  *    with poll() on the device for at most 10 ms.
+ *  - Last error: each port keeps one code, read and cleared by COMMErrnoGet;
+ *    the library keeps one more for calls without a port (read with
+ *    COMMErrnoGet(NULL)). Functions leave it alone unless their comment says
+ *    otherwise.
+ *
+ * Status codes (StatusCallback, freceive/fsend), with their parameter:
+ *   105   a control byte or the protocol in use was recognised. Receive:
+ *         1 SOH, 2 STX, 4 EOT, 24 CAN; 105, 106 or 107 the protocol seen at
+ *         block 1; 108 a batch header block. Send: 500 the receiver asked
+ *         with NAK (8-bit sum), 501 with 'C' (CRC), 107 1K blocks requested,
+ *         109 the receiver streams ('G'), 4018 CAN instead of a start,
+ *         4 the EOT was acknowledged
+ *   4001  receive: block number or complement wrong; the byte count
+ *   4002  receive: checksum or CRC wrong; the byte count
+ *   4003  receive: disk full, the file cannot be created, or a write
+ *         failed; 0 or the byte count
+ *   4006  the file's modification time (seconds, from the batch header on
+ *         receive, from the file on send)
+ *   4007  the file was closed; 0
+ *   4008  the file name is known; the address of the name
+ *   4009  byte count so far (0 at the start and at each batch file)
+ *   4012  receive: the rename rule was applied; the address of the name
+ *   4013  the file's length (announced in the batch header, -1 when it
+ *         gave none; on send the file's size)
+ *   4014  the file is about to be opened; the address of the name
+ *   4015  receive: an unexpected byte while a block was awaited; the byte
+ *   4016  a time-out (receive: not for the first one) or an unexpected
+ *         reply; the retry or attempt number
+ *   4018  the other side cancelled; 0
+ *   4020  send: NAK received; 0
+ *   4023  receive: ACK sent; the byte count
+ *   4025  receive: NAK sent; block size x expected block number
+ *   4027  the transfer of the file or batch ended; 1
+ *   4028  send: fsend starts; the number of queued files
+ *   -123  cancelled by the user (cancel key or COMMXferCancel), -112 the
+ *         carrier was lost; receive: the byte count; send: 0 before the
+ *         first block, else block size x block number
+ *
+ * Addresses the library hands out, and how long they stay valid:
+ *  - the name of statuses 4008, 4012 and 4014: only while the callback runs;
+ *    copy it to keep it;
+ *  - COMMXMODEMGet item 208: the settings' file name, until the next
+ *    COMMXMODEMSet 208 or 0 on that port, or its close;
+ *  - COMMPortGet item 102: the port's copy of the device's termios record,
+ *    refreshed by that call and by every format change, until the port is
+ *    closed;
+ *  - the title and text given to the report hook: only while it runs.
+ * The library never frees anything the host owns (item 114's record, hooks,
+ * names given to fqueue or COMMXMODEMSet 208 are copied or kept as given).
+ *
+ * Threads:
+ *  - The pump is called only on the thread that installed it, and only from
+ *    within a library call on that thread; never by a background transfer.
+ *  - Status callbacks run on the thread that runs the transfer: the caller's
+ *    for a foreground transfer, the library's worker for a background one
+ *    (background 1). Watch callbacks and the transmit, receive, echo and
+ *    end-of-string hooks run on the thread of the c_getc/c_putc/c_puts call
+ *    (a transfer switches the options off, so its worker runs no hook). The
+ *    report hook runs on the thread whose call reports.
+ *  - While a background transfer runs, COMMXferCancel may be called from any
+ *    thread, and fqueue/funqueue/funload are safe; every byte operation on
+ *    the host's handle gives -122.
+ *
+ * Closing the port from host code run inside a call: the pump, a status
+ * callback, a watch callback, a hook and the report hook may close the port
+ * (COMMPortDeinit or COMMPortsDeinitAll) while a call on it is running in the
+ * foreground. The close takes effect at once (device settings written back,
+ * handle dead); the running call then ends with -102 (c_getc and c_gets with
+ * the byte the callback saw), sending, restoring and reporting nothing more.
+ * A port held by a background transfer cannot be closed (-122).
+ *
+ * Deliberate departures from the behaviour hosts may know from elsewhere:
+ *  - the device settings written back at close are those the device had
+ *    before COMMWinInit, not the ones the library set;
+ *  - a YMODEM header without a usable length keeps all data received
+ *    (whole blocks); an absurd length (above 2^31 - 1) is refused with
+ *    4003 before any file is created;
+ *  - a file name from a peer is reduced to a bare name inside the receive
+ *    folder; one with nothing usable left ("..", "sub/", control bytes only)
+ *    is stored as "unnamed" through the rename rule ("unnamed.DL0", ...),
+ *    never dropped;
+ *  - a received file is opened without following a symbolic link: a link
+ *    under its name is replaced by the file;
+ *  - an EOT before any block leaves the output file new and empty;
+ *  - freceive gives 0 only for a completed transfer: a disk failure (4003)
+ *    gives -1, as does a protocol without an engine here (last error -103);
+ *  - a failed c_waits keeps what arrived during the wait;
+ *  - fsend drops its queued output before the cancel sequence (never the
+ *    sequence itself), and a streaming send cancelled by the user sends the
+ *    cancel sequence too.
  */
 #ifndef KORLINK_H
 #define KORLINK_H
@@ -78,14 +168,19 @@ KORLINK_API void COMMReportHookSet(void (*report)(const char *title, const char 
  * sizes below 64 count as 64.
  * parity: 1 odd, 2 even, 3 mark, 4 space, else none. stopBits: 2 two,
  * 3 one and a half, else one. Returns NULL on failure; COMMErrnoGet(NULL)
- * then gives the reason (-117 device, -118 memory). */
+ * then gives the reason (-117 device or no free slot of 32, -118 memory).
+ * After a successful open COMMErrnoGet(NULL) gives 1 once (what the device
+ * set-up leaves behind), then 0. */
 KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
                                    int16_t parity, int16_t stopBits,
                                    int16_t rxBufferSize, int16_t txBufferSize);
 
 /* Closes one port. keepSettings 0 writes the device settings saved at open
  * back. A still-referenced port only loses a reference (0, close code -121).
- * -122 while a background transfer holds it. */
+ * 0 closed, -102 null or dead handle (reported), -121 not registered (or a
+ * background transfer's private copy), -122 while a background transfer holds
+ * it. Called from host code inside a running call on the port, the close is
+ * complete at once and that call ends with -102 (see the top of this file). */
 KORLINK_API int16_t COMMPortDeinit(PortHandle port, int16_t keepSettings);
 
 /* Closes every open port (also run at process exit). Safe with none open. */
@@ -105,7 +200,7 @@ KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
 
 /* Returns the port's last-error code (NULL: the library-wide code) and sets
- * it to 0. */
+ * it to 0. A dead handle gives -102 (reported). */
 KORLINK_API int16_t COMMErrnoGet(PortHandle port);
 
 /* ------------------------------------------------ byte I/O and queues
@@ -144,8 +239,10 @@ KORLINK_API int16_t c_txflush(PortHandle port, int16_t count);
  * 55 ms is raised to 55; 0 looks once. The byte, -1 at time-out, -123, -112. */
 KORLINK_API int16_t c_waitc(PortHandle port, int16_t wanted, int32_t timeoutMs);
 /* Waits until text has arrived and discards everything up to its end: 0.
- * Otherwise (-1 time-out, -123, -112) only the last strlen(text) bytes stay
- * buffered, so a match that has begun can complete in the next call. */
+ * Otherwise (-1 time-out, -123, -112, -102) of the bytes buffered before the
+ * call only the last strlen(text) stay, so a match that has begun can
+ * complete in the next call; bytes that arrived during the wait (an "ERROR"
+ * instead of the awaited "OK") all stay to be read. NULL text -103. */
 KORLINK_API int16_t c_waits(PortHandle port, const char *text, int32_t timeoutMs);
 /* The received byte at `index` from the next one to be read, left in place;
  * -1 when fewer are available. */
@@ -157,19 +254,29 @@ KORLINK_API int16_t c_rxpeeks(PortHandle port, const char *text, int32_t timeout
  * after `terminator` (-1: none) or at a time-out, always NUL-closed. The
  * first byte waits the line time-out (receive item 115; 0 takes the receive
  * time-out), later ones the receive time-out. Returns the bytes stored (0
- * when the first byte timed out) or a negative code; NULL buffer -103. */
+ * when the first byte timed out) or a negative code; NULL buffer -103. A
+ * size below 1 gives 0 and leaves buffer untouched. */
 KORLINK_API int16_t c_gets(PortHandle port, char *buffer, int16_t size, int16_t terminator);
 
 /* Waits ms milliseconds while pumping the host's messages; returns the
  * millisecond tick at the end. */
 KORLINK_API uint32_t ms_pause(int32_t ms);
 
-/* Send queues 0..31 of file names for fsend. */
+/* Send queues 0..31 of file names for fsend (no port, no last error).
+ * fqueue appends a copy of fileName: 0, -113 when the file cannot be opened
+ * for reading, -118 out of memory, -103 (reported) for a NULL name or a
+ * queue number outside 0..31, -122 while fsend sends that queue.
+ * funqueue removes the first entry equal to fileName: 0, -113 when the queue
+ * or the name is not there, -103 (reported) NULL name, -122 while sent. */
 KORLINK_API int16_t fqueue(int16_t queue, const char *fileName);
 KORLINK_API int16_t funqueue(int16_t queue, const char *fileName);
 
 /* Saves and restores the port's transmit and receive option state (case
- * conversion, line-ending modes, bit-7 drop, pacing, hooks, time-outs). */
+ * conversion, line-ending modes, bit-7 drop, pacing, hooks, time-outs).
+ * The saved states form a stack: each restore takes back the latest save.
+ * Save: 0, -118 out of memory. Restore: 0, or -1 with nothing saved. Both
+ * -102 for a null or dead handle. Received bytes are neither lost nor
+ * invented by a restore. */
 KORLINK_API int16_t COMMSaveXlat(PortHandle port);
 KORLINK_API int16_t COMMRestoreXlat(PortHandle port);
 
@@ -250,7 +357,8 @@ KORLINK_API int16_t COMMRS232Get(PortHandle port, int16_t item);
  * reported), -122 while held; else 0 whatever the device did. */
 KORLINK_API int16_t COMMRS232Set(PortHandle port, int16_t item, int16_t state);
 /* Holds a break for 300 ms (value is not used), pumping meanwhile. 0, or
- * -122 while held; a device failure is kept in the last error. */
+ * -122 while held; a device failure is kept in the last error. A port the
+ * pump closes meanwhile is not touched again: -102. */
 KORLINK_API int16_t COMMRS232SendBreak(PortHandle port, int16_t value);
 /* Stop bits (1 one, 2 two, 3 one and a half), parity (0 none, 1 odd, 2 even,
  * 3 mark, 4 space), data bits (5..8) as the device has them; baud rate; -1
@@ -277,7 +385,8 @@ typedef int (*WatchCallback)(PortHandle port, int16_t slot);
  * characters of text; its number, or -1. NULL text -103 (reported). */
 KORLINK_API int16_t COMMWatchSet(PortHandle port, const char *text, int16_t length,
                                  WatchCallback callback);
-/* Feeds one byte to every active slot. 0. */
+/* Feeds one byte to every active slot. 0. A slot whose text is complete
+ * keeps its match for COMMWatchCheck: later bytes are not compared with it. */
 KORLINK_API int16_t COMMWatchUpdate(PortHandle port, int16_t byte);
 /* Runs the callbacks of completed slots in slot order; the last callback's
  * result, or 0 when none ran. */
@@ -302,18 +411,31 @@ enum {
  * thread that runs the transfer. The result is ignored. */
 typedef int (*StatusCallback)(PortHandle port, int32_t status, intptr_t param);
 
-/* Receives a file (or a YMODEM batch) into the working directory. background
- * 1 runs it on a worker thread and returns 0 at once; the outcome is then in
- * the port's last error. 0 success, -1 failure, -102, -118, -122. */
+/* Receives a file (or a YMODEM batch) into the working directory, under
+ * COMMXMODEMSet item 208's name ("temp0000.$$$") or the batch header's.
+ * background 1 runs it on a worker thread and returns 0 at once; the outcome
+ * is then in the port's last error when the lock (COMMPortGet -122) drops.
+ * 0 success (last error 0), -1 failure, -102 null or dead handle or closed
+ * by the host during the call, -118 out of memory, -122 held. After -1 the
+ * last error says why: 4016 no block after the retries, 4018 the sender
+ * cancelled, 4003 disk or file failure, -123 user cancel, -112 carrier lost,
+ * -118 out of memory, -103 a protocol this library has no receive engine for
+ * (anything but 105..109 for now). Every path closes the output file; a
+ * partly received file stays. */
 KORLINK_API int16_t freceive(PortHandle port, int16_t protocol, int32_t bufferSize,
                              StatusCallback callback, int16_t background);
 
 /* Sends the files of send queue `queue`; the queue is used up whatever the
- * outcome. 0 success, -1 failure, -102, -113 (no such queue), -122. */
+ * outcome. 0 success (last error 0), -1 failure, -102 null or dead handle or
+ * closed by the host during the call, -113 no such queue, -122 the port or
+ * the queue is held by a background fsend, -118 out of memory. After -1 the
+ * last error says why: -113 an empty queue, 4016, 4018, -123, -112 as for
+ * freceive, -103 a protocol without a send engine here. */
 KORLINK_API int16_t fsend(PortHandle port, int16_t queue, int16_t protocol,
                           int32_t bufferSize, StatusCallback callback, int16_t background);
 
-/* Frees a queue's buffer and file, then funqueue. fqueue/funqueue/funload: -122 while fsend sends it. */
+/* Frees a queue's buffer and file, then funqueue: -1 when closing the file
+ * failed, else as funqueue. */
 KORLINK_API int16_t funload(int16_t queue, const char *fileName);
 
 /* XMODEM settings: items 0 (free), 1 (create), 111, 112 (rename on
@@ -321,11 +443,17 @@ KORLINK_API int16_t funload(int16_t queue, const char *fileName);
  * 208 (file name; value is its address, 0 restores "temp0000.$$$"),
  * 211 (pad byte), 212 (send without the receiver's start character).
  * Get returns -1 while the record does not exist; item 208 gives the
- * address of the name. */
+ * address of the name. Set gives -122 while a background transfer holds the
+ * port, and for item 0 also from host code run inside a call on the port
+ * (the record of a running transfer is not freed under it). */
 KORLINK_API intptr_t COMMXMODEMGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMXMODEMSet(PortHandle port, int16_t item, intptr_t value);
 
-/* Asks a running transfer on this port to stop (it ends with -123). */
+/* Asks a running transfer on this port to stop: whatever it is waiting for,
+ * it sends the cancel sequence and ends with -123 (last error -123). With a
+ * window handle set (COMMPortSet 108) the cancel key is posted for the next
+ * wait; otherwise a cancel request is set, which the next wait of the
+ * transfer (or of the host, when none runs) takes. 0, or -102 (reported). */
 KORLINK_API int16_t COMMXferCancel(PortHandle port);
 
 /* Check values. crc_ccitt starting from 0 with no final XOR is the XMODEM

@@ -71,6 +71,7 @@ KORLINK_API int16_t c_getc(PortHandle handle) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_getc()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     bool portGone = false;
     return getByte(*port, port->xlat.receiveTimeoutMs, portGone);
 }
@@ -103,6 +104,7 @@ KORLINK_API int16_t c_gets(PortHandle handle, char *buffer, int16_t size, int16_
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_gets()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     if (buffer == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG2, "c_gets()", "ERROR: BADPARM1. Parameter is NULL");
     if (size < 1) return 0;

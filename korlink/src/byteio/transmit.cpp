@@ -64,6 +64,7 @@ KORLINK_API int16_t c_putc(PortHandle handle, int16_t byte) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_putc()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     int value = byte & 0xFF;
     if (port->xlat.tx.enabled) return putWithOptions(handle, *port, value);
     if (int held = waitWhileHeld(*port); held != 0) return static_cast<int16_t>(held);
@@ -74,6 +75,7 @@ KORLINK_API int16_t c_puts(PortHandle handle, const char *text) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_puts()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     if (text == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG2, "c_puts()", "ERROR: BADPARM1. Parameter is NULL");
     for (const char *next = text; *next != '\0'; ++next) {
@@ -89,6 +91,7 @@ KORLINK_API int16_t c_putn(PortHandle handle, int32_t count, const char *data) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_putn()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     if (data == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG3, "c_putn()", "ERROR: BADPARM2. Parameter is NULL");
     if (count < 0) return KORLINK_E_BAD_ARG3;

@@ -69,6 +69,7 @@ KORLINK_API int16_t c_waitc(PortHandle handle, int16_t wanted, int32_t timeoutMs
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_waitc()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     return waitByte(*port, wanted, timeoutMs);
 }
 
@@ -76,6 +77,7 @@ KORLINK_API int16_t c_rxpeeks(PortHandle handle, const char *text, int32_t timeo
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_rxpeeks()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     if (text == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG2, "c_rxpeeks()", "ERROR: BADPARM1. Parameter is NULL");
     int32_t length = static_cast<int32_t>(std::strlen(text));
@@ -92,23 +94,26 @@ KORLINK_API int16_t c_rxpeeks(PortHandle handle, const char *text, int32_t timeo
     }
 }
 
-// On a time-out the last strlen(text) bytes stay buffered, so a match that
-// has only begun can still complete in the next call.
+// On a failure only what was buffered before the wait is discarded, all but
+// its last strlen(text) bytes: a match that has only begun can still complete
+// in the next call, and whatever arrived during the wait (an "ERROR" after a
+// wait for "OK") stays to be read.
 KORLINK_API int16_t c_waits(PortHandle handle, const char *text, int32_t timeoutMs) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_waits()", refusal);
     if (port == nullptr) return refusal;
+    PortCall call(*port);
     if (text == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG2, "c_waits()", "ERROR: BADPARM1. Parameter is NULL");
     int32_t length = static_cast<int32_t>(std::strlen(text));
+    int32_t before = port->ops->receiveCount(*port);
     int16_t found = c_rxpeeks(handle, text, timeoutMs);
     if (found == KORLINK_E_NULL_PORT) return found;  // the host closed the port meanwhile
     if (found >= 0) {
         port->ops->discard(*port, found + length);
         return 0;
     }
-    int32_t buffered = port->rx->available();
-    if (buffered > length) port->ops->discard(*port, buffered - length);
+    if (before > length) port->ops->discard(*port, before - length);
     return found;
 }
 

@@ -206,6 +206,8 @@ int sendBreak(Port &port) {
         return port.lastError;
     }
     ms_pause(300);
+    // A port the host closed during the pause is not touched again.
+    if (port.closedByHost) return KORLINK_E_NULL_PORT;
     if (ioctl(port.fd, TIOCCBRK) != 0) {
         port.lastError = errno;
         return port.lastError;

@@ -138,6 +138,8 @@ struct Port {
     int16_t cancelKey = 283;       // Escape
     intptr_t windowHandle = 0;     // COMMPortSet 108
     int fd = -1;                   // the open device
+    int16_t callDepth = 0;         // exports running host code on this port (PortCall)
+    bool closedByHost = false;     // closed by host code inside such an export
 
     // --- transfer families: the XMODEM settings are owned (freed at close by
     // releaseTransferRecords); `transfer` is the host's item 114 slot, not owned ---
@@ -187,6 +189,24 @@ struct Port {
 
     // --- string watch ---
     WatchSlot watch[4];
+};
+
+// Marks an export that may run host code (the pump, a callback, a hook) as
+// working on `port`. A host that closes the port from that code gets the
+// device, the table slot and the handle released at once (COMMPortDeinit),
+// but the object itself is freed only when the outermost such export returns:
+// until then the export can see closedByHost and end with -102 without
+// touching the device again, and no port opened meanwhile can be given the
+// same address (a handle check would take it for the old port).
+class PortCall {
+public:
+    explicit PortCall(Port &port) : m_port(port) { ++port.callDepth; }
+    ~PortCall();
+    PortCall(const PortCall &) = delete;
+    PortCall &operator=(const PortCall &) = delete;
+
+private:
+    Port &m_port;
 };
 
 // True while a background transfer holds the port. The worker clears the

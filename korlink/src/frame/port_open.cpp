@@ -101,6 +101,13 @@ int16_t registerPort(Port &port) {
     return KORLINK_OK;
 }
 
+PortCall::~PortCall() {
+    if (--m_port.callDepth == 0 && m_port.closedByHost) {
+        releaseTransferRecords(m_port);
+        deletePort(&m_port);
+    }
+}
+
 int16_t unregisterPort(Port &port) {
     if (!port.registered) return KORLINK_E_STILL_REFERENCED;
     --g_registeredCount;
@@ -158,10 +165,16 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
         return KORLINK_OK;
     }
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
-    releaseTransferRecords(*port);
     int16_t result = unregisterPort(*port);
     if (port->fd >= 0) port->ops->closeDevice(*port, keepSettings != 0);
     removeLive(port);
+    // Closed from host code that an export on this port is running: that
+    // export frees the object when it returns (PortCall).
+    if (port->callDepth > 0) {
+        port->closedByHost = true;
+        return result;
+    }
+    releaseTransferRecords(*port);
     deletePort(port);
     return result;
 }

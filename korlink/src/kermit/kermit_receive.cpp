@@ -3,7 +3,7 @@
 #include "kermit/kermit_codec.h"
 #include "kermit/kermit_link.h"
 #include "kermit/kermit_params.h"
-#include "transfer/peer_file_name.h"
+#include "transfer/file_names.h"
 #include "xmodem/xmodem_link.h"
 #include "xmodem/xmodem_receive_file.h"
 

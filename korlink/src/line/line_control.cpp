@@ -59,8 +59,10 @@ KORLINK_API int16_t COMMRS232SendBreak(PortHandle handle, int16_t value) {
     Port *port = checkPort(handle, "COMMRS232SendBreak()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
+    // The break's pause runs the host's pump, which may close the port.
+    PortCall call(*port);
     port->ops->setValue(*port, KORLINK_ITEM_BREAK, value);  // always 300 ms
-    return KORLINK_OK;
+    return port->closedByHost ? int16_t{KORLINK_E_NULL_PORT} : int16_t{KORLINK_OK};
 }
 
 KORLINK_API int32_t COMMDataFormatGet(PortHandle handle, int16_t item) {

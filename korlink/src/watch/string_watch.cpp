@@ -47,7 +47,9 @@ namespace korlink {
 
 void watchUpdate(Port &port, int byte) {
     for (WatchSlot &watch : port.watch) {
-        if (watch.length == 0 || !watch.active) continue;
+        // A completed text waits for COMMWatchCheck: later bytes are not
+        // compared with what lies past its end (its NUL, then nothing).
+        if (watch.length == 0 || !watch.active || watch.position >= watch.length) continue;
         // A mismatch starts over without retrying this byte as a first
         // character: "OK" is not found in O, O, K.
         if (byte == static_cast<unsigned char>(watch.text[watch.position])) ++watch.position;
@@ -97,6 +99,7 @@ KORLINK_API int16_t COMMWatchUpdate(PortHandle handle, int16_t byte) {
 KORLINK_API int16_t COMMWatchCheck(PortHandle handle) {
     Port *port = checkPort(handle, "COMMWatchCheck()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
+    PortCall call(*port);
     bool portGone = false;
     return watchCheck(*port, portGone);
 }

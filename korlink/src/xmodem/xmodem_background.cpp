@@ -41,6 +41,7 @@ bool startBackground(Port &host, std::function<void(Port &copy)> job,
     // anything, and lives exactly as long as the worker's job.
     auto copy = std::make_unique<Port>(host);
     copy->backgroundLock = false;
+    copy->callDepth = 0;  // the host's exports guard the host's object only
     storeShared(host.backgroundLock, true);
     Port *copyAddress = copy.get();
     addLive(copyAddress);

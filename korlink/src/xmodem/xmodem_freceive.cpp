@@ -11,9 +11,10 @@
 namespace korlink {
 namespace {
 
-// Runs the receive on `io`. The B-protocol and ZMODEM families (101..103,
-// 110) have no receive engine in this library yet: like a code outside the
-// table, they receive nothing and give 0.
+// Runs the receive on `io`. A protocol without a receive engine here (a code
+// outside the table, or the B-protocol and ZMODEM families, not built yet)
+// receives nothing and fails with last error -103: a result of 0 would tell
+// the host a file had come.
 int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state) {
     if (state.protocol == KORLINK_PROTO_ASCII) {
         int32_t done = captureAscii(io, reportHandle, state.bufferSize, state.callback);
@@ -21,10 +22,14 @@ int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state
     }
     if (state.protocol == KORLINK_PROTO_KERMIT)
         return receiveKermit(io, reportHandle, state.bufferSize, state.callback);
-    if (!isXmodemFamily(state.protocol)) return KORLINK_OK;
+    if (!isXmodemFamily(state.protocol)) {
+        io.lastError = KORLINK_E_BAD_ARG2;
+        return -1;
+    }
     int32_t done = receiveXmodemFamily(io, reportHandle, state.protocol, state.bufferSize,
                                        state.callback);
     if (done == KORLINK_E_NO_MEMORY) return KORLINK_E_NO_MEMORY;
+    if (done == KORLINK_E_NULL_PORT) return KORLINK_E_NULL_PORT;  // closed by the host
     // Only a completed transfer counts as success: a disk or close failure
     // leaves an incomplete file, which the caller must not take for the data.
     return done == ST_ACK_SENT ? KORLINK_OK : -1;
@@ -56,7 +61,10 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
             [](Port &) {});
         if (started) return KORLINK_OK;
     }
-    return runReceive(*port, handle, state);
+    // The pump and the status callback may close the port meanwhile.
+    PortCall call(*port);
+    int16_t result = runReceive(*port, handle, state);
+    return port->closedByHost ? int16_t{KORLINK_E_NULL_PORT} : result;
 }
 
 KORLINK_API int16_t COMMXferCancel(PortHandle handle) {

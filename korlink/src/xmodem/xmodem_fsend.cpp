@@ -11,15 +11,20 @@
 namespace korlink {
 namespace {
 
-// The ASCII, B-protocol and ZMODEM families have no send engine in
-// this library yet; like a code outside the table they fail with -1.
+// A protocol without a send engine here (a code outside the table, or the
+// ASCII, B-protocol and ZMODEM families, not built yet) sends nothing and
+// fails with last error -103.
 int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {
     SendQueue *queue = findSendQueue(queueNumber);
     if (!queue) return -1;
     if (queue->callback)
         queue->callback(reportHandle, ST_QUEUED, static_cast<intptr_t>(queue->names.size()));
+    if (io.closedByHost) return KORLINK_E_NULL_PORT;
     if (queue->protocol == KORLINK_PROTO_KERMIT) return sendKermit(io, reportHandle, *queue);
-    if (!isXmodemFamily(queue->protocol)) return -1;
+    if (!isXmodemFamily(queue->protocol)) {
+        io.lastError = KORLINK_E_BAD_ARG2;
+        return -1;
+    }
     return sendXmodemFamily(io, reportHandle, *queue) < 0 ? -1 : 0;
 }
 
@@ -69,9 +74,11 @@ KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protoc
             endSend);
         if (started) return KORLINK_OK;
     }
+    // The pump and the status callback may close the port meanwhile.
+    PortCall call(*port);
     int16_t result = runSend(*port, handle, queueNumber);
     endSend(*port);
-    return result;
+    return port->closedByHost ? int16_t{KORLINK_E_NULL_PORT} : result;
 }
 
 }  // extern "C"

@@ -1,5 +1,7 @@
 #include "xmodem/xmodem_header.h"
 
+#include "transfer/file_names.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +40,7 @@ BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     while (pos < size && data[pos] != 0 && name.size() < maxFileNameLength)
         name.push_back(static_cast<char>(data[pos++]));
     while (pos < size && data[pos] != 0) ++pos;   // rest of an over-long name
+    header.endsBatch = name.empty();
     header.name = bareFileName(name);
     while (pos < size && data[pos] == 0) ++pos;
     header.length = parseNumber(readToken(data, size, pos), 10, maxAnnouncedLength + 1);

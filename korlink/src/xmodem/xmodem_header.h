@@ -2,7 +2,7 @@
 // sender writes into it.
 #pragma once
 
-#include "transfer/peer_file_name.h"
+#include "transfer/file_names.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,12 +13,14 @@ namespace korlink {
 inline constexpr size_t maxFileNameLength = 260;
 
 struct BatchHeader {
-    std::string name;          // already reduced to a bare name
+    bool endsBatch = false;    // the name field is empty: no more files
+    std::string name;          // reduced to a bare name; empty when unusable
     int64_t length = -1;       // -1: not announced or not a number
     int64_t modified = 0;      // seconds, from the octal field; 0 when absent
 };
 
-// Reads block 0's data. The name is reduced with bareFileName.
+// Reads block 0's data. The name is reduced with bareFileName
+// (transfer/file_names.h).
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size);
 
 // The length field counts as absurd above this (it is also reported as a

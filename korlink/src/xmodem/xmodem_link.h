@@ -62,11 +62,23 @@ public:
     PortHandle handle() const { return handleOf(&m_io); }
     int32_t timeoutMs() const { return m_timeoutMs; }
 
-    // The next byte, -1 at time-out, -123 cancelled, -112 carrier lost.
+    // True once the host closed the port from its pump or a callback: from
+    // then on nothing goes through the port, nothing is reported, and every
+    // wait gives -102 at once.
+    bool closed() const { return m_io.closedByHost; }
+
+    // The next byte, -1 at time-out, -123 cancelled, -112 carrier lost,
+    // -102 port closed by the host.
     int waitByte() const;
     int waitByte(int32_t timeoutMs) const;
 
-    // Raw output: no translation, no pacing characters inserted.
+    // Pauses `ms` with the pump running: 0, or -123 as soon as a cancel
+    // request or the cancel key comes (-102 for a closed port). Input is left
+    // alone.
+    int pause(int32_t ms) const;
+
+    // Raw output: no translation, no pacing characters inserted. A cancel
+    // key seen while output had to wait stays pending for the next wait.
     int send(uint8_t byte) const;
     int send(const uint8_t *data, size_t count) const;
     void discardInput() const;

@@ -1,5 +1,6 @@
 #include "xmodem/xmodem_receive.h"
 
+#include "transfer/file_names.h"
 #include "xmodem/xmodem_header.h"
 #include "xmodem/xmodem_link.h"
 #include "xmodem/xmodem_receive_file.h"
@@ -43,7 +44,7 @@ private:
     void acknowledge();
     void refuse(int32_t status, intptr_t param);
     void sendNak();
-    void purgeInput() const;
+    int purgeInput() const;
     int32_t protocolSeen() const;
 
     TransferLink &m_link;
@@ -69,7 +70,13 @@ int32_t BlockReceiver::run() {
     m_link.discardInput();
     m_link.report(ST_BYTE_COUNT, 0);
     while (m_done == 0) {
-        if (awaitHeader()) readBlock();
+        if (m_link.closed()) m_done = KORLINK_E_NULL_PORT;
+        else if (awaitHeader()) readBlock();
+    }
+    if (m_link.closed()) {
+        // Closed by the host: nothing more goes through the port.
+        m_file.close();
+        return KORLINK_E_NULL_PORT;
     }
     if (m_done == ST_ACK_SENT) ms_pause(500);
     else if (!m_cancelSent) m_link.sendCancelSequence();
@@ -88,8 +95,7 @@ bool BlockReceiver::awaitHeader() {
     case SOH: m_blockSize = 128; m_link.report(ST_CONTROL, 1); break;
     case STX: m_blockSize = 1024; m_link.report(ST_CONTROL, 2); break;
     case EOT:
-        handleEot();
-        if (m_done == 0 && m_batch) return false;  // next file: retries start afresh
+        handleEot();  // the end of a file inside a batch counts as a retry too
         break;
     case CAN:
         m_link.report(ST_CONTROL, CAN);
@@ -117,6 +123,13 @@ bool BlockReceiver::awaitHeader() {
 
 void BlockReceiver::handleEot() {
     m_link.report(ST_CONTROL, EOT);
+    // An EOT before any block still leaves the file the transfer names,
+    // freshly written and empty: an older file of that name must not be
+    // taken for this transfer's data.
+    if (!m_batch && !m_file.isOpen()) {
+        startFile();
+        if (m_done != 0) return;
+    }
     if (!m_file.flush()) {
         m_link.report(ST_DISK, static_cast<intptr_t>(m_byteCount));
         m_done = ST_DISK;
@@ -130,10 +143,11 @@ void BlockReceiver::handleEot() {
     m_expected = 0;
     m_retries = 0;
     m_link.report(ST_BYTE_COUNT, 0);
-    ms_pause(1000);
+    if (int stop = m_link.pause(1000); stop != 0) endByWait(stop);
 }
 
-// A wait ended by the user's cancel or a carrier loss ends the transfer.
+// A wait ended by the user's cancel, a carrier loss or the host's close ends
+// the transfer; only a cancel is answered with the cancel sequence.
 void BlockReceiver::endByWait(int result) {
     m_link.report(result, static_cast<intptr_t>(m_byteCount));
     m_done = result;
@@ -217,7 +231,11 @@ bool BlockReceiver::readData() {
 // drop all of it (complement, data, check) and acknowledge it once more.
 void BlockReceiver::dropRepeatedBlock() {
     size_t rest = 1 + m_blockSize + (m_crc ? 2 : 1);
-    for (size_t i = 0; i < rest && m_link.waitByte() >= 0; ++i) {}
+    for (size_t i = 0; i < rest; ++i) {
+        int byte = m_link.waitByte();
+        if (byte == -1) break;
+        if (byte < -1) { endByWait(byte); return; }
+    }
     m_link.report(ST_ACK_SENT, static_cast<intptr_t>(m_byteCount));
     m_link.send(ACK);
 }
@@ -225,14 +243,20 @@ void BlockReceiver::dropRepeatedBlock() {
 void BlockReceiver::startFile() {
     m_byteCount = 0;
     m_name = m_settings.fileName;
+    bool unnamed = false;
     if (m_batch) {
         BatchHeader header = parseBatchHeader(m_block.data(), m_blockSize);
-        if (!m_settings.hasFlag(XMODEM_FLAG_NAME_FIXED)) m_name = header.name;
+        // A name with nothing usable left ("..", "sub/", control bytes) still
+        // names a file: it is stored under a generated name, never dropped.
+        if (!m_settings.hasFlag(XMODEM_FLAG_NAME_FIXED)) {
+            unnamed = !header.endsBatch && header.name.empty();
+            m_name = unnamed ? std::string(unnamedFileName) : header.name;
+        }
         m_announced = header.length;
         m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));
         m_link.report(ST_FILE_LENGTH, static_cast<intptr_t>(m_announced));
         m_link.report(ST_FILE_TIME, static_cast<intptr_t>(header.modified));
-        if (header.name.empty()) {
+        if (header.endsBatch) {
             m_link.send(ACK);
             m_done = ST_ACK_SENT;
             return;
@@ -245,7 +269,7 @@ void BlockReceiver::startFile() {
         m_done = ST_DISK;
         return;
     }
-    if (m_settings.hasFlag(XMODEM_FLAG_RENAME)) {
+    if (m_settings.hasFlag(XMODEM_FLAG_RENAME) || unnamed) {
         applyRenameRule(m_name);  // all ten taken: the name ending in 9 is used
         m_link.report(ST_RENAMED, reinterpret_cast<intptr_t>(m_name.c_str()));
         m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));
@@ -291,17 +315,25 @@ void BlockReceiver::refuse(int32_t status, intptr_t param) {
 // Asks for the expected block again, once the line has gone quiet.
 void BlockReceiver::sendNak() {
     m_link.report(ST_NAK_SENT, static_cast<intptr_t>(m_blockSize * m_expected));
-    purgeInput();
+    if (int stop = purgeInput(); stop != 0) {
+        endByWait(stop);
+        return;
+    }
     m_link.send(NAK);
 }
 
-void BlockReceiver::purgeInput() const {
+// Drains the line until it is quiet; a cancel, carrier loss or close met
+// meanwhile is returned (-123, -112, -102), else 0.
+int BlockReceiver::purgeInput() const {
     m_link.discardInput();
     uint32_t start = tickMs();
     while (tickMs() - start < static_cast<uint32_t>(m_link.timeoutMs())) {
-        if (m_link.waitByte(purgeQuietMs) < 0) break;
+        int byte = m_link.waitByte(purgeQuietMs);
+        if (byte == -1) break;
+        if (byte < -1) return byte;
         m_link.discardInput();
     }
+    return 0;
 }
 
 int32_t BlockReceiver::protocolSeen() const {

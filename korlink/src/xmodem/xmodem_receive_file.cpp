@@ -15,10 +15,15 @@ ReceiveFile::ReceiveFile(Port &io, int32_t bufferSize)
 
 ReceiveFile::~ReceiveFile() { close(); }
 
+// A symbolic link planted under the name is replaced by the file, never
+// followed: received data must not land wherever the link points.
 bool ReceiveFile::open(const std::string &name) {
     close();
     m_fill = 0;
-    m_fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int flags = O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW;
+    m_fd = ::open(name.c_str(), flags, 0644);
+    if (m_fd < 0 && errno == ELOOP && ::unlink(name.c_str()) == 0)
+        m_fd = ::open(name.c_str(), flags | O_EXCL, 0644);
     return m_fd >= 0;
 }
 
@@ -50,8 +55,10 @@ bool ReceiveFile::flush() {
 bool ReceiveFile::writeHeldLine(const uint8_t *data, size_t count) {
     PortHandle handle = handleOf(&m_io);
     const FlowControl &flow = m_io.xlat.flow;
-    if (flow.rxRts) COMMRS232Set(handle, KORLINK_ITEM_RTS, 0);
-    if (flow.rxDtr) COMMRS232Set(handle, KORLINK_ITEM_DTR, 0);
+    // A port the host has closed holds nobody.
+    bool hold = !m_io.closedByHost;
+    if (hold && flow.rxRts) COMMRS232Set(handle, KORLINK_ITEM_RTS, 0);
+    if (hold && flow.rxDtr) COMMRS232Set(handle, KORLINK_ITEM_DTR, 0);
     bool ok = true;
     while (count > 0) {
         ssize_t written = ::write(m_fd, data, count);
@@ -60,8 +67,8 @@ bool ReceiveFile::writeHeldLine(const uint8_t *data, size_t count) {
         data += written;
         count -= static_cast<size_t>(written);
     }
-    if (flow.rxRts) COMMRS232Set(handle, KORLINK_ITEM_RTS, 1);
-    if (flow.rxDtr) COMMRS232Set(handle, KORLINK_ITEM_DTR, 1);
+    if (hold && flow.rxRts) COMMRS232Set(handle, KORLINK_ITEM_RTS, 1);
+    if (hold && flow.rxDtr) COMMRS232Set(handle, KORLINK_ITEM_DTR, 1);
     return ok;
 }
 

@@ -30,6 +30,7 @@ private:
     int32_t sendUntilAccepted(const Block &block, bool headerBlock);
     int32_t answerTo(int reply, int attempt);
     int32_t countCan();
+    int32_t cancelSend();
     int32_t pollStreaming();
     void finishFile(int32_t code);
     void endBatch();
@@ -68,7 +69,7 @@ int32_t FileSender::awaitStart() {
         if (byte == CAN) {
             m_link.report(ST_CONTROL, ST_CANCELLED_REMOTE);
             outcome = ST_CANCELLED_REMOTE;
-        } else if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) {
+        } else if (byte < -1) {  // cancelled, carrier lost, port closed by the host
             m_link.report(byte, 0);
             outcome = byte;
         } else if (byte == NAK || byte == 'C' || byte == 'G') {
@@ -160,7 +161,11 @@ int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
         do {
             int reply = m_link.waitByte();
             if (headerBlock && (reply == 'C' || reply == 'G')) return READY;
-            if (headerBlock && reply == ACK) return m_link.waitByte() == 'C' ? READY : ST_TIMEOUT;
+            if (headerBlock && reply == ACK) {
+                reply = m_link.waitByte();  // the 'C' for the data; a cancel still stops
+                if (reply == 'C') return READY;
+                if (reply >= -1) return ST_TIMEOUT;
+            }
             code = answerTo(reply, attempt);
         } while (code == REPLY_NONE);
         if (code != ST_TIMEOUT) return code;  // READY or a stop
@@ -179,14 +184,21 @@ int32_t FileSender::answerTo(int reply, int attempt) {
         m_link.report(ST_NAK_RECEIVED, 0);
         return ST_TIMEOUT;
     case CAN: return countCan();
-    case KORLINK_E_CANCELLED:
-        m_link.sendCancelSequence();
-        return reply;
-    case KORLINK_E_CARRIER_LOST: return reply;
+    case KORLINK_E_CANCELLED: return cancelSend();
+    case KORLINK_E_CARRIER_LOST:
+    case KORLINK_E_NULL_PORT: return reply;
     default:
         m_link.report(ST_TIMEOUT, attempt);
         return ST_TIMEOUT;
     }
+}
+
+// The user's cancel: what is still queued for output is dropped, then the
+// cancel sequence tells the receiver.
+int32_t FileSender::cancelSend() {
+    if (!m_link.closed()) c_txflush(m_link.handle(), 0);
+    m_link.sendCancelSequence();
+    return KORLINK_E_CANCELLED;
 }
 
 int32_t FileSender::countCan() {
@@ -202,7 +214,8 @@ int32_t FileSender::pollStreaming() {
     for (;;) {
         int byte = m_link.waitByte(0);
         if (byte == -1) return READY;
-        if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) return byte;
+        if (byte == KORLINK_E_CANCELLED) return cancelSend();
+        if (byte < -1) return byte;  // carrier lost, port closed
         m_canCount = byte == CAN ? m_canCount + 1 : 0;
         if (m_canCount > m_canLimit) {
             m_link.report(ST_CANCELLED_REMOTE, 0);
@@ -228,7 +241,9 @@ int32_t FileSender::sendEot() {
 
 void FileSender::finishFile(int32_t code) {
     if (code == KORLINK_E_CANCELLED || code == KORLINK_E_CARRIER_LOST) {
-        c_txflush(m_link.handle(), 0);
+        // After a cancel the output was purged before the cancel sequence,
+        // which must not be purged in turn.
+        if (code == KORLINK_E_CARRIER_LOST && !m_link.closed()) c_txflush(m_link.handle(), 0);
         m_link.report(code, position());
     }
     releaseQueueFile(m_queue);
@@ -241,20 +256,27 @@ void FileSender::finishFile(int32_t code) {
     m_link.port().lastError = code == ST_FILE_SENT ? 0 : code;
 }
 
-// The empty block 0 after the receiver's next 'C' ends the batch.
+// The empty block 0 after the receiver's next 'C' ends the batch. A cancel
+// or carrier loss meanwhile ends the send with that code.
 void FileSender::endBatch() {
-    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+    int stop = 0;
+    for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
         int byte = m_link.waitByte();
         if (byte == 'C' || byte == 'G' || byte == NAK) break;
-        if (byte < -1) return;
+        if (byte < -1) stop = byte;
     }
     Block empty;
     buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
-    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
+    for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
         m_link.send(empty.bytes, empty.length);
         int reply = m_link.waitByte();
-        if (reply == ACK || reply < -1) return;
+        if (reply == ACK) return;
+        if (reply < -1) stop = reply;
     }
+    if (stop == 0) return;
+    if (stop == KORLINK_E_CANCELLED) cancelSend();
+    m_link.report(stop, position());
+    m_link.port().lastError = stop;
 }
 
 }  // namespace

@@ -62,6 +62,9 @@ KORLINK_API int16_t COMMXMODEMSet(PortHandle handle, int16_t item, intptr_t valu
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     if (!knownSetItem(item)) return reportUnknownItem("COMMXMODEMSet()", item);
     if (item == 0) {
+        // Host code run inside a call on this port (a status callback of a
+        // transfer) must not free the record that call is working with.
+        if (port->callDepth > 0) return KORLINK_E_LOCKED;
         delete port->xmodem;
         port->xmodem = nullptr;
         return KORLINK_OK;

@@ -114,6 +114,22 @@ TEST_F(PortTest, WaitForTextKeepsAPartialMatchAfterATimeOut) {
     EXPECT_EQ(c_inchar(m_port), ' ');  // everything up to the match is gone
 }
 
+// A failed c_waits discards only what was buffered before it: a reply that
+// came during the wait (an "ERROR" instead of the "OK" waited for) stays.
+TEST_F(PortTest, FailedWaitForTextKeepsWhatArrivedMeanwhile) {
+    peerSends("old junk");
+    testsupport::PtyPair *line = m_pty.get();
+    installPump([line] {
+        if (pumpCalls() == 2) line->send("ERROR\r\n");
+        return 0;
+    });
+    EXPECT_EQ(c_waits(m_port, "OK", 300), -1);
+    removePump();
+    char reply[32];
+    EXPECT_EQ(c_gets(m_port, reply, sizeof reply, '\n'), 9);
+    EXPECT_STREQ(reply, "nkERROR\r\n");
+}
+
 TEST_F(PortTest, LinesStopAtTerminatorSizeOrTimeOut) {
     char line[16];
     EXPECT_EQ(COMMRxXlatSet(m_port, 114, 60), 0);

@@ -88,3 +88,18 @@ TEST_F(WatchTest, CallbackReadsDoNotFeedItsOwnSlot) {
     EXPECT_EQ(c_getc(m_port), 'X');  // the fourth: the slot starts over
     EXPECT_EQ(g_fired, std::vector<int>{0});
 }
+
+// Bytes fed after a text is complete, before COMMWatchCheck runs, are not
+// compared with what lies past the text's end: the match stays for the check.
+class WatchAfterMatch : public WatchTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(WatchAfterMatch, CompletedTextStillFiresAtTheCheck) {
+    COMMWatchSet(m_port, "OK", 2, recordSlot);
+    for (char byte : std::string("OK") + GetParam()) COMMWatchUpdate(m_port, static_cast<unsigned char>(byte));
+    EXPECT_EQ(COMMWatchCheck(m_port), 40);
+    EXPECT_EQ(g_fired, std::vector<int>{0});
+    EXPECT_EQ(COMMWatchCheck(m_port), 0);   // and once only
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, WatchAfterMatch,
+                         ::testing::Values(std::string(1, '\0'), std::string(12, '\0'), "x", "OK"));

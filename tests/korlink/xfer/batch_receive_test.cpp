@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace xfertest;
@@ -91,14 +92,58 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"bell\a\x1b[2Jname.bin", "bell[2Jname.bin"},
                       NameCase{"..hidden..bin", "..hidden..bin"}));
 
-TEST_F(BatchReceiveTest, NameReducedToNothingEndsTheBatchWithoutWriting) {
+// A name with nothing usable left is not the empty name that ends a batch:
+// the file is stored under a generated name, through the rename rule, so
+// each such file is kept.
+TEST_F(BatchReceiveTest, NameReducedToNothingIsStoredUnderAGeneratedName) {
+    const std::vector<std::string> stored{"unnamed", "unnamed.DL0", "unnamed.DL1", "unnamed.DL2"};
+    size_t run = 0;
     for (const char *announced : {"..", "dir/..", "/", "\x01\x02"}) {
         recorder.clear();
-        EXPECT_EQ(receiveFile(std::string(announced) + std::string(1, '\0') + "100 0",
-                              patternBytes(100, 22)), 0) << announced;
-        EXPECT_TRUE(filesWritten().empty()) << announced;
-        EXPECT_TRUE(recorder.contains(4027, 1));
+        std::vector<uint8_t> data = patternBytes(100, 22 + static_cast<uint32_t>(run));
+        EXPECT_EQ(receiveFile(std::string(announced) + std::string(1, '\0') + "100 0", data), 0)
+            << announced;
+        EXPECT_EQ(readFile((receiveDir / stored[run]).string()), data) << announced;
+        // The host learns the name: as the file is opened (4014), then as
+        // the rename rule left it (4012).
+        std::vector<Report> reports = recorder.reports();
+        auto named = [&reports](int32_t status) {
+            auto found = std::find_if(reports.begin(), reports.end(),
+                                      [status](const Report &report) { return report.status == status; });
+            return found == reports.end() ? std::string("(none)") : found->name;
+        };
+        EXPECT_EQ(named(4014), "unnamed") << announced;
+        EXPECT_EQ(named(4012), stored[run]) << announced;
+        ++run;
     }
+    EXPECT_EQ(filesWritten().size(), stored.size());
+}
+
+// After a file's EOT the receiver asks for the next file; that EOT counts as
+// the first of the retries, so with a limit of 2 only two more 'C's go out.
+TEST_F(BatchReceiveTest, EndOfABatchFileCountsAsARetry) {
+    ScopedWorkingDir workDir(receiveDir);
+    COMMXMODEMSet(port.handle(), 203, 300);
+    COMMXMODEMSet(port.handle(), 207, 2);
+    std::string afterEot;
+    std::thread sender([&] {
+        testsupport::PtyPair &line = port.line();
+        EXPECT_EQ(awaitByte(line), 'C');
+        line.send(headerBlock(std::string("one.bin") + std::string(1, '\0') + "10 0"));
+        EXPECT_EQ(awaitByte(line), ACK);
+        EXPECT_EQ(awaitByte(line), 'C');
+        line.send(makeBlock(1, patternBytes(10, 27), 1024, true));
+        EXPECT_EQ(awaitByte(line), ACK);
+        line.send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(line), ACK);
+        afterEot = line.receive(12, 5s);
+    });
+    EXPECT_EQ(freceive(port.handle(), 108, 4096, StatusRecorder::callback, 0), -1);
+    sender.join();
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
+    EXPECT_EQ(afterEot, "CC" + std::string(5, char(CAN)) + std::string(5, '\b'));
+    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2}));
+    EXPECT_EQ(readFile((receiveDir / "one.bin").string()), patternBytes(10, 27));
 }
 
 TEST_F(BatchReceiveTest, AbsurdLengthIsRefusedBeforeAnyFileIsCreated) {

@@ -200,11 +200,26 @@ TEST_P(BufferSizeTest, ExtremeBufferSizesReceiveTheFile) {
 INSTANTIATE_TEST_SUITE_P(Limits, BufferSizeTest,
                          ::testing::Values(INT32_MAX, INT32_MAX - 100, INT32_MIN, 0));
 
-TEST_F(ReceiveTest, ProtocolOutsideTheTableReceivesNothing) {
-    EXPECT_EQ(freceive(port.handle(), 99, 4096, StatusRecorder::callback, 0), 0);
-    EXPECT_EQ(port.line().receive(1, 200ms), "");
+// A protocol the library has no engine for moves nothing and fails: -1 with
+// last error -103, never the 0 of a transfer that happened.
+class UnknownProtocolTest : public ReceiveTest, public ::testing::WithParamInterface<int16_t> {};
+
+TEST_P(UnknownProtocolTest, ReceiveAndSendFailWithoutTouchingTheLine) {
+    EXPECT_EQ(freceive(port.handle(), GetParam(), 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), -103);
     EXPECT_TRUE(recorder.reports().empty());
-    EXPECT_TRUE(fs::is_empty(dir.path()));
+    writeFile(dir / "queued.bin", patternBytes(10, 7));
+    ASSERT_EQ(fqueue(5, (dir / "queued.bin").c_str()), 0);
+    EXPECT_EQ(fsend(port.handle(), 5, GetParam(), 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), -103);
+    EXPECT_EQ(port.line().receive(1, 200ms), "");
+    EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "queued.bin");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, 110));
+
+TEST_F(ReceiveTest, NullPortIsRefused) {
     EXPECT_EQ(freceive(nullptr, 106, 4096, nullptr, 0), -102);
 }
 

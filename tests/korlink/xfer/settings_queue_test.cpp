@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <thread>
 
 using namespace xfertest;
 
@@ -32,6 +33,31 @@ TEST_F(SettingsTest, RecordIsCreatedWithDefaultsAndFreedByItemZero) {
     EXPECT_STREQ(reinterpret_cast<const char *>(COMMXMODEMGet(handle, 208)), "temp0000.$$$");
     EXPECT_EQ(COMMXMODEMSet(handle, 0, 0), 0);
     EXPECT_EQ(COMMXMODEMGet(handle, 201), -1);
+}
+
+// A status callback cannot free the record the running receive works with.
+int16_t g_freeResult = 0;
+int freeingCallback(PortHandle port, int32_t status, intptr_t param) {
+    if (status == 4009 && param == 0) g_freeResult = COMMXMODEMSet(port, 0, 0);
+    return StatusRecorder::callback(port, status, param);
+}
+
+TEST_F(SettingsTest, RecordInUseByAReceiveIsNotFreedFromItsCallback) {
+    TempDir dir;
+    ScopedWorkingDir workDir(dir.path());
+    std::vector<uint8_t> data = patternBytes(128, 8);
+    std::thread sender([&] {
+        EXPECT_EQ(awaitByte(port.line()), 'C');
+        port.line().send(makeBlock(1, data, 128, true));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+        port.line().send(std::string(1, EOT));
+        EXPECT_EQ(awaitByte(port.line()), ACK);
+    });
+    EXPECT_EQ(freceive(port.handle(), 106, 4096, freeingCallback, 0), 0);
+    sender.join();
+    EXPECT_EQ(g_freeResult, -122);
+    EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
+    EXPECT_EQ(COMMXMODEMSet(port.handle(), 0, 0), 0);   // outside the call it can go
 }
 
 TEST_F(SettingsTest, ItemsStoreTheirValues) {
@@ -84,8 +110,8 @@ TEST(TransferSlotTest, HostOwnedTransferRecordOutlivesReceivesAndTheClose) {
     {
         OpenPort port;
         ASSERT_EQ(COMMPortSet(port.handle(), 114, reinterpret_cast<intptr_t>(hostRecord.data())), 0);
-        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), 0);
-        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), 0);
+        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), -1);
+        EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), -1);
     }   // closed here: the record is the host's, not the library's
     std::array<uint8_t, 64> unchanged;
     unchanged.fill(0x5A);

@@ -1,4 +1,4 @@
-#include "transfer/peer_file_name.h"
+#include "transfer/file_names.h"
 
 namespace korlink {
 
