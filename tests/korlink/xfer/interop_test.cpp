@@ -1,9 +1,11 @@
 // Interoperation with independent implementations: lrzsz (sx, sb, rx, rb)
 // and the Python XMODEM module, each on its own pty behind a relay.
+#include "cpu_hogs.h"
 #include "peer_link.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace xfertest;
@@ -150,6 +152,34 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
     EXPECT_EQ(fsend(link.handle(), 5, 106, 4096, nullptr, 0), -113);   // used up
+}
+
+// A send to rx beside CPU hogs (as a build in another terminal loads the
+// machine) finishes within twice the time it takes without them: no block
+// waits out the receiver's time-out. The idle time counts as at least 5 s,
+// so that the machine's own noise does not decide.
+double secondsToSendToRx(const std::vector<uint8_t> &data) {
+    PeerLink link;
+    std::string source = link.ourDir() / "source.bin";
+    writeFile(source, data);
+    auto start = std::chrono::steady_clock::now();
+    PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
+    EXPECT_EQ(fqueue(12, source.c_str()), 0);
+    EXPECT_EQ(fsend(link.handle(), 12, 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(LoadedSendTest, SendToRxBesideCpuHogsTakesAtMostTwiceTheIdleTime) {
+    std::vector<uint8_t> data = patternBytes(256 * 1024, 16);
+    double idle = secondsToSendToRx(data);
+    double loaded = 0;
+    {
+        CpuHogs hogs(4, 120s);
+        loaded = secondsToSendToRx(data);
+    }
+    EXPECT_LE(loaded, 2 * std::max(idle, 5.0)) << "idle " << idle << " s";
 }
 
 }  // namespace
