@@ -153,6 +153,9 @@ int32_t FileSender::sendFile() {
         buildHeaderBlock(header, m_queue.currentName, m_queue.currentSize, modified, mode, m_crc);
         int32_t code = sendUntilAccepted(header, true);
         if (code != READY) return code;
+        // The header's length 0 says it all: a padding block would arrive
+        // as data at a receiver that keeps whole blocks.
+        if (m_queue.currentSize == 0) return sendEot();
         ms_pause(phaseGraceMs);
     }
     int32_t code = sendData();
