@@ -6,11 +6,13 @@ namespace {
 
 const char *const kUsage =
     "usage: trelmlink <command> [options]\n"
+    "       trelmlink --version\n"
     "\n"
     "commands:\n"
-    "  export EVENT.bin [-o OUT.csv]   write the CSV export of an event file\n"
-    "  convert RECEIVED [--dir DIR]    split a received memory image into event files\n"
-    "  show EVENT.bin                  print a summary of an event file\n"
+    "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
+    "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
+    "  show EVENT.bin                            print a summary of an event file\n"
+    "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
@@ -26,6 +28,10 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         out << kUsage;
         return 0;
     }
+    if (args[0] == "--version") {
+        out << "trelmlink " << TRELMLINK_VERSION << '\n';
+        return 0;
+    }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "export")
         return runExport(rest, out, err);
@@ -33,6 +39,8 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         return runConvert(rest, out, err);
     if (args[0] == "show")
         return runShow(rest, out, err);
+    if (args[0] == "grids")
+        return runGrids(rest, out, err);
     return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
 }
 

@@ -41,7 +41,8 @@ std::string usageText() {
            "  --name NAME     write the received data under NAME (default: the name the\n"
            "                  sender announces, or temp0000.$$$ for XMODEM)\n"
            "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
-           "  --timeout MS    wait at most MS milliseconds for each byte (default 10000)\n"
+           "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
+           "                  ascii: the silence that ends the capture)\n"
            "  --retries N     retry limit (default 10)\n"
            "  --verbose       print every report, also those that come with each block,\n"
            "                  instead of the progress line\n"
@@ -56,10 +57,7 @@ struct Options {
     int port = 0;
     const Protocol *protocol = nullptr;
     std::string dir;
-    std::string name;
-    bool rename = false;
-    int timeoutMs = 0;
-    int retries = 0;
+    TransferSettings settings;
     bool verbose = false;
     std::vector<std::string> files;
 };
@@ -97,11 +95,11 @@ std::string takeValue(const std::string &option, const std::string &value, Optio
     } else if (option == "--timeout" || option == "--retries") {
         int count = parseCount(value, 999999);
         if (!count) return option + ": " + quoted(value) + " is not a whole number above 0";
-        (option == "--timeout" ? options.timeoutMs : options.retries) = count;
+        (option == "--timeout" ? options.settings.timeoutMs : options.settings.retries) = count;
     } else if (option == "--dir") {
         options.dir = value;
     } else if (option == "--name") {
-        options.name = value;
+        options.settings.name = value;
     } else {
         return "unknown option " + option;
     }
@@ -117,13 +115,15 @@ std::string parseArguments(int argc, char **argv, Options &options) {
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--verbose") options.verbose = true;
-        else if (arg == "--rename") options.rename = true;
+        else if (arg == "--rename") options.settings.rename = true;
         else if (arg.rfind("--", 0) != 0) options.files.push_back(arg);
         else if (i + 1 >= argc) return "option " + arg + " needs a value";
         else if (std::string error = takeValue(arg, argv[++i], options); !error.empty()) return error;
     }
     if (options.port == 0) return "--port N is missing (the COM port number, 1 or more)";
     if (!options.protocol) return "--protocol is missing (one of " + protocolChoices() + ")";
+    if (options.command == "send" && !options.protocol->sends)
+        return std::string("protocol ") + options.protocol->name + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
@@ -140,14 +140,6 @@ std::string checkSendFiles(const Options &options) {
         if (access(file.c_str(), R_OK) != 0) return file + ": " + std::strerror(errno);
     }
     return {};
-}
-
-void applySettings(PortHandle port, const Options &options) {
-    COMMXMODEMSet(port, 1, 0);
-    if (options.timeoutMs) COMMXMODEMSet(port, 203, options.timeoutMs);
-    if (options.retries) COMMXMODEMSet(port, 207, options.retries);
-    if (options.rename) COMMXMODEMSet(port, 112, 1);
-    if (!options.name.empty()) COMMXMODEMSet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
 }
 
 // The closing lines: the summary on stdout, and on failure one line on
@@ -215,7 +207,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "korlink-xfer: COM %d: %s (code %d)\n", options.port, reason.c_str(), code);
         return 1;
     }
-    applySettings(port, options);
+    options.protocol->apply(port, options.settings);
     int status = options.command == "receive" ? receive(port, options) : send(port, options);
     COMMPortDeinit(port, 0);
     return status;

@@ -5,12 +5,30 @@
 namespace korlinkxfer {
 namespace {
 
+void applyXmodem(PortHandle port, const TransferSettings &settings) {
+    COMMXMODEMSet(port, 1, 0);
+    if (settings.timeoutMs) COMMXMODEMSet(port, 203, settings.timeoutMs);
+    if (settings.retries) COMMXMODEMSet(port, 207, settings.retries);
+    if (settings.rename) COMMXMODEMSet(port, 112, 1);
+    if (!settings.name.empty()) COMMXMODEMSet(port, 208, reinterpret_cast<intptr_t>(settings.name.c_str()));
+}
+
+// ASCII capture keeps its own settings: the time-out is the silence that
+// ends the capture.
+void applyAscii(PortHandle port, const TransferSettings &settings) {
+    COMMASCIISet(port, 1, 0);
+    if (settings.timeoutMs) COMMASCIISet(port, 203, settings.timeoutMs);
+    if (settings.rename) COMMASCIISet(port, 112, 1);
+    if (!settings.name.empty()) COMMASCIISet(port, 208, reinterpret_cast<intptr_t>(settings.name.c_str()));
+}
+
 const Protocol kProtocols[] = {
-    {105, "xmodem", "XMODEM, 128-byte blocks with a checksum"},
-    {106, "xmodem-crc", "XMODEM-CRC, 128-byte blocks with a CRC"},
-    {107, "xmodem-1k", "XMODEM-1K, 1024-byte blocks with a CRC"},
-    {108, "ymodem", "YMODEM batch: names, lengths and times travel along"},
-    {109, "ymodem-g", "YMODEM-G: a streaming batch for error-free lines"},
+    {100, "ascii", false, "ASCII capture, receive only: raw text until the line is silent", applyAscii},
+    {105, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},
+    {106, "xmodem-crc", true, "XMODEM-CRC, 128-byte blocks with a CRC", applyXmodem},
+    {107, "xmodem-1k", true, "XMODEM-1K, 1024-byte blocks with a CRC", applyXmodem},
+    {108, "ymodem", true, "YMODEM batch: names, lengths and times travel along", applyXmodem},
+    {109, "ymodem-g", true, "YMODEM-G: a streaming batch for error-free lines", applyXmodem},
 };
 
 }  // namespace
