@@ -1,12 +1,12 @@
 // Benchmark (label bench): sending 1 MB to lrzsz's receivers (rx for 105,
-// 106 and 107, rb for 108) with the library, against lrzsz's own senders
-// (sx, sx -k, sb -k) to the same receivers over the same relayed ptys; once
-// on the machine as it is and once beside CPU hogs started here. Arguments,
+// 106 and 107, rb for 108) with the library (korlink-xfer, a program of its
+// own as lrzsz's are), against lrzsz's own senders (sx, sx -k, sb -k) to the
+// same receivers over the same relayed ptys; once on the machine as it is and
+// once beside CPU hogs started here. Arguments,
 // when given, pick the protocols to measure (korlink_xfer_send_bench 106 108).
 #include "cpu_hogs.h"
 #include "peer_link.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -35,15 +35,6 @@ struct Run {
     int repeats = 0;     // blocks sent again after a time-out, short or full
 };
 
-std::atomic<int> g_naks{0};
-std::atomic<int> g_repeats{0};
-
-int countingCallback(PortHandle, int32_t status, intptr_t) {
-    if (status == 4020) ++g_naks;
-    if (status == 4016) ++g_repeats;
-    return 0;
-}
-
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 bool arrived(const Case &c, const std::vector<uint8_t> &data, const TempDir &dir) {
@@ -51,53 +42,48 @@ bool arrived(const Case &c, const std::vector<uint8_t> &data, const TempDir &dir
     return c.paddingBlock ? equalUpToPadding(data, got, c.paddingBlock) : got == data;
 }
 
-Run sendWithUs(const Case &c, const std::vector<uint8_t> &data) {
-    PeerLink link;
-    std::string source = link.ourDir() / "source.bin";
-    writeFile(source, data);
-    g_naks = 0;
-    g_repeats = 0;
-    Clock::time_point start = Clock::now();
-    PeerProcess &peer = link.startPeer(c.receiver);
-    fqueue(9, source.c_str());
-    int16_t result = fsend(link.handle(), 9, c.protocol, 4096, countingCallback, 0);
-    int status = peer.wait(peerLimit);
-    Run run;
-    run.seconds = since(start);
-    run.naks = g_naks;
-    run.repeats = g_repeats;
-    run.ok = result == 0 && status == 0 && arrived(c, data, link.peerDir());
-    if (!run.ok) std::printf("    ours failed: fsend %d, receiver %d: %s\n", result, status, peer.log().c_str());
-    return run;
+size_t countOf(const std::string &text, const std::string &line) {
+    size_t count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    return count;
 }
 
-Run sendWithLrzsz(const Case &c, const std::vector<uint8_t> &data) {
+// The sender on the slave of `senderLine`, the receiver on the slave of its
+// own pair, a relay between the masters: the same for both senders. `ours`
+// runs korlink-xfer, else lrzsz's sender.
+Run sendOnce(const Case &c, const std::vector<uint8_t> &data, bool ours) {
     testsupport::PtyPair senderLine, receiverLine;
     TempDir senderDir, receiverDir;
     writeFile(senderDir / "source.bin", data);
     Clock::time_point start = Clock::now();
     PeerProcess receiver(c.receiver, receiverLine.slavePath(), receiverDir.path().string(), true);
     Run run;
-    {
-        LineRelay relay({senderLine.master(), senderLine.master()},
-                        {receiver.outputPipe(), receiverLine.master()});
-        std::vector<std::string> argv = c.sender;
-        argv.push_back("source.bin");
-        PeerProcess sender(argv, senderLine.slavePath(), senderDir.path().string());
-        int status = receiver.wait(peerLimit);
-        int senderStatus = sender.wait(10s);
-        run.seconds = since(start);
-        run.ok = status == 0 && senderStatus == 0 && arrived(c, data, receiverDir);
-        if (!run.ok) std::printf("    lrzsz failed: receiver %d, sender %d\n", status, senderStatus);
+    LineRelay relay({senderLine.master(), senderLine.master()}, {receiver.outputPipe(), receiverLine.master()});
+    std::vector<std::string> argv = c.sender;
+    argv.push_back("source.bin");
+    std::string device = senderLine.slavePath();
+    if (ours)
+        argv = {"/bin/sh", "-c", "KORLINK_COM8=" + device + " exec " + XFER_TOOL + " send --port 8 --protocol " +
+                                     std::to_string(c.protocol) + " source.bin > out.txt"};
+    PeerProcess sender(argv, ours ? "/dev/null" : device, senderDir.path().string());
+    int status = receiver.wait(peerLimit);
+    int senderStatus = sender.wait(30s);
+    run.seconds = since(start);
+    run.ok = status == 0 && senderStatus == 0 && arrived(c, data, receiverDir);
+    if (ours) {
+        std::string output = readText(senderDir / "out.txt");
+        run.naks = static_cast<int>(countOf(output, "NAK received"));
+        run.repeats = static_cast<int>(countOf(output, "No answer, attempt"));
     }
+    if (!run.ok) std::printf("    %s failed: receiver %d, sender %d\n", ours ? "ours" : "lrzsz", status, senderStatus);
     return run;
 }
 
 void measure(const std::vector<Case> &cases, const std::vector<uint8_t> &data, const char *load,
              bool &allOk) {
     for (const Case &c : cases) {
-        Run ours = sendWithUs(c, data);
-        Run theirs = sendWithLrzsz(c, data);
+        Run ours = sendOnce(c, data, true);
+        Run theirs = sendOnce(c, data, false);
         allOk = allOk && ours.ok && theirs.ok;
         std::printf("  %-8s %-6s ours %7.2f s (%d NAKs, %d time-outs)%s, lrzsz %7.2f s%s, ratio ours/lrzsz %.2f\n",
                     load, c.label, ours.seconds, ours.naks, ours.repeats, ours.ok ? "" : " FAILED", theirs.seconds,
