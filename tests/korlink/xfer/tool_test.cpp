@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <sys/stat.h>
 
 
 using namespace xfertest;
@@ -209,10 +210,11 @@ TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
     EXPECT_TRUE(StatusRecorder::instance().contains(105, 109));
     EXPECT_EQ(readFile(link.toolDir() / "in/big.bin"), first);
     EXPECT_EQ(readFile(link.toolDir() / "in/values.bin"), second);
-    // The header carries the time as the sender's clock shows it.
-    time_t now = std::time(nullptr);
+    // The header carries the time as the sender's clock showed it then.
+    struct stat source {};
+    ASSERT_EQ(stat((link.peerDir() / "big.bin").c_str(), &source), 0);
     struct tm local {};
-    localtime_r(&now, &local);
+    localtime_r(&source.st_mtime, &local);
     auto received = fs::last_write_time(link.toolDir() / "in/big.bin");
     auto shift = std::chrono::duration_cast<std::chrono::seconds>(received - fileTime).count();
     EXPECT_LE(std::abs(shift - local.tm_gmtoff), 1) << shift;
