@@ -1,9 +1,12 @@
 // korlink-xfer: receive or send files over a serial port with the XMODEM
-// family or Kermit, printing the transfer's status reports.
+// family or Kermit, printing the transfer's status reports, a progress
+// line per file and a summary.
 //
 //   korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME]
 //   korlink-xfer send --port N --protocol P FILE...
 #include "korlink.h"
+#include "protocols.h"
+#include "session.h"
 #include "status_text.h"
 
 #include <cerrno>
@@ -11,58 +14,60 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char *usageText =
-    "Usage:\n"
-    "  korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME] [options]\n"
-    "  korlink-xfer send --port N --protocol P [options] FILE...\n"
-    "\n"
-    "Moves files over serial port COM N (the device in $KORLINK_COM<N>, else\n"
-    "/dev/ttyS<N-1>) at 9600 baud, 8 data bits, no parity, one stop bit.\n"
-    "\n"
-    "Protocols: 105 or xmodem (checksum), 106 or xmodem-crc, 107 or xmodem-1k,\n"
-    "           108 or ymodem (batch), 109 or ymodem-g (streaming batch),\n"
-    "           104 or kermit (batch), 100 or ascii (receive only: raw text\n"
-    "           until the line is silent)\n"
-    "  --dir DIR       receive into DIR (default: the current directory)\n"
-    "  --name NAME     write the received data under NAME (default: the name the\n"
-    "                  sender announces, or temp0000.$$$ for XMODEM)\n"
-    "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
-    "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
-    "                  ascii: the silence that ends the capture; Kermit: for each\n"
-    "                  packet, in whole seconds, default 3)\n"
-    "  --retries N     retry limit (default 10; Kermit 5)\n"
-    "  --verbose       also print the reports that come with every block\n"
-    "  --help          show this text\n"
-    "\n"
-    "Exit status 0 when every file was transferred, 1 otherwise.\n";
+using namespace korlinkxfer;
+
+std::string usageText() {
+    return "Usage:\n"
+           "  korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME] [options]\n"
+           "  korlink-xfer send --port N --protocol P [options] FILE...\n"
+           "  korlink-xfer --version\n"
+           "\n"
+           "Moves files over serial port COM N (the device in $KORLINK_COM<N>, else\n"
+           "/dev/ttyS<N-1>) at 9600 baud, 8 data bits, no parity, one stop bit.\n"
+           "\n"
+           "Protocols (P is the number or the name):\n" +
+           protocolHelp() +
+           "\n"
+           "  --dir DIR       receive into DIR, which must exist (default: the current\n"
+           "                  directory)\n"
+           "  --name NAME     write the received data under NAME (default: the name the\n"
+           "                  sender announces, or temp0000.$$$ for XMODEM)\n"
+           "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
+           "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
+           "                  ascii: the silence that ends the capture; Kermit: for each\n"
+           "                  packet, in whole seconds, default 3)\n"
+           "  --retries N     retry limit (default 10; Kermit 5)\n"
+           "  --verbose       print every report, also those that come with each block,\n"
+           "                  instead of the progress line\n"
+           "  --help          show this text\n"
+           "\n"
+           "Reports go to stdout, ending with a summary; a progress line per file goes\n"
+           "to stderr. Exit status 0 when every file was transferred, 1 otherwise.\n";
+}
 
 struct Options {
     std::string command;
     int port = 0;
-    int protocol = 0;
+    const Protocol *protocol = nullptr;
     std::string dir;
-    std::string name;
-    bool rename = false;
-    int timeoutMs = 0;
-    int retries = 0;
+    TransferSettings settings;
     bool verbose = false;
     std::vector<std::string> files;
 };
 
-bool g_sending = false;
-bool g_verbose = false;
+std::unique_ptr<Session> g_session;
 volatile std::sig_atomic_t g_interrupted = 0;
 
 int statusLine(PortHandle, int32_t status, intptr_t param) {
-    if (g_verbose || !korlinkxfer::isPerBlockReport(status, param))
-        std::printf("%s\n", korlinkxfer::describeStatus(status, param, g_sending).c_str());
-    std::fflush(stdout);
+    g_session->onReport(status, param);
     return 0;
 }
 
@@ -70,36 +75,36 @@ int statusLine(PortHandle, int32_t status, intptr_t param) {
 int interruptPump() { return g_interrupted ? 283 : 0; }
 void onInterrupt(int) { g_interrupted = 1; }
 
-// The protocols the tool offers, by code and name.
-struct Protocol {
-    int code;
-    const char *name;
-    bool sends;  // false: receive only
-};
-
-constexpr Protocol kProtocols[] = {
-    {100, "ascii", false},     {104, "kermit", true},    {105, "xmodem", true}, {106, "xmodem-crc", true},
-    {107, "xmodem-1k", true},  {108, "ymodem", true}, {109, "ymodem-g", true},
-};
-
-const Protocol *findProtocol(const std::string &text) {
+// A whole number in 1..limit, or 0.
+int parseCount(const std::string &text, long limit) {
     char *end = nullptr;
+    errno = 0;
     long value = std::strtol(text.c_str(), &end, 10);
-    bool numeric = !text.empty() && *end == 0;
-    for (const Protocol &protocol : kProtocols)
-        if (numeric ? value == protocol.code : text == protocol.name) return &protocol;
-    return nullptr;
+    return (!text.empty() && *end == 0 && errno == 0 && value > 0 && value <= limit) ? static_cast<int>(value) : 0;
 }
 
-int parseProtocol(const std::string &text) {
-    const Protocol *protocol = findProtocol(text);
-    return protocol ? protocol->code : 0;
-}
+std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
-int parseCount(const std::string &text) {
-    char *end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    return (!text.empty() && *end == 0 && value > 0 && value < 1000000) ? static_cast<int>(value) : 0;
+// Reads one option with a value; an error message, or empty.
+std::string takeValue(const std::string &option, const std::string &value, Options &options) {
+    if (option == "--port") {
+        options.port = parseCount(value, 32767);
+        if (!options.port) return "--port: " + quoted(value) + " is not a port number (1 to 32767)";
+    } else if (option == "--protocol") {
+        options.protocol = findProtocol(value);
+        if (!options.protocol) return "--protocol: " + quoted(value) + " is not one of " + protocolChoices();
+    } else if (option == "--timeout" || option == "--retries") {
+        int count = parseCount(value, 999999);
+        if (!count) return option + ": " + quoted(value) + " is not a whole number above 0";
+        (option == "--timeout" ? options.settings.timeoutMs : options.settings.retries) = count;
+    } else if (option == "--dir") {
+        options.dir = value;
+    } else if (option == "--name") {
+        options.settings.name = value;
+    } else {
+        return "unknown option " + option;
+    }
+    return {};
 }
 
 // Fills `options`; an error message, or empty when the command line is good.
@@ -107,114 +112,103 @@ std::string parseArguments(int argc, char **argv, Options &options) {
     if (argc < 2) return "missing command (receive or send)";
     options.command = argv[1];
     if (options.command != "receive" && options.command != "send")
-        return "unknown command '" + options.command + "'";
+        return "unknown command " + quoted(options.command) + " (receive or send)";
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
         if (arg == "--verbose") options.verbose = true;
-        else if (arg == "--rename") options.rename = true;
-        else if (arg.rfind("--", 0) == 0 && !hasValue) return "option " + arg + " needs a value";
-        else if (arg == "--port") options.port = parseCount(argv[++i]);
-        else if (arg == "--protocol") options.protocol = parseProtocol(argv[++i]);
-        else if (arg == "--dir") options.dir = argv[++i];
-        else if (arg == "--name") options.name = argv[++i];
-        else if (arg == "--timeout") options.timeoutMs = parseCount(argv[++i]);
-        else if (arg == "--retries") options.retries = parseCount(argv[++i]);
-        else if (arg.rfind("--", 0) == 0) return "unknown option " + arg;
-        else options.files.push_back(arg);
+        else if (arg == "--rename") options.settings.rename = true;
+        else if (arg.rfind("--", 0) != 0) options.files.push_back(arg);
+        else if (i + 1 >= argc) return "option " + arg + " needs a value";
+        else if (std::string error = takeValue(arg, argv[++i], options); !error.empty()) return error;
     }
-    if (options.port == 0) return "--port N is required (N from 1 up)";
-    if (options.protocol == 0) return "--protocol must be 100 or 104..109, or a protocol name";
-    if (options.command == "send" && !findProtocol(std::to_string(options.protocol))->sends)
-        return "protocol " + std::to_string(options.protocol) + " can only receive";
+    if (options.port == 0) return "--port N is missing (the COM port number, 1 or more)";
+    if (!options.protocol) return "--protocol is missing (one of " + protocolChoices() + ")";
+    if (options.command == "send" && !options.protocol->sends)
+        return std::string("protocol ") + options.protocol->name + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
 }
 
-// ASCII capture keeps its own settings: the time-out is the silence that
-// ends the capture.
-void applyAsciiSettings(PortHandle port, const Options &options) {
-    COMMASCIISet(port, 1, 0);
-    if (options.timeoutMs) COMMASCIISet(port, 203, options.timeoutMs);
-    if (options.rename) COMMASCIISet(port, 112, 1);
-    if (!options.name.empty()) COMMASCIISet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
-}
-
-// Kermit's packet waits count whole seconds (its TIME parameter).
-void applyKermitSettings(PortHandle port, const Options &options) {
-    if (options.retries) COMMKermitSet(port, 207, options.retries);
-    if (options.timeoutMs) {
-        int seconds = (options.timeoutMs + 999) / 1000;
-        COMMKermitSet(port, 513, seconds);
-        COMMKermitSet(port, 502, seconds);
+// Every file to send must be a readable regular file: checked before the
+// transfer starts, so that a typo does not end a batch half way.
+std::string checkSendFiles(const Options &options) {
+    for (const std::string &file : options.files) {
+        struct stat info {};
+        if (stat(file.c_str(), &info) != 0) return file + ": " + std::strerror(errno);
+        if (S_ISDIR(info.st_mode)) return file + ": is a folder; send takes files";
+        if (!S_ISREG(info.st_mode)) return file + ": not a regular file";
+        if (access(file.c_str(), R_OK) != 0) return file + ": " + std::strerror(errno);
     }
-    if (options.rename) COMMKermitSet(port, 112, 1);
-    if (!options.name.empty()) COMMKermitSet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
+    return {};
 }
 
-void applySettings(PortHandle port, const Options &options) {
-    if (options.protocol == 100) return applyAsciiSettings(port, options);
-    if (options.protocol == 104) return applyKermitSettings(port, options);
-    COMMXMODEMSet(port, 1, 0);
-    if (options.timeoutMs) COMMXMODEMSet(port, 203, options.timeoutMs);
-    if (options.retries) COMMXMODEMSet(port, 207, options.retries);
-    if (options.rename) COMMXMODEMSet(port, 112, 1);
-    if (!options.name.empty()) COMMXMODEMSet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
+// The closing lines: the summary on stdout, and on failure one line on
+// stderr with the code's meaning and what the transfer did achieve.
+int finish(const char *what, int16_t result, int16_t lastError) {
+    g_session->closeProgress();
+    std::printf("%s\n", g_session->summary().c_str());
+    std::fflush(stdout);
+    if (result == 0 && lastError == 0) return 0;
+    int code = lastError != 0 ? lastError : result;
+    std::string outcome = g_session->outcome(code);
+    std::fprintf(stderr, "korlink-xfer: %s failed: %s (code %d)%s%s\n", what, codeMeaning(code).c_str(), code,
+                 outcome.empty() ? "" : "; ", outcome.c_str());
+    return 1;
 }
 
 int receive(PortHandle port, const Options &options) {
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0) {
-        std::fprintf(stderr, "korlink-xfer: %s: cannot use as receive folder: %s\n",
-                     options.dir.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "korlink-xfer: %s: cannot receive into this folder: %s\n", options.dir.c_str(),
+                     std::strerror(errno));
         return 1;
     }
-    int16_t result = freceive(port, static_cast<int16_t>(options.protocol), 4096, statusLine, 0);
-    int16_t lastError = COMMErrnoGet(port);
-    if (result == 0 && lastError == 0) return 0;
-    std::fprintf(stderr, "korlink-xfer: receive failed (result %d, code %d)\n", result, lastError);
-    return 1;
+    int16_t result = freceive(port, static_cast<int16_t>(options.protocol->code), 4096, statusLine, 0);
+    return finish("receive", result, COMMErrnoGet(port));
 }
 
 int send(PortHandle port, const Options &options) {
-    g_sending = true;
     for (const std::string &file : options.files) {
         if (fqueue(0, file.c_str()) != 0) {
-            std::fprintf(stderr, "korlink-xfer: %s: cannot be read\n", file.c_str());
+            std::fprintf(stderr, "korlink-xfer: %s: cannot be queued\n", file.c_str());
             return 1;
         }
     }
-    int16_t result = fsend(port, 0, static_cast<int16_t>(options.protocol), 4096, statusLine, 0);
-    int16_t lastError = COMMErrnoGet(port);
-    if (result == 0 && lastError == 0) return 0;
-    std::fprintf(stderr, "korlink-xfer: send failed (result %d, code %d)\n", result, lastError);
-    return 1;
+    int16_t result = fsend(port, 0, static_cast<int16_t>(options.protocol->code), 4096, statusLine, 0);
+    return finish("send", result, COMMErrnoGet(port));
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(usageText, stdout);
+            std::fputs(usageText().c_str(), stdout);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("korlink-xfer %s\n", KORLINK_XFER_VERSION);
+            return 0;
+        }
+    }
     Options options;
     std::string error = parseArguments(argc, argv, options);
+    if (error.empty() && options.command == "send") error = checkSendFiles(options);
     if (!error.empty()) {
         std::fprintf(stderr, "korlink-xfer: %s (see --help)\n", error.c_str());
         return 1;
     }
-    g_verbose = options.verbose;
+    g_session = std::make_unique<Session>(options.command == "send", options.verbose);
     COMMPumpHookSet(interruptPump);
     std::signal(SIGINT, onInterrupt);
     PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, 0, 1, 32000, 512);
     if (!port) {
-        std::fprintf(stderr, "korlink-xfer: COM %d: cannot open the port (code %d)\n", options.port,
-                     COMMErrnoGet(nullptr));
+        int code = COMMErrnoGet(nullptr);
+        std::string reason = code == -117 ? deviceProblem(options.port) : codeMeaning(code);
+        std::fprintf(stderr, "korlink-xfer: COM %d: %s (code %d)\n", options.port, reason.c_str(), code);
         return 1;
     }
-    applySettings(port, options);
+    options.protocol->apply(port, options.settings);
     int status = options.command == "receive" ? receive(port, options) : send(port, options);
     COMMPortDeinit(port, 0);
     return status;

@@ -1,5 +1,13 @@
 #include "status_text.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
 namespace korlinkxfer {
 namespace {
 
@@ -17,7 +25,7 @@ std::string controlText(intptr_t param, bool sending) {
     case 24: return "Cancel (CAN) received";
     case 105: return "Protocol: XMODEM with checksum";
     case 106: return "Protocol: XMODEM-CRC";
-    case 107: return sending ? "Receiver asks for 1K blocks" : "Protocol: XMODEM-1K";
+    case 107: return sending ? "Sending 1K blocks" : "Protocol: XMODEM-1K";
     case 108: return "Batch header block received";
     case 109: return "Receiver asks for YMODEM-G streaming";
     case 500: return "Receiver asks for the checksum (NAK)";
@@ -33,13 +41,56 @@ bool isPerBlockReport(int32_t status, intptr_t param) {
     return status == 4009 || status == 4017 || status == 4023 || (status == 105 && (param == 1 || param == 2));
 }
 
+std::string dateText(int64_t seconds) {
+    // The batch header carries the sender's clock reading: shown as it is.
+    time_t value = static_cast<time_t>(seconds);
+    struct tm parts {};
+    char text[32];
+    if (!gmtime_r(&value, &parts) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts))
+        return number(static_cast<intptr_t>(seconds));
+    return text;
+}
+
+std::string codeMeaning(int code) {
+    switch (code) {
+    case 0: return "success";
+    case -1: return "failed";
+    case -102: return "no such port";
+    case -103: case -104: return "bad argument";
+    case -111: return "port already open";
+    case -112: return "carrier lost";
+    case -113: return "file cannot be opened";
+    case -117: return "device cannot be opened";
+    case -118: return "out of memory";
+    case -122: return "port busy with a background transfer";
+    case -123: return "cancelled";
+    case 4003: return "disk full, or the file cannot be created or written";
+    case 4016: return "no answer from the other side";
+    case 4018: return "cancelled by the other side";
+    default:
+        if (code > 0 && code < 200) return std::strerror(code);   // the device's own error
+        return "unknown code";
+    }
+}
+
+std::string deviceProblem(int com) {
+    std::string variable = "KORLINK_COM" + std::to_string(com);
+    const char *set = std::getenv(variable.c_str());
+    std::string path = set && *set ? set : "/dev/ttyS" + std::to_string(com - 1);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
+    bool terminal = isatty(fd);
+    ::close(fd);
+    return "cannot open " + path + (terminal ? ": in use by another program" : ": not a serial device");
+}
+
 std::string describeStatus(int32_t status, intptr_t param, bool sending) {
     switch (status) {
     case 105: return controlText(param, sending);
     case 4001: return "Bad block number at byte " + number(param);
     case 4002: return "Check value (CRC/checksum) error at byte " + number(param);
     case 4003: return "I/O error writing to disk (" + number(param) + ")";
-    case 4006: return "File time: " + number(param);
+    case 4006: return "File time: " + (param > 0 ? dateText(param) : std::string("not given"));
     case 4007: return "File closed";
     case 4008: return "File name: " + nameOf(param);
     case 4009: return "Bytes transferred: " + number(param);

@@ -81,6 +81,9 @@ int32_t BlockReceiver::run() {
     if (m_done == ST_ACK_SENT) ms_pause(500);
     else if (!m_cancelSent) m_link.sendCancelSequence();
     m_link.discardInput();
+    // Blocks acknowledged to the sender are on disk in the partial file that
+    // an early end leaves behind, not lost with the buffer.
+    m_file.flush();
     m_file.close();
     m_link.report(ST_FINISHED, 1);
     return m_done;

@@ -4,11 +4,33 @@
 #include "xmodem/xmodem_send_block.h"
 #include "xmodem/xmodem_settings.h"
 
+#include "device/device_ops.h"
+#include "frame/library_state.h"
+
+#include <algorithm>
+
 namespace korlink {
 namespace {
 
 constexpr int32_t READY = 0;
 constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
+
+// Receivers commonly discard their input right after they answer (an ACK, a
+// start character). Over a line that delivers at once (a pseudo-terminal, a
+// relay, a fast link) a block sent straight after the answer can reach such
+// a receiver before that discard and vanish whole; the receiver then sits
+// out its own time-out of several seconds before it asks again, and a busy
+// machine makes this frequent. Two defences keep a send moving:
+//  - where the receiver turns to a new file or phase (its start character,
+//    a header's acceptance, the end of the data) the next block waits
+//    phaseGraceMs, a moment in which the receiver finishes its discard;
+//  - a data block met by silence for as long as its unsent part needs on
+//    the line plus quickRepeatMs is sent once more at once, without waiting
+//    out the time-out. A receiver that did have the first copy acknowledges the
+//    repeat as well; that extra ACK is taken in before the next block goes
+//    out, so it is never read as the next block's acknowledgement.
+constexpr int32_t phaseGraceMs = 100;
+constexpr int32_t quickRepeatMs = 250;
 
 class FileSender {
 public:
@@ -28,6 +50,9 @@ private:
     int32_t sendData();
     int32_t sendEot();
     int32_t sendUntilAccepted(const Block &block, bool headerBlock);
+    int awaitAnswer(const Block &block, int attempt, bool &repeated);
+    int32_t takeExtraAcks();
+    int32_t unsentTimeMs(size_t blockLength) const;
     int32_t answerTo(int reply, int attempt);
     int32_t countCan();
     int32_t cancelSend();
@@ -123,11 +148,16 @@ int32_t FileSender::sendFile() {
     m_link.report(ST_BYTE_COUNT, 0);
     m_canCount = 0;
     m_blockNumber = 0;
+    if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
     if (batch()) {
         Block header;
         buildHeaderBlock(header, m_queue.currentName, m_queue.currentSize, modified, mode, m_crc);
         int32_t code = sendUntilAccepted(header, true);
         if (code != READY) return code;
+        // The header's length 0 says it all: a padding block would arrive
+        // as data at a receiver that keeps whole blocks.
+        if (m_queue.currentSize == 0) return sendEot();
+        if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
     }
     int32_t code = sendData();
     return code == READY ? sendEot() : code;
@@ -153,14 +183,19 @@ int32_t FileSender::sendData() {
 }
 
 // Sends a block until the receiver accepts it. Block 0 is accepted by ACK
-// followed by 'C', or by 'C' or 'G' alone.
+// followed by 'C', or by 'G' alone (a streaming receiver acknowledges
+// nothing). A 'C' alone is a receiver still asking for block 0: it did not
+// get it, and data sent now would be taken for a header and end its batch.
 int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
         m_link.send(block.bytes, block.length);
+        bool repeated = false;
         int32_t code;
         do {
-            int reply = m_link.waitByte();
-            if (headerBlock && (reply == 'C' || reply == 'G')) return READY;
+            int reply = headerBlock ? m_link.waitByte() : awaitAnswer(block, attempt, repeated);
+            // A lone 'C' after the header only repeats the receiver's request
+            // for it: the header is sent again. 'G' accepts it and streams.
+            if (headerBlock && reply == 'G') return READY;
             if (headerBlock && reply == ACK) {
                 reply = m_link.waitByte();  // the 'C' for the data; a cancel still stops
                 if (reply == 'C') return READY;
@@ -168,9 +203,54 @@ int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
             }
             code = answerTo(reply, attempt);
         } while (code == REPLY_NONE);
+        if (code == READY && repeated) code = takeExtraAcks();
         if (code != ST_TIMEOUT) return code;  // READY or a stop
     }
     return ST_TIMEOUT;
+}
+
+// The receiver's first answer to a data block; after a silence as long as
+// the block's unsent part needs on the line plus quickRepeatMs the block
+// goes out once more (`repeated`, reported as a time-out of this attempt),
+// then the rest of the time-out is waited.
+int FileSender::awaitAnswer(const Block &block, int attempt, bool &repeated) {
+    int32_t quick = unsentTimeMs(block.length) + quickRepeatMs;
+    if (repeated || quick >= m_link.timeoutMs()) return m_link.waitByte();
+    int reply = m_link.waitByte(quick);
+    if (reply != -1) return reply;
+    m_link.report(ST_TIMEOUT, attempt);
+    m_link.send(block.bytes, block.length);
+    repeated = true;
+    return m_link.waitByte(m_link.timeoutMs() - quick);
+}
+
+// After a repeated block: ACKs that come until the line has been quiet for
+// quickRepeatMs answer the second copy and are dropped; a cancel still stops
+// the send. Bounded by the time-out however much arrives.
+int32_t FileSender::takeExtraAcks() {
+    uint32_t deadline = tickMs() + static_cast<uint32_t>(m_link.timeoutMs());
+    while (!tickReached(deadline)) {
+        int byte = m_link.waitByte(quickRepeatMs);
+        if (byte == -1) break;
+        if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) return answerTo(byte, 0);
+        if (byte != CAN) continue;
+        int32_t code = countCan();
+        if (code != REPLY_NONE) return code;
+    }
+    m_canCount = 0;
+    return READY;
+}
+
+// Milliseconds that the part of a just sent block still in the transmit
+// queue needs on the line at the port's rate (10 bits a byte). A queue the
+// device cannot measure as partly free counts as holding the whole block.
+int32_t FileSender::unsentTimeMs(size_t blockLength) const {
+    Port &io = m_link.port();
+    int32_t free = io.ops->transmitFree(io);
+    size_t queued = free <= 0 ? blockLength
+                              : std::min(blockLength, static_cast<size_t>(std::max(io.transmitSize - free, 0)));
+    int32_t baud = io.baud > 0 ? io.baud : 9600;
+    return static_cast<int32_t>(queued * 10 * 1000 / static_cast<size_t>(baud));
 }
 
 // The receiver's reply to a data block or EOT: READY (ACK), ST_TIMEOUT
@@ -225,6 +305,7 @@ int32_t FileSender::pollStreaming() {
 }
 
 int32_t FileSender::sendEot() {
+    if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
         m_link.send(EOT);
         int32_t code;
@@ -265,6 +346,7 @@ void FileSender::endBatch() {
         if (byte == 'C' || byte == 'G' || byte == NAK) break;
         if (byte < -1) stop = byte;
     }
+    if (stop == 0) stop = m_link.pause(phaseGraceMs);
     Block empty;
     buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
     for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {

@@ -1,9 +1,11 @@
 // Interoperation with independent implementations: lrzsz (sx, sb, rx, rb)
 // and the Python XMODEM module, each on its own pty behind a relay.
+#include "cpu_hogs.h"
 #include "peer_link.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace xfertest;
@@ -56,23 +58,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"python_1k", {python, XFER_PEER_SCRIPT, "send", "--1k"}, 107, 9000, 1024}),
     [](const auto &info) { return std::string(info.param.label); });
 
-// YMODEM batches from sb: both files byte-identical under their own names,
-// one of them an exact multiple of 1024 bytes, one holding all byte values.
+// YMODEM batches from sb: every file byte-identical under its own name, one
+// of them an exact multiple of 1024 bytes, one empty, one holding all byte
+// values.
 class BatchFromSbTest : public ::testing::TestWithParam<int16_t> {};
 
-TEST_P(BatchFromSbTest, TwoFilesArriveByteIdentical) {
+TEST_P(BatchFromSbTest, FilesArriveByteIdentical) {
     PeerLink link;
     std::vector<uint8_t> exact = patternBytes(4096, 12);
     std::vector<uint8_t> values = allByteValues(5);
     values.resize(values.size() + 77, 0x1A);   // ends in bytes that look like padding
     writeFile(link.peerDir() / "exact.bin", exact);
+    writeFile(link.peerDir() / "empty.bin", {});
     writeFile(link.peerDir() / "values.bin", values);
-    PeerProcess &peer = link.startPeer({"sb", "-q", "exact.bin", "values.bin"});
+    PeerProcess &peer = link.startPeer({"sb", "-q", "exact.bin", "empty.bin", "values.bin"});
     ScopedWorkingDir workDir(link.ourDir().path());
     EXPECT_EQ(freceive(link.handle(), GetParam(), 4096, StatusRecorder::callback, 0), 0);
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_EQ(readFile(link.ourDir() / "exact.bin"), exact);
+    EXPECT_TRUE(fs::exists(link.ourDir() / "empty.bin"));
+    EXPECT_EQ(readFile(link.ourDir() / "empty.bin"), std::vector<uint8_t>{});
     EXPECT_EQ(readFile(link.ourDir() / "values.bin"), values);
     EXPECT_TRUE(StatusRecorder::instance().contains(4013, 4096));
 }
@@ -118,22 +124,26 @@ INSTANTIATE_TEST_SUITE_P(
         SendCase{"python_1k", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 107, 9000, 1024}),
     [](const auto &info) { return std::string(info.param.label); });
 
-TEST(BatchToRbTest, TwoFilesArriveByteIdentical) {
+// A batch to rb, an empty file among them: each arrives byte-identical.
+TEST(BatchToRbTest, FilesArriveByteIdentical) {
     PeerLink link;
     std::vector<uint8_t> exact = patternBytes(2048, 14);
     std::vector<uint8_t> values = allByteValues(3);
     std::string exactPath = link.ourDir() / "exact.bin";
+    std::string emptyPath = link.ourDir() / "empty.bin";
     std::string valuesPath = link.ourDir() / "values.bin";
     writeFile(exactPath, exact);
+    writeFile(emptyPath, {});
     writeFile(valuesPath, values);
     PeerProcess &peer = link.startPeer({"rb", "-q"});
-    ASSERT_EQ(fqueue(4, exactPath.c_str()), 0);
-    ASSERT_EQ(fqueue(4, valuesPath.c_str()), 0);
+    for (const std::string &path : {exactPath, emptyPath, valuesPath}) ASSERT_EQ(fqueue(4, path.c_str()), 0);
     EXPECT_EQ(fsend(link.handle(), 4, 108, 4096, StatusRecorder::callback, 0), 0);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_EQ(readFile(link.peerDir() / "exact.bin"), exact);
+    EXPECT_TRUE(fs::exists(link.peerDir() / "empty.bin"));
+    EXPECT_EQ(readFile(link.peerDir() / "empty.bin"), std::vector<uint8_t>{});
     EXPECT_EQ(readFile(link.peerDir() / "values.bin"), values);
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4028), (std::vector<intptr_t>{2}));
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(4028), (std::vector<intptr_t>{3}));
 }
 
 TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
@@ -150,6 +160,34 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
     EXPECT_EQ(fsend(link.handle(), 5, 106, 4096, nullptr, 0), -113);   // used up
+}
+
+// A send to rx beside CPU hogs (as a build in another terminal loads the
+// machine) finishes within twice the time it takes without them: no block
+// waits out the receiver's time-out. The idle time counts as at least 5 s,
+// so that the machine's own noise does not decide.
+double secondsToSendToRx(const std::vector<uint8_t> &data) {
+    PeerLink link;
+    std::string source = link.ourDir() / "source.bin";
+    writeFile(source, data);
+    auto start = std::chrono::steady_clock::now();
+    PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
+    EXPECT_EQ(fqueue(12, source.c_str()), 0);
+    EXPECT_EQ(fsend(link.handle(), 12, 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(LoadedSendTest, SendToRxBesideCpuHogsTakesAtMostTwiceTheIdleTime) {
+    std::vector<uint8_t> data = patternBytes(256 * 1024, 16);
+    double idle = secondsToSendToRx(data);
+    double loaded = 0;
+    {
+        CpuHogs hogs(4, 120s);
+        loaded = secondsToSendToRx(data);
+    }
+    EXPECT_LE(loaded, 2 * std::max(idle, 5.0)) << "idle " << idle << " s";
 }
 
 }  // namespace

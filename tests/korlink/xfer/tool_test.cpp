@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
+#include <sys/stat.h>
+
 
 using namespace xfertest;
 using namespace std::chrono_literals;
@@ -16,12 +20,14 @@ constexpr int toolCom = 8;
 // between the masters.
 class ToolLink {
 public:
+    explicit ToolLink(RelayFaults faults = {}) : m_faults(faults) {}
     ~ToolLink() { m_relay.reset(); }
 
-    // Runs the tool with `args`; its stdout goes to out.txt in the tool's folder.
-    PeerProcess &startTool(const std::string &args) {
-        std::string command = "KORLINK_COM" + std::to_string(toolCom) + "=" + m_toolLine.slavePath() +
-                              " exec " + XFER_TOOL + " " + args + " > out.txt";
+    // Runs the tool with `args`; its stdout goes to out.txt in the tool's
+    // folder. `environment` is put before the command ("KORLINK_COM9=...").
+    PeerProcess &startTool(const std::string &args, const std::string &environment = "") {
+        std::string command = "KORLINK_COM" + std::to_string(toolCom) + "=" + m_toolLine.slavePath() + " " +
+                              environment + " exec " + XFER_TOOL + " " + args + " > out.txt";
         m_tool = std::make_unique<PeerProcess>(std::vector<std::string>{"/bin/sh", "-c", command},
                                                "/dev/null", m_toolDir.path().string());
         return *m_tool;
@@ -39,11 +45,13 @@ public:
     void connectPeerLine() { relay(m_peerLine.master()); }
 
     testsupport::PtyPair &peerLine() { return m_peerLine; }
+    testsupport::PtyPair &toolLine() { return m_toolLine; }
     const TempDir &toolDir() const { return m_toolDir; }
     const TempDir &peerDir() const { return m_peerDir; }
     std::string output() const { return readText(m_toolDir / "out.txt"); }
 
 private:
+    RelayFaults m_faults;
     testsupport::PtyPair m_toolLine;
     testsupport::PtyPair m_peerLine;
     TempDir m_toolDir;
@@ -55,7 +63,7 @@ private:
     void relay(int peerOutput) {
         int tool = m_toolLine.master();
         m_relay = std::make_unique<LineRelay>(LineRelay::Side{tool, tool},
-                                              LineRelay::Side{peerOutput, m_peerLine.master()});
+                                              LineRelay::Side{peerOutput, m_peerLine.master()}, m_faults);
     }
 };
 
@@ -73,6 +81,8 @@ TEST(ToolTest, ReceivesFromSxIntoTheChosenFolderAndName) {
     EXPECT_NE(output.find("Writing got.bin\n"), std::string::npos) << output;
     EXPECT_NE(output.find("End of file (EOT) received\n"), std::string::npos) << output;
     EXPECT_EQ(output.find("Bytes transferred"), std::string::npos) << output;   // not without --verbose
+    EXPECT_NE(output.find("\n1 file, 3072 bytes in "), std::string::npos) << output;
+    EXPECT_NE(tool.log().find("got.bin: 3072 bytes"), std::string::npos) << tool.log();   // progress
 }
 
 TEST(ToolTest, SendsABatchToRb) {
@@ -87,29 +97,94 @@ TEST(ToolTest, SendsABatchToRb) {
     EXPECT_EQ(readFile(link.peerDir() / "one.bin"), first);
     EXPECT_EQ(readFile(link.peerDir() / "two.bin"), second);
     EXPECT_NE(link.output().find("Files queued: 2\n"), std::string::npos) << link.output();
+    EXPECT_NE(link.output().find("\n2 files, 1536 bytes in "), std::string::npos) << link.output();
 }
 
-TEST(ToolTest, FailsWhenNoSenderAnswers) {
+// Every refusal and failure is one line on stderr that names the thing and
+// the reason, with the meaning of a code and not only its number.
+struct MessageCase {
+    const char *label;
+    std::string args;
+    std::string environment;
+    std::string expected;     // in the one line on stderr
+};
+
+std::ostream &operator<<(std::ostream &out, const MessageCase &c) { return out << c.label; }
+
+class ToolMessageTest : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(ToolMessageTest, FailsWithOneLineNamingTheReason) {
+    const MessageCase &c = GetParam();
     ToolLink link;
-    PeerProcess &tool = link.startTool("receive --port 8 --protocol 106 --timeout 60 --retries 2");
+    fs::create_directory(link.toolDir().path() / "folder");
+    PeerProcess &tool = link.startTool(c.args, c.environment);
     EXPECT_EQ(tool.wait(30s), 1);
-    EXPECT_NE(link.output().find("Time-out, retry 2\nEnd of transfer\n"), std::string::npos)
-        << link.output();
-    EXPECT_NE(tool.log().find("receive failed"), std::string::npos) << tool.log();
+    std::string log = tool.log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find(c.expected), std::string::npos) << log;
 }
 
-TEST(ToolTest, RefusesBadCommandLinesWithOneLine) {
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ToolMessageTest,
+    ::testing::Values(
+        MessageCase{"no_command", "", "", "missing command"},
+        MessageCase{"port_not_a_number", "send --port abc --protocol 106 x", "", "'abc' is not a port number"},
+        MessageCase{"protocol_missing", "receive --port 8", "", "--protocol is missing (one of "},
+        MessageCase{"receive_only_protocol", "send --port 8 --protocol ascii x", "", "protocol ascii can only receive"},
+        MessageCase{"protocol_unknown", "send --port 8 --protocol 110 x", "", "'110' is not one of"},
+        MessageCase{"no_file", "send --port 8 --protocol 106", "", "send needs at least one FILE"},
+        MessageCase{"unknown_option", "receive --port 8 --protocol 106 --bogus 1", "", "unknown option --bogus"},
+        MessageCase{"folder_to_send", "send --port 8 --protocol 108 folder", "", "folder: is a folder"},
+        MessageCase{"missing_file", "send --port 8 --protocol 108 nothing.bin", "",
+                    "nothing.bin: No such file or directory"},
+        MessageCase{"missing_device", "receive --port 9 --protocol 106", "KORLINK_COM9=/dev/korlink-none",
+                    "cannot open /dev/korlink-none: No such file or directory (code -117)"},
+        MessageCase{"missing_receive_folder", "receive --port 8 --protocol 106 --dir nowhere", "",
+                    "nowhere: cannot receive into this folder: No such file or directory"},
+        MessageCase{"no_sender", "receive --port 8 --protocol 106 --timeout 60 --retries 2", "",
+                    "receive failed: no answer from the other side (code 4016)"}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST(ToolTest, HelpAndVersion) {
     ToolLink link;
-    for (const char *args : {"", "receive --protocol 106", "send --port 8 --protocol 104 x",
-                             "send --port 8 --protocol 106", "receive --port 8 --protocol 106 --bogus 1"}) {
-        PeerProcess &tool = link.startTool(args);
-        EXPECT_EQ(tool.wait(10s), 1) << args;
-        std::string log = tool.log();
-        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << args << ": " << log;
+    EXPECT_EQ(link.startTool("--help").wait(10s), 0);
+    EXPECT_NE(link.output().find("109 or ymodem-g"), std::string::npos) << link.output();
+    EXPECT_EQ(link.startTool("--version").wait(10s), 0);
+    EXPECT_EQ(link.output(), std::string("korlink-xfer ") + XFER_VERSION + "\n");
+}
+
+// A receiver that takes every block but never confirms the end of file (as
+// rx may lose its last ACK as it exits): the send fails, and says that all
+// the data went through.
+TEST(ToolTest, SendWithoutTheEndConfirmedSaysAllBlocksWentThrough) {
+    ToolLink link;
+    writeFile(link.toolDir() / "data.bin", patternBytes(300, 54));
+    PeerProcess &tool = link.startTool("send --port 8 --protocol 106 --timeout 100 --retries 2 data.bin");
+    testsupport::PtyPair &line = link.toolLine();
+    line.send(std::string("C"));
+    for (int block = 0; block < 3; ++block) {
+        EXPECT_EQ(line.receive(133, 5s).size(), 133u);
+        line.send(std::string(1, ACK));
     }
-    PeerProcess &help = link.startTool("--help");
-    EXPECT_EQ(help.wait(10s), 0);
-    EXPECT_NE(link.output().find("Usage:"), std::string::npos);
+    EXPECT_EQ(tool.wait(30s), 1);
+    EXPECT_NE(tool.log().find("data.bin: all 3 blocks acknowledged; the receiver did not confirm the end of file"),
+              std::string::npos) << tool.log();
+}
+
+// A sender that stops half way: the receive fails and names the partial
+// file it kept, with its size.
+TEST(ToolTest, ReceiveEndingEarlyNamesThePartialFile) {
+    RelayFaults faults;
+    faults.dropFrom = 3 * 133;   // blocks 1 to 3 arrive, nothing after them
+    faults.dropTo = 1 << 30;
+    ToolLink link(faults);
+    writeFile(link.peerDir() / "data.bin", patternBytes(3000, 55));
+    PeerProcess &tool = link.startTool("receive --port 8 --protocol 106 --timeout 200 --retries 2 --name part.bin");
+    PeerProcess &peer = link.startPeer({"sx", "-q", "data.bin"});
+    EXPECT_EQ(tool.wait(30s), 1);
+    peer.wait(1s);
+    EXPECT_NE(tool.log().find("partial file kept: part.bin (384 bytes)"), std::string::npos) << tool.log();
+    EXPECT_EQ(readFile(link.toolDir() / "part.bin").size(), 384u);
 }
 
 // YMODEM-G has no lrzsz receiver: our own send and the tool's receive meet.
@@ -118,6 +193,8 @@ TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
     std::vector<uint8_t> first = patternBytes(50000, 53), second = allByteValues(4);
     writeFile(link.peerDir() / "big.bin", first);
     writeFile(link.peerDir() / "values.bin", second);
+    auto fileTime = fs::last_write_time(link.peerDir() / "big.bin") - std::chrono::hours(24 * 400);
+    fs::last_write_time(link.peerDir() / "big.bin", fileTime);
     fs::create_directory(link.toolDir().path() / "in");
     PeerProcess &tool = link.startTool("receive --port 8 --protocol ymodem-g --dir in");
     link.connectPeerLine();
@@ -133,6 +210,17 @@ TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
     EXPECT_TRUE(StatusRecorder::instance().contains(105, 109));
     EXPECT_EQ(readFile(link.toolDir() / "in/big.bin"), first);
     EXPECT_EQ(readFile(link.toolDir() / "in/values.bin"), second);
+    // The header carries the time as the sender's clock showed it then.
+    struct stat source {};
+    ASSERT_EQ(stat((link.peerDir() / "big.bin").c_str(), &source), 0);
+    struct tm local {};
+    localtime_r(&source.st_mtime, &local);
+    auto received = fs::last_write_time(link.toolDir() / "in/big.bin");
+    auto shift = std::chrono::duration_cast<std::chrono::seconds>(received - fileTime).count();
+    EXPECT_LE(std::abs(shift - local.tm_gmtoff), 1) << shift;
+    std::string output = link.output();
+    EXPECT_NE(output.find("\n2 files, 51024 bytes in "), std::string::npos) << output;
+    EXPECT_EQ(output.find("File name: \n"), std::string::npos) << output;   // the batch end is no file
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+// fsend against receivers that, as lrzsz's do, throw away whatever reaches
+// them right after they answer: a block that arrives in that moment is lost
+// whole, and such a receiver asks again only after seconds of silence. The
+// send must recover well inside that silence without confusing answers.
+#include "xfer_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+using namespace xfertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+// How long the scripted receivers stay silent after losing a block; far
+// longer than the library's quick repeat, far shorter than its time-out.
+constexpr auto receiverSilence = 3s;
+
+std::string asText(const std::vector<uint8_t> &bytes) { return {bytes.begin(), bytes.end()}; }
+
+// The script plays the receiver on the pty master; it gets the line and the
+// blocks the file must arrive as, and records what went wrong.
+using Script = std::function<void(testsupport::PtyPair &, const std::vector<std::string> &)>;
+
+struct RecoveryCase {
+    const char *label;
+    int16_t protocol;
+    Script receiver;
+};
+
+std::ostream &operator<<(std::ostream &out, const RecoveryCase &c) { return out << c.label; }
+
+void answer(testsupport::PtyPair &line, uint8_t byte) { line.send(std::string(1, static_cast<char>(byte))); }
+std::string take(testsupport::PtyPair &line, size_t count, std::chrono::milliseconds limit = 5s) {
+    return line.receive(count, limit);
+}
+
+// Blocks 2..n acknowledged at once, then EOT.
+void finishPlainFile(testsupport::PtyPair &line, const std::vector<std::string> &blocks, size_t from) {
+    for (size_t i = from; i < blocks.size(); ++i) {
+        EXPECT_EQ(take(line, blocks[i].size()), blocks[i]) << "block " << i + 1;
+        answer(line, ACK);
+    }
+    EXPECT_EQ(take(line, 1), std::string(1, EOT));
+    answer(line, ACK);
+}
+
+// Block 2 reaches the receiver while it still clears its input after the
+// ACK of block 1: it is gone, and the receiver waits in silence. The block
+// must come again before that silence ends.
+void loseBlockAfterAck(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    EXPECT_EQ(take(line, blocks[0].size()), blocks[0]);
+    answer(line, ACK);
+    EXPECT_EQ(take(line, blocks[1].size()), blocks[1]);   // lost to the receiver
+    EXPECT_EQ(take(line, blocks[1].size(), receiverSilence), blocks[1]) << "not repeated in time";
+    answer(line, ACK);
+    finishPlainFile(line, blocks, 2);
+}
+
+// A slow receiver: it has block 2 but acknowledges it only after the quick
+// repeat went out, then acknowledges the repeat too. Block 3 may follow only
+// once both ACKs are in; nothing but block 3 itself may follow it before its
+// own ACK.
+void acknowledgeLateAndTwice(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    EXPECT_EQ(take(line, blocks[0].size()), blocks[0]);
+    answer(line, ACK);
+    EXPECT_EQ(take(line, blocks[1].size()), blocks[1]);
+    EXPECT_EQ(take(line, blocks[1].size(), receiverSilence), blocks[1]) << "not repeated in time";
+    answer(line, ACK);
+    answer(line, ACK);                                    // for the repeat
+    EXPECT_EQ(take(line, blocks[2].size()), blocks[2]);
+    std::string next = take(line, blocks[2].size(), 1s);
+    EXPECT_TRUE(next.empty() || next == blocks[2]) << "sent on before block 3 was acknowledged";
+    answer(line, ACK);
+    if (!next.empty()) answer(line, ACK);
+    finishPlainFile(line, blocks, 3);
+}
+
+// The batch header reaches the receiver while it clears its input after its
+// 'C'; after its silence it asks with 'C' again. The header must come again:
+// data now would be taken for a header and end the receiver's batch.
+void loseHeaderAfterC(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    std::string header = take(line, 133);
+    ASSERT_EQ(header.substr(0, 3), std::string("\x01\x00\xff", 3));   // lost to the receiver
+    EXPECT_EQ(take(line, 1, receiverSilence), "");
+    answer(line, 'C');
+    EXPECT_EQ(take(line, 133), header) << "data sent to a receiver still asking for the header";
+    answer(line, ACK);
+    answer(line, 'C');
+    for (const std::string &block : blocks) {
+        EXPECT_EQ(take(line, block.size()), block);
+        answer(line, ACK);
+    }
+    EXPECT_EQ(take(line, 1), std::string(1, EOT));
+    answer(line, ACK);
+    answer(line, 'C');
+    EXPECT_EQ(take(line, 133).size(), 133u);              // the empty header ending the batch
+    answer(line, ACK);
+}
+
+class SendRecoveryTest : public ::testing::TestWithParam<RecoveryCase> {};
+
+TEST_P(SendRecoveryTest, FileGoesThroughInOrderWithoutWaitingOutTheTimeout) {
+    const RecoveryCase &c = GetParam();
+    OpenPort port;
+    TempDir dir;
+    size_t blockSize = c.protocol >= 107 ? 1024 : 128;
+    std::vector<uint8_t> data = patternBytes(3 * blockSize + 40, 42);
+    std::string path = dir / "file.bin";
+    writeFile(path, data);
+    ASSERT_EQ(fqueue(11, path.c_str()), 0);
+    COMMXMODEMSet(port.handle(), 211, 0x1A);   // pad as makeBlock does
+    std::vector<std::string> blocks;
+    for (size_t offset = 0, number = 1; offset < data.size(); offset += blockSize, ++number) {
+        std::vector<uint8_t> part(data.begin() + static_cast<long>(offset),
+                                  data.begin() + static_cast<long>(std::min(data.size(), offset + blockSize)));
+        blocks.push_back(asText(makeBlock(static_cast<uint32_t>(number), part, blockSize, true)));
+    }
+    StatusRecorder::instance().clear();
+    std::thread receiver([&] { c.receiver(port.line(), blocks); });
+    EXPECT_EQ(fsend(port.handle(), 11, c.protocol, 4096, StatusRecorder::callback, 0), 0);
+    receiver.join();
+    EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Receivers, SendRecoveryTest,
+    ::testing::Values(RecoveryCase{"block_lost_after_ack", 106, loseBlockAfterAck},
+                      RecoveryCase{"late_double_ack", 106, acknowledgeLateAndTwice},
+                      RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+}  // namespace
