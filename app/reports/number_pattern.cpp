@@ -97,8 +97,10 @@ std::string formatDigits(std::string_view pattern, long stored, int decimals) {
     const std::string wholeDigits = whole == 0 ? "" : std::to_string(whole);
 
     std::string text = fillInteger(integerPart, wholeDigits);
-    if (point != std::string_view::npos)
-        text += "." + fillFraction(fractionPart, fraction);
+    if (point != std::string_view::npos) {
+        text += '.';
+        text += fillFraction(fractionPart, fraction);
+    }
     if (stored < 0 && units != 0) {
         // The minus sign goes after the pattern's leading literal characters.
         const std::size_t lead = pattern.find_first_of("0#.");

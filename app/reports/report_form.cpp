@@ -10,6 +10,10 @@ ReportForm reportFormOf(const FileHeader &header, const EventRecord &event) {
     return form;
 }
 
-std::string strForm(long n) { return n < 0 ? std::to_string(n) : " " + std::to_string(n); }
+std::string strForm(long n) {
+    std::string text = n < 0 ? "" : " ";
+    text += std::to_string(n);
+    return text;
+}
 
 } // namespace trelm
