@@ -9,12 +9,16 @@ namespace {
 // Splits `args` into options and plain arguments; exactly one plain argument
 // (the file) is wanted unless help is asked for. Errors name `command`.
 Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
-                                 const std::set<std::string> &valueOptions) {
+                                 const std::set<std::string> &valueOptions, const std::set<std::string> &flagOptions) {
     Arguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
+        } else if (arg == "--verbose") {
+            parsed.verbose = true;
+        } else if (flagOptions.count(arg)) {
+            parsed.flags.insert(arg);
         } else if (valueOptions.count(arg)) {
             if (i + 1 >= args.size())
                 return Error{command, "option " + arg + " needs a value"};
@@ -34,8 +38,8 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
 
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
-                                 Arguments &parsed) {
-    auto result = parseArguments(command, args, valueOptions);
+                                 Arguments &parsed, const std::set<std::string> &flagOptions) {
+    auto result = parseArguments(command, args, valueOptions, flagOptions);
     if (!result)
         return fail(err, result.error().message());
     if (result.value().help) {

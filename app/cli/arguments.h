@@ -1,5 +1,6 @@
 // Splitting a subcommand's arguments into positional ones and options that
-// take a value ("-o FILE", "--dir DIR"); "--help" is recognised anywhere.
+// take a value ("-o FILE", "--dir DIR"); "--help" and "--verbose" are
+// recognised anywhere.
 #pragma once
 
 #include <map>
@@ -17,6 +18,10 @@ struct Arguments {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;
     bool help = false;
+    bool verbose = false; // --verbose: status messages on stderr
+    std::set<std::string> flags; // the flag options given
+
+    bool flag(const std::string &name) const { return flags.count(name) != 0; }
 
     std::string option(const std::string &name, const std::string &fallback) const {
         const auto found = options.find(name);
@@ -24,12 +29,12 @@ struct Arguments {
     }
 };
 
-// Parses a subcommand's arguments: one file argument and the options in
-// `valueOptions`, each taking a value; `command` names the subcommand in
-// errors. Returns the exit status when the command ends here, its help
+// Parses a subcommand's arguments: one file argument, the options in
+// `valueOptions`, each taking a value, and the flags in `flagOptions`;
+// `command` names the subcommand in errors. Returns the exit status when the command ends here, its help
 // printed or a mistake reported; otherwise fills `parsed` and returns nothing.
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
-                                 Arguments &parsed);
+                                 Arguments &parsed, const std::set<std::string> &flagOptions = {});
 
 } // namespace trelm::cli

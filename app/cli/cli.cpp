@@ -6,12 +6,13 @@ namespace {
 
 const char *const kUsage =
     "usage: trelmlink <command> [options]\n"
+    "       trelmlink --version\n"
     "\n"
     "commands:\n"
-    "  export EVENT.bin [-o OUT.csv]   write the CSV export of an event file\n"
-    "  convert RECEIVED [--dir DIR]    split a received memory image into event files\n"
-    "  show EVENT.bin                  print a summary of an event file\n"
-    "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports\n"
+    "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
+    "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
+    "  show EVENT.bin                            print a summary of an event file\n"
+    "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
@@ -25,6 +26,10 @@ int fail(std::ostream &err, const std::string &message) {
 int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         out << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
+        out << "trelmlink " << TRELMLINK_VERSION << '\n';
         return 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());

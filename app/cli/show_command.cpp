@@ -58,7 +58,7 @@ void showWarnings(std::ostream &out, const EventRecord &event, const ActiveChann
     for (int c : channels.filters) {
         const auto warning = filterTemperatureWarning(event, c);
         out << "  Filter " << c << " temperature: " << (warning ? "Yes" + at(warning->time) : "No") << '\n';
-        if (const auto maxDt = maxDtOf(event, c))
+        if (const auto maxDt = maxDtOf(event, c, MaxDtTest::ByTime))
             out << "  Filter " << c << " max dT: " << maxDt->value << " C" << at(maxDt->time) << '\n';
     }
     const auto elapse = elapseWarningOf(event);

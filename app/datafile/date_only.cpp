@@ -1,5 +1,5 @@
 // DateOnly: the date of a FormatDateTimeShort text in the locale's short-date
-// order. Only the order of day, month and year and the separator are taken
+// order. Only the order of day, month and year and the texts around them are taken
 // from the locale (nl_langinfo(D_FMT) of the current LC_TIME); the numbers
 // themselves are always plain digits without leading zeros and a four-digit
 // year, so C/POSIX and en_US give M/D/YYYY (6/15/2005). FormatDateOnly
@@ -10,6 +10,7 @@
 #include <langinfo.h>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace trelm {
 
@@ -56,45 +57,70 @@ std::optional<ShortDate> parseShortDate(std::string_view text) {
     return ShortDate{*month, *day, 2000 + *year};
 }
 
-// The date's fields in the order's sequence, joined by its separator.
+// The date's fields in the order's sequence, with the order's texts.
 std::string joined(const ShortDate &date, const DateOrder &order) {
-    std::string text;
-    for (char field : order.fields) {
-        if (!text.empty())
-            text += order.separator;
-        const int value = field == 'd' ? date.day : field == 'm' ? date.month : date.year;
-        text += std::to_string(value);
+    std::string text = order.texts[0];
+    for (std::size_t i = 0; i < order.fields.size(); ++i) {
+        const char field = order.fields[i];
+        text += std::to_string(field == 'd' ? date.day : field == 'm' ? date.month : date.year);
+        text += order.texts[i + 1];
     }
     return text;
+}
+
+// The field a conversion writes as a number, or 0 for any other.
+char fieldOf(char conversion) {
+    switch (conversion) {
+    case 'd':
+    case 'e':
+        return 'd';
+    case 'm':
+        return 'm';
+    case 'y':
+    case 'Y':
+        return 'y';
+    default:
+        return 0;
+    }
+}
+
+std::optional<DateOrder> readDateOrder(std::string_view format) {
+    if (format == "%D")
+        format = "%m/%d/%y";
+    else if (format == "%F")
+        format = "%Y-%m-%d";
+    DateOrder order{"", {}};
+    std::string literal;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            literal += format[i];
+            continue;
+        }
+        if (++i < format.size() && (format[i] == 'E' || format[i] == 'O'))
+            ++i; // the alternative-digits modifiers change no order
+        if (i >= format.size())
+            return std::nullopt;
+        if (format[i] == '%') {
+            literal += '%';
+            continue;
+        }
+        const char field = fieldOf(format[i]);
+        if (field == 0 || order.fields.size() == 3 || order.fields.find(field) != std::string::npos)
+            return std::nullopt;
+        order.texts[order.fields.size()] = std::move(literal);
+        literal.clear();
+        order.fields += field;
+    }
+    order.texts[3] = std::move(literal);
+    if (order.fields.size() != 3 || order.texts[1].empty() || order.texts[2].empty())
+        return std::nullopt;
+    return order;
 }
 
 } // namespace
 
 DateOrder DateOrderOf(std::string_view format) {
-    if (format == "%D")
-        format = "%m/%d/%y";
-    else if (format == "%F")
-        format = "%Y-%m-%d";
-    DateOrder order{"", ""};
-    for (std::size_t i = 0; i + 1 < format.size(); ++i) {
-        if (format[i] != '%')
-            continue;
-        const char field = format[++i];
-        if (field == 'd' || field == 'e')
-            order.fields += 'd';
-        else if (field == 'm')
-            order.fields += 'm';
-        else if (field == 'y' || field == 'Y')
-            order.fields += 'y';
-        if (order.fields.size() == 1 && i + 1 < format.size() && format[i + 1] != '%')
-            order.separator = std::string(1, format[i + 1]);
-    }
-    const bool complete = order.fields.size() == 3 && order.fields.find('d') != std::string::npos &&
-                          order.fields.find('m') != std::string::npos &&
-                          order.fields.find('y') != std::string::npos;
-    if (!complete || order.separator.empty())
-        return DateOrder{};
-    return order;
+    return readDateOrder(format).value_or(DateOrder{});
 }
 
 DateOrder LocaleDateOrder() {

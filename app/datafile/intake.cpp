@@ -1,17 +1,16 @@
 #include "datafile/intake.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <system_error>
 #include <utility>
 
 #include "datafile/atomic_file.h"
-#include "datafile/event_file.h"
 #include "datafile/file_read.h"
 #include "datafile/log_ring.h"
 #include "datafile/records.h"
 #include "datafile/time_format.h"
-#include "export/export_event.h"
 
 namespace trelm {
 
@@ -34,83 +33,113 @@ Result<std::vector<std::uint8_t>> readImage(const std::filesystem::path &path) {
                                     " bytes, at least " + std::to_string(MemoryImage::kEventAreaEnd) + " expected)"};
 }
 
-// True when the event file on disk is complete and holds this event's log
-// as it stands now, or the event has at most one log address to offer; such
-// a file is kept. Holding the log as it stands means the same log addresses
-// and, when they are ring slots, every record between them: a file written
-// from a short image has the addresses but not all the records.
-bool existingFileIsCurrent(const std::filesystem::path &path, std::int32_t first, std::int32_t last) {
-    // Only the header and record are compared; the log is judged by size.
+// True when the event file on disk is complete and holds this event as it
+// stands now: the same header and event record (so a changed status or stop
+// time is written again) and, when the log addresses are ring slots, every
+// record between them (a file written from a short image has the record but
+// not all the log).
+bool existingFileIsCurrent(const std::filesystem::path &path, Bytes head, std::int32_t first, std::int32_t last) {
     auto start = readFileStart(path, kEventFileMinSize);
     if (!start || start.value().bytes.size() < kEventFileMinSize)
         return false;
-    if (first == last)
-        return true;
-    const EventRecord kept = parseEventRecord(Bytes(start.value().bytes).subspan(kFileHeaderSize));
-    if (kept.firstLogAddress != first || kept.lastLogAddress != last)
+    if (!std::equal(head.begin(), head.end(), start.value().bytes.begin()))
         return false;
-    const std::optional<std::size_t> count = ringLogCount(first, last);
+    const std::optional<std::size_t> count = first == 0 ? std::nullopt : ringLogCount(first, last);
     return !count || start.value().size >= kEventFileMinSize + kLogRecordSize * *count;
 }
 
 class ImageSplitter {
 public:
     // `notes` start the report's notes, ahead of what the split adds.
-    ImageSplitter(Bytes image, const std::filesystem::path &dir, std::vector<std::string> notes = {})
-        : m_image(image), m_unitId(parseFileHeader(image).unitId), m_dir(dir) {
+    ImageSplitter(Bytes image, const std::filesystem::path &dir, const CsvExport &exportCsv,
+                  std::vector<std::string> notes)
+        : m_image(image), m_unitId(parseFileHeader(image).unitId), m_dir(dir), m_exportCsv(exportCsv) {
         m_report.notes = std::move(notes);
     }
-    Result<IntakeReport> run();
+    IntakeReport run();
 
 private:
     // `bytes` is the slot's record as stored, `record` the same decoded.
-    Status writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record);
+    void takeEvent(std::size_t slot, const std::string &name, Bytes bytes, const EventRecord &record);
+    // The CSV of a kept event file, when a kill or a full disk came between
+    // the event file and its CSV.
+    void completeCsv(const std::string &name);
+    bool exportCsv(const std::string &name, const EventFile &event);
 
     Bytes m_image;
     std::int16_t m_unitId; // from the image's header, which every event file copies
     std::filesystem::path m_dir;
+    const CsvExport &m_exportCsv;
+    std::map<std::string, std::size_t> m_slotOfName;
     IntakeReport m_report;
 };
 
-Result<IntakeReport> ImageSplitter::run() {
-    std::int32_t latestStart = 0;
+IntakeReport ImageSplitter::run() {
+    std::optional<std::int32_t> latestStart;
     for (std::size_t n = 1; n <= MemoryImage::kEventSlotCount; ++n) {
         const Bytes bytes = m_image.subspan(MemoryImage::eventSlotOffset(n), kEventRecordSize);
         const EventRecord record = parseEventRecord(bytes);
-        latestStart = std::max(latestStart, record.start);
         if (record.status == 0)
             continue;
-        if (auto written = writeEvent(n, bytes, record); !written)
-            return written.error();
+        latestStart = std::max(latestStart.value_or(record.start), record.start);
+        const std::string name = EventFileName(m_unitId, record.start);
+        // Equal starts, and every start in 1970 or before (shown as 2000),
+        // give one name: the first slot keeps it, the others are reported.
+        const auto [taken, fresh] = m_slotOfName.emplace(name, n);
+        if (!fresh) {
+            m_report.notes.push_back("event slot " + std::to_string(n) + " (" + name +
+                                     "): has the file name of event slot " + std::to_string(taken->second) +
+                                     ", as their start times give the same name; it was not written");
+            continue;
+        }
+        takeEvent(n, name, bytes, record);
     }
-    m_report.currentBinFile = EventFileName(m_unitId, latestStart);
-    return m_report;
+    if (latestStart)
+        m_report.currentBinFile = EventFileName(m_unitId, *latestStart);
+    return std::move(m_report);
 }
 
-Status ImageSplitter::writeEvent(std::size_t slot, Bytes bytes, const EventRecord &record) {
+void ImageSplitter::takeEvent(std::size_t slot, const std::string &name, Bytes bytes, const EventRecord &record) {
     const std::int32_t first = record.firstLogAddress;
     const std::int32_t last = record.lastLogAddress;
-    const std::string name = EventFileName(m_unitId, record.start);
-    const std::filesystem::path path = m_dir / name;
-    if (existingFileIsCurrent(path, first, last))
-        return Done{};
+    std::vector<std::uint8_t> content(m_image.begin(), m_image.begin() + kFileHeaderSize);
+    content.insert(content.end(), bytes.begin(), bytes.end());
+    if (existingFileIsCurrent(m_dir / name, content, first, last))
+        return completeCsv(name);
 
     const LogCopy log = copyEventLog(m_image, first, last);
     if (!log.problem.empty())
         m_report.notes.push_back("event slot " + std::to_string(slot) + " (" + name + "): " + log.problem);
-    std::vector<std::uint8_t> content(m_image.begin(), m_image.begin() + kFileHeaderSize);
-    content.insert(content.end(), bytes.begin(), bytes.end());
     content.insert(content.end(), log.records.begin(), log.records.end());
-    if (auto written = writeFileAtomically(path, content); !written)
-        return written;
-
-    const std::filesystem::path csvName = csvNameFor(name);
-    auto event = parseEventFile(content, name);
-    if (auto exported = exportByModel(m_dir / csvName, event.value(), name); !exported)
-        return exported;
+    if (auto written = writeFileAtomically(m_dir / name, content); !written) {
+        m_report.failures.push_back(written.error());
+        return;
+    }
     m_report.eventFiles.push_back(name);
+    exportCsv(name, parseEventFile(content, name).value());
+}
+
+void ImageSplitter::completeCsv(const std::string &name) {
+    std::error_code error;
+    if (std::filesystem::exists(m_dir / csvNameFor(name), error) || error)
+        return;
+    auto event = readEventFile(m_dir / name);
+    if (!event) {
+        m_report.failures.push_back(event.error());
+        return;
+    }
+    if (exportCsv(name, event.value()))
+        m_report.notes.push_back(name + ": its CSV file was missing and has been written");
+}
+
+bool ImageSplitter::exportCsv(const std::string &name, const EventFile &event) {
+    const std::filesystem::path csvName = csvNameFor(name);
+    if (auto exported = m_exportCsv(m_dir / csvName, event, name); !exported) {
+        m_report.failures.push_back(exported.error());
+        return false;
+    }
     m_report.exportCsvFile = csvName.string();
-    return Done{};
+    return true;
 }
 
 // Exchanges the bytes of every pair in place, dropping an odd last byte.
@@ -118,6 +147,15 @@ void swapBytePairs(std::vector<std::uint8_t> &bytes) {
     bytes.resize(bytes.size() & ~std::size_t{1});
     for (std::size_t i = 0; i < bytes.size(); i += 2)
         std::swap(bytes[i], bytes[i + 1]);
+}
+
+// What every intake does first in its folder: remove what a killed writer
+// left behind.
+std::vector<std::string> tidyFolder(const std::filesystem::path &dir) {
+    std::vector<std::string> notes;
+    for (const std::string &name : removeStaleTemporaries(dir))
+        notes.push_back(name + ": removed, a temporary file left by an interrupted write");
+    return notes;
 }
 
 } // namespace
@@ -130,7 +168,9 @@ std::string EventFileName(std::int16_t unitId, std::int32_t start) {
     return name;
 }
 
-Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, const std::filesystem::path &dir) {
+Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, const std::filesystem::path &dir,
+                                         const CsvExport &exportCsv) {
+    std::vector<std::string> notes = tidyFolder(dir);
     auto bytes = readImage(received);
     if (!bytes)
         return bytes.error();
@@ -138,20 +178,26 @@ Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, 
     swapBytePairs(image);
     if (auto written = writeFileAtomically(dir / kSwapFileName, image); !written)
         return written.error();
-    std::vector<std::string> notes;
-    if (received.filename() == kReceivedFileName) {
+    IntakeReport report = ImageSplitter(image, dir, exportCsv, std::move(notes)).run();
+    if (report.complete() && received.filename() == kReceivedFileName) {
         std::error_code error;
         if (!std::filesystem::remove(received, error))
-            notes.push_back(received.string() + ": could not be deleted: " + error.message());
+            report.notes.push_back(received.string() + ": could not be deleted: " + error.message());
     }
-    return ImageSplitter(image, dir, std::move(notes)).run();
+    return report;
 }
 
-Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir) {
-    auto image = readImage(dir / kSwapFileName);
-    if (!image)
-        return image.error();
-    return ImageSplitter(image.value(), dir).run();
+Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir, const CsvExport &exportCsv) {
+    return SplitSwappedImage(dir / kSwapFileName, dir, exportCsv);
+}
+
+Result<IntakeReport> SplitSwappedImage(const std::filesystem::path &image, const std::filesystem::path &dir,
+                                       const CsvExport &exportCsv) {
+    std::vector<std::string> notes = tidyFolder(dir);
+    auto bytes = readImage(image);
+    if (!bytes)
+        return bytes.error();
+    return ImageSplitter(bytes.value(), dir, exportCsv, std::move(notes)).run();
 }
 
 } // namespace trelm

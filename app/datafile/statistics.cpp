@@ -13,10 +13,47 @@ std::string formatScaled(long stored, int decimals) {
     return digits;
 }
 
+std::string strForm(long number) {
+    if (number < 0)
+        return std::to_string(number);
+    std::string text = " ";
+    return text.append(std::to_string(number)); // appended: GCC 12 misreports " " + string
+}
+
+std::vector<int> filtersShown(std::int16_t modelFlag, std::int16_t samplerConfig) {
+    if (!isEightChannel(modelFlag))
+        return {1};
+    return activeChannels(modelFlag, samplerConfig).filters;
+}
+
+LabelForms labelFormsOf(std::int16_t modelFlag, std::int16_t samplerConfig) {
+    if (isEightChannel(modelFlag)) {
+        const bool singleFilter = samplerConfig >= 0 && samplerConfig <= 3;
+        return LabelForms{singleFilter, singleFilter};
+    }
+    return LabelForms{true, samplerConfig == 0};
+}
+
+std::string labelNumber(int number, bool plain) { return plain ? std::to_string(number) : strForm(number); }
+
+int filterOfCanister(std::int16_t modelFlag, const Canister &canister) {
+    return isEightChannel(modelFlag) ? canister.label : 1;
+}
+
 const StatBlock &filterBlock(const EventRecord &event, int filter) { return event.stats.at(filter - 1); }
 const StatBlock &canisterBlock(const EventRecord &event, int slot) { return event.stats.at(7 + slot); }
 const StatBlock &ambientBlock(const EventRecord &event) { return event.stats[kAmbientBlock]; }
 const StatBlock &pressureBlock(const EventRecord &event) { return event.stats[kPressureBlock]; }
+
+ExtremeFigures temperatureFigures(const StatBlock &block) {
+    return ExtremeFigures{formatTenths(block.average), formatTenths(block.maximum), formatTenths(block.minimum),
+                          block.maximumTime, block.minimumTime, block};
+}
+
+ExtremeFigures pressureFigures(const StatBlock &block) {
+    return ExtremeFigures{std::to_string(block.average), std::to_string(block.maximum),
+                          std::to_string(block.minimum), block.maximumTime, block.minimumTime, block};
+}
 
 CanisterFigures canisterFigures(const StatBlock &block) {
     return CanisterFigures{formatScaled(block.volume, 3), formatTenths(block.cv), formatHundredths(block.average),
@@ -27,21 +64,22 @@ std::optional<Occurrence> filterTemperatureWarning(const EventRecord &event, int
     const std::int32_t time = event.filterTemperatureWarning.at(filter - 1);
     if (time == 0)
         return std::nullopt;
-    return Occurrence{"", time};
+    return Occurrence{"", 0, time};
 }
 
-std::optional<Occurrence> maxDtOf(const EventRecord &event, int filter) {
+std::optional<Occurrence> maxDtOf(const EventRecord &event, int filter, MaxDtTest test) {
+    const std::int16_t value = event.maxDt.at(filter - 1);
     const std::int32_t time = event.maxDtTime.at(filter - 1);
-    if (time == 0)
+    if ((test == MaxDtTest::ByTime ? time : value) == 0)
         return std::nullopt;
-    return Occurrence{formatTenths(event.maxDt.at(filter - 1)), time};
+    return Occurrence{formatTenths(value), value, time};
 }
 
 std::optional<Occurrence> flowWarningOf(const EventRecord &event, int slot) {
     const std::int16_t flow = event.flowWarning.at(slot - 1);
     if (flow == 0)
         return std::nullopt;
-    return Occurrence{formatHundredths(flow), event.flowWarningTime.at(slot - 1)};
+    return Occurrence{formatHundredths(flow), flow, event.flowWarningTime.at(slot - 1)};
 }
 
 std::optional<ElapseWarning> elapseWarningOf(const EventRecord &event) {
@@ -51,12 +89,32 @@ std::optional<ElapseWarning> elapseWarningOf(const EventRecord &event) {
                          FormatElapsed(event.elapseWarning)};
 }
 
+std::array<PowerFailure, kPowerFailureEntries> powerFailureEntries(const EventRecord &event) {
+    std::array<PowerFailure, kPowerFailureEntries> entries;
+    for (int i = 0; i < kPowerFailureEntries; ++i)
+        entries[i] = PowerFailure{i + 1, event.powerFailures[i]};
+    return entries;
+}
+
 std::vector<std::int32_t> powerFailuresOf(const EventRecord &event) {
     std::vector<std::int32_t> stamps;
-    for (std::int32_t stamp : event.powerFailures)
-        if (stamp != 0)
-            stamps.push_back(stamp);
+    for (const PowerFailure &failure : powerFailureEntries(event))
+        if (failure.occurred())
+            stamps.push_back(failure.time);
     return stamps;
+}
+
+LogFigures logFigures(const LogRecord &record, const std::vector<int> &filters,
+                      const std::vector<Canister> &canisters) {
+    LogFigures figures{formatTenths(record.ambientTemperature), std::to_string(record.ambientPressure), {}, {},
+                       formatTenths(record.pumpBoxTemperature)};
+    figures.filters.reserve(filters.size());
+    for (int c : filters)
+        figures.filters.push_back(formatTenths(record.filterTemperature.at(c - 1)));
+    figures.flows.reserve(canisters.size());
+    for (const Canister &canister : canisters)
+        figures.flows.push_back(formatHundredths(record.flow.at(canister.slot - 1)));
+    return figures;
 }
 
 } // namespace trelm

@@ -3,6 +3,7 @@
 // text forms shown in grids, exports, reports and file names.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,13 +45,17 @@ std::string DateOnly(std::string_view shortDateTime);
 // "%d.%m.%Y"; a format without day, month and year gives M/D/YYYY.
 std::string DateOnly(std::string_view shortDateTime, std::string_view dateFormat);
 
-// A short-date order: the fields 'm', 'd', 'y' in their order and the text
-// between them.
+// A short-date order: the fields 'm', 'd', 'y' in their order and the
+// literal texts around them, whole (multi-byte UTF-8 stays intact): before
+// the first field, between the fields, after the last. "%Y年%m月%d日"
+// gives "y", "m", "d" with "", "年", "月", "日".
 struct DateOrder {
     std::string fields = "mdy";
-    std::string separator = "/";
+    std::array<std::string, 4> texts = {"", "/", "/", ""};
 };
-// The order of a strftime date format as DateOnly reads it.
+// The order of a strftime date format as DateOnly reads it; M/D/YYYY when
+// it cannot be read (no day, month and year each once, a field not written
+// as a number, nothing between two fields).
 DateOrder DateOrderOf(std::string_view dateFormat);
 // The order of the current LC_TIME's short-date format.
 DateOrder LocaleDateOrder();

@@ -1,8 +1,8 @@
 #include "export/csv_event.h"
 
+#include <utility>
 #include <vector>
 
-#include "datafile/atomic_file.h"
 #include "datafile/codes.h"
 #include "datafile/statistics.h"
 #include "datafile/time_format.h"
@@ -12,16 +12,10 @@ namespace trelm {
 
 namespace {
 
-// A channel number in a label: its digits, after one blank unless plain.
-std::string numberText(int number, bool plain) {
-    std::string text = plain ? "" : " ";
-    return text.append(std::to_string(number)); // appended: GCC 12 misreports " " + string
-}
-
 class EventCsv {
 public:
-    EventCsv(const EventFile &source, LabelStyle style)
-        : m_source(source), m_event(source.event), m_style(style),
+    EventCsv(const EventFile &source, LabelForms labels)
+        : m_source(source), m_event(source.event), m_labels(labels),
           m_channels(activeChannels(source.header.modelFlag, source.event.samplerConfig)),
           m_dateOrder(LocaleDateOrder()) {}
 
@@ -38,13 +32,15 @@ private:
     // The date in the locale's short-date order, read once per export.
     std::string dateOf(std::int32_t t) const { return FormatDateOnly(t, m_dateOrder); }
     std::string filterLabel(int c) const {
-        return "Filter " + numberText(c, m_style.plainFilterLabels) + ":";
+        return "Filter " + labelNumber(c, m_labels.plainFilters) + ":";
     }
-    void extremeLines(const StatBlock &block, bool pressure);
+    void extremeLines(const ExtremeFigures &figures, bool pressure);
 
     const EventFile &m_source;
     const EventRecord &m_event;
-    LabelStyle m_style;
+    LabelForms m_labels;
+    // The CSV writes the configuration's channels only: unlike the grids
+    // (filtersShown), a five-channel code outside the table gets no filter.
     ActiveChannels m_channels;
     DateOrder m_dateOrder;
     CsvWriter m_csv;
@@ -66,11 +62,11 @@ void EventCsv::facts(const std::string &sourceName) {
 
 void EventCsv::averages() {
     m_csv.line({"Event Average Parameters"});
-    m_csv.line({"Ambient Temperature:", formatTenths(ambientBlock(m_event).average), "C"});
-    m_csv.line({"Barometric Pressure:", std::to_string(pressureBlock(m_event).average), "mmHg"});
+    m_csv.line({"Ambient Temperature:", ambientFigures(m_event).average, "C"});
+    m_csv.line({"Barometric Pressure:", barometricFigures(m_event).average, "mmHg"});
     for (int c : m_channels.filters) {
-        const std::string number = numberText(c, m_style.plainFilterLabels);
-        m_csv.line({"Filter Temperature " + number + ":", formatTenths(filterBlock(m_event, c).average), "C"});
+        const std::string number = labelNumber(c, m_labels.plainFilters);
+        m_csv.line({"Filter Temperature " + number + ":", filterFigures(m_event, c).average, "C"});
     }
     m_csv.emptyLine();
 }
@@ -80,34 +76,39 @@ void EventCsv::flowStatistics() {
     m_csv.line({"", "Volume(m3)", "CV(%)", "Flow(L/min)", "Std Dev(L/min)"});
     for (const Canister &canister : m_channels.canisters) {
         const std::string label = "Canister " + std::to_string(canister.label) +
-                                  (m_style.plainCanisterLabels ? ":" : ": ");
+                                  (m_labels.plainCanisters ? ":" : ": ");
         const CanisterFigures figures = canisterFigures(canisterBlock(m_event, canister.slot));
         m_csv.line({label, figures.volume, figures.cv, figures.flow, figures.stdDev});
     }
     m_csv.emptyLine();
 }
 
-void EventCsv::extremeLines(const StatBlock &block, bool pressure) {
-    const auto value = [pressure](std::int16_t stored) {
-        return pressure ? bareNumber(stored) : CsvItem(formatTenths(stored));
+// The pressure extremes are the CSV's only unquoted items.
+void EventCsv::extremeLines(const ExtremeFigures &figures, bool pressure) {
+    const auto value = [pressure](const std::string &text) {
+        CsvItem item(text);
+        item.quoted = !pressure;
+        return item;
     };
     const char *unit = pressure ? "mmHg" : "C";
-    m_csv.line({"Maximum:", value(block.maximum), unit, dateOf(block.maximumTime), FormatTimeOfDay(block.maximumTime)});
-    m_csv.line({"Minimum:", value(block.minimum), unit, dateOf(block.minimumTime), FormatTimeOfDay(block.minimumTime)});
+    m_csv.line({"Maximum:", value(figures.maximum), unit, dateOf(figures.maximumTime),
+                FormatTimeOfDay(figures.maximumTime)});
+    m_csv.line({"Minimum:", value(figures.minimum), unit, dateOf(figures.minimumTime),
+                FormatTimeOfDay(figures.minimumTime)});
 }
 
 void EventCsv::extremes() {
     m_csv.line({"Event Maximum/Minimum Statistics"});
     m_csv.line({"Ambient Temperature:"});
-    extremeLines(ambientBlock(m_event), false);
+    extremeLines(ambientFigures(m_event), false);
     m_csv.emptyLine();
     m_csv.line({"Barometric Pressure:"});
-    extremeLines(pressureBlock(m_event), true);
+    extremeLines(barometricFigures(m_event), true);
     m_csv.emptyLine();
     m_csv.line({"Filter Temperature:"});
     for (int c : m_channels.filters) {
         m_csv.line({filterLabel(c)});
-        extremeLines(filterBlock(m_event, c), false);
+        extremeLines(filterFigures(m_event, c), false);
     }
     m_csv.emptyLine();
 }
@@ -122,11 +123,12 @@ void EventCsv::warnings() {
     }
     m_csv.emptyLine();
     for (int c : m_channels.filters) {
-        const auto maxDt = maxDtOf(m_event, c);
+        // The CSV shows a max dT whose time stamp is set, whatever its value.
+        const auto maxDt = maxDtOf(m_event, c, MaxDtTest::ByTime);
         if (!maxDt)
             continue;
-        const std::string label = m_style.plainFilterLabels ? "Filter " + std::to_string(c) + " Max dT:"
-                                                            : "Max Filter " + numberText(c, false) + " dT:";
+        const std::string label = m_labels.plainFilters ? "Filter " + std::to_string(c) + " Max dT:"
+                                                        : "Max Filter " + strForm(c) + " dT:";
         m_csv.line({label, maxDt->value, "C", dateOf(maxDt->time), FormatTimeOfDay(maxDt->time)});
     }
     m_csv.emptyLine();
@@ -141,7 +143,7 @@ void EventCsv::warnings() {
 void EventCsv::flowWarnings() {
     m_csv.line({"Flow Warnings", "", "", "L/Min"});
     for (const Canister &canister : m_channels.canisters) {
-        const std::string number = numberText(canister.label, m_style.plainCanisterLabels);
+        const std::string number = labelNumber(canister.label, m_labels.plainCanisters);
         if (const auto warning = flowWarningOf(m_event, canister.slot))
             m_csv.line({"Canister:", number, "Yes", warning->value, dateOf(warning->time),
                         FormatTimeOfDay(warning->time)});
@@ -165,21 +167,22 @@ void EventCsv::dataLog() {
 
     std::vector<CsvItem> row;
     for (const LogRecord &record : m_source.log) {
-        row = {dateOf(record.time), FormatTimeOfDay(record.time), formatTenths(record.ambientTemperature),
-               std::to_string(record.ambientPressure)};
-        for (int c : m_channels.filters)
-            row.emplace_back(formatTenths(record.filterTemperature[c - 1]));
-        for (const Canister &canister : m_channels.canisters)
-            row.emplace_back(formatHundredths(record.flow[canister.slot - 1]));
-        row.emplace_back(formatTenths(record.pumpBoxTemperature));
+        LogFigures figures = logFigures(record, m_channels.filters, m_channels.canisters);
+        row = {dateOf(record.time), FormatTimeOfDay(record.time), std::move(figures.ambient),
+               std::move(figures.pressure)};
+        for (std::string &filter : figures.filters)
+            row.emplace_back(std::move(filter));
+        for (std::string &flow : figures.flows)
+            row.emplace_back(std::move(flow));
+        row.emplace_back(std::move(figures.pumpBox));
         m_csv.line(row);
     }
 }
 
 } // namespace
 
-std::string composeEventCsv(const EventFile &source, const std::string &sourceName, LabelStyle style) {
-    EventCsv csv(source, style);
+std::string composeEventCsv(const EventFile &source, const std::string &sourceName, LabelForms labels) {
+    EventCsv csv(source, labels);
     csv.facts(sourceName);
     csv.averages();
     csv.flowStatistics();
@@ -188,13 +191,6 @@ std::string composeEventCsv(const EventFile &source, const std::string &sourceNa
     csv.flowWarnings();
     csv.dataLog();
     return csv.text();
-}
-
-Status writeEventCsv(const std::filesystem::path &csvPath, const EventFile &source, const std::string &sourceName,
-                     LabelStyle style) {
-    if (csvPath.empty())
-        return Done{};
-    return writeFileAtomically(csvPath, composeEventCsv(source, sourceName, style));
 }
 
 } // namespace trelm

@@ -87,14 +87,14 @@ std::string rowOf(const ReportForm &form, const RowLayout &layout, const DateOrd
     std::string row = FormatDateOnly(record.time, order) + "  " + FormatTimeOfDay(record.time) + " ";
     row += formatPattern("@@@.@", record.ambientTemperature) + layout.afterAmbient;
     row += formatPattern("@@@", record.ambientPressure) + layout.afterPressure;
-    const std::vector<int> &filters = form.channels.filters;
+    const std::vector<int> &filters = form.filters;
     for (std::size_t i = 0; i < filters.size(); ++i) {
         if (i > 0)
             row += layout.betweenFilters;
         row += formatPattern("@@@.@", record.filterTemperature[static_cast<std::size_t>(filters[i] - 1)]);
     }
     row += layout.beforeFlows;
-    const std::vector<Canister> &canisters = form.channels.canisters;
+    const std::vector<Canister> &canisters = form.canisters;
     for (std::size_t i = 0; i < canisters.size(); ++i) {
         if (i > 0)
             row += layout.betweenFlows;
@@ -117,7 +117,7 @@ Status PrintDataLogReport(LinePrinter &printer, LoadedEvent &loaded) {
 
     const ReportForm form = reportFormOf(file.header, file.event);
     // A code outside the tables prints neither headings nor rows.
-    const bool knownCode = !form.channels.canisters.empty();
+    const bool knownCode = !form.canisters.empty();
     ReportPage page(printer);
     page.open(Orientation::Landscape, file.header, " Data Log Report");
     page.size(10);

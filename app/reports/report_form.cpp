@@ -3,17 +3,10 @@
 namespace trelm {
 
 ReportForm reportFormOf(const FileHeader &header, const EventRecord &event) {
-    ReportForm form{isEightChannel(header.modelFlag), event.samplerConfig,
-                    activeChannels(header.modelFlag, event.samplerConfig)};
-    if (!form.eightChannel)
-        form.channels.filters = {1};
-    return form;
-}
-
-std::string strForm(long n) {
-    std::string text = n < 0 ? "" : " ";
-    text += std::to_string(n);
-    return text;
+    const std::int16_t flag = header.modelFlag;
+    const std::int16_t code = event.samplerConfig;
+    return ReportForm{isEightChannel(flag), code, filtersShown(flag, code), activeChannels(flag, code).canisters,
+                      labelFormsOf(flag, code)};
 }
 
 } // namespace trelm

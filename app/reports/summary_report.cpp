@@ -13,15 +13,14 @@ namespace {
 std::string temperature(std::int16_t tenths) { return formatPattern("00.0", tenths, 1) + " C"; }
 
 void filterAverages(ReportPage &page, const ReportForm &form, const EventRecord &event) {
-    for (int n : form.channels.filters) {
-        const std::string value = temperature(filterBlock(event, n).average);
-        if (!form.eightChannel)
-            page.line("Filter Temperature 1: " + value);
-        else if (form.singleFilterCode())
-            page.line(" Filter Temperature " + std::to_string(n) + ": " + value);
-        else
-            page.line(" Filter Temperature  " + strForm(n) + ": " + value);
-    }
+    // Numbered labels stand one blank further right than plain ones; the
+    // five-channel label has no leading blank.
+    const std::string label = !form.eightChannel ? "Filter Temperature "
+                              : form.labels.plainFilters ? " Filter Temperature "
+                                                         : " Filter Temperature  ";
+    for (int n : form.filters)
+        page.line(label + labelNumber(n, form.labels.plainFilters) + ": " +
+                  temperature(filterBlock(event, n).average));
 }
 
 std::string canisterValues(const ReportForm &form, const StatBlock &block) {
@@ -38,7 +37,7 @@ std::string canisterValues(const ReportForm &form, const StatBlock &block) {
 
 void flowStatistics(ReportPage &page, const ReportForm &form, const EventRecord &event) {
     page.line("            Volume(m3)  CV(%)  Flow(L/min)  Std Dev(L/min)");
-    for (const Canister &canister : form.channels.canisters)
+    for (const Canister &canister : form.canisters)
         page.line("Canister " + formatPattern("0", canister.label) + ": " +
                   canisterValues(form, canisterBlock(event, canister.slot)));
 }
@@ -51,11 +50,8 @@ void extremes(ReportPage &page, const StatBlock &block, const char *pattern, int
 }
 
 void filterExtremes(ReportPage &page, const ReportForm &form, const EventRecord &event) {
-    for (int n : form.channels.filters) {
-        if (form.eightChannel && !form.singleFilterCode())
-            page.line("Filter " + strForm(n) + ":");
-        else
-            page.line("Filter " + std::to_string(n) + ":");
+    for (int n : form.filters) {
+        page.line("Filter " + labelNumber(n, form.labels.plainFilters) + ":");
         extremes(page, filterBlock(event, n), " 00.0", 1, " C    ");
     }
 }

@@ -11,10 +11,8 @@ namespace trelm {
 namespace {
 
 void filterWarnings(ReportPage &page, const ReportForm &form, const EventRecord &event) {
-    for (int n : form.channels.filters) {
-        const std::string label = form.eightChannel && !form.singleFilterCode()
-                                      ? "  Filter " + strForm(n) + ":"
-                                      : "  Filter " + std::to_string(n) + ":";
+    for (int n : form.filters) {
+        const std::string label = "  Filter " + labelNumber(n, form.labels.plainFilters) + ":";
         if (auto warning = filterTemperatureWarning(event, n))
             page.line(label + "  Yes     " + FormatDateTimeShort(warning->time));
         else
@@ -23,11 +21,9 @@ void filterWarnings(ReportPage &page, const ReportForm &form, const EventRecord 
 }
 
 void maxDtLines(ReportPage &page, const ReportForm &form, const EventRecord &event) {
-    for (int n : form.channels.filters) {
-        const std::string label = form.eightChannel && !form.singleFilterCode()
-                                      ? "  Filter " + strForm(n) + " Max dT:  "
-                                      : "  Filter " + std::to_string(n) + " Max dT:  ";
-        if (auto maxDt = maxDtOf(event, n))
+    for (int n : form.filters) {
+        const std::string label = "  Filter " + labelNumber(n, form.labels.plainFilters) + " Max dT:  ";
+        if (auto maxDt = maxDtOf(event, n, MaxDtTest::ByTime))
             page.line(label + maxDt->value + " C  " + FormatDateTimeShort(maxDt->time));
         else
             page.blank();
@@ -65,8 +61,8 @@ std::string canisterLine(const ReportForm &form, const Canister &canister, const
 }
 
 void flowWarnings(ReportPage &page, const ReportForm &form, const EventRecord &event) {
-    for (const Canister &canister : form.channels.canisters) {
-        if (form.eightChannel && form.singleFilterCode())
+    for (const Canister &canister : form.canisters) {
+        if (form.singleFilterCode())
             page.line(singleCanisterLine(form.code, canister, event));
         else
             page.line(canisterLine(form, canister, event));
@@ -74,12 +70,11 @@ void flowWarnings(ReportPage &page, const ReportForm &form, const EventRecord &e
 }
 
 void powerFailures(ReportPage &page, const EventRecord &event) {
-    for (int entry = 1; entry <= kPowerFailureEntries; ++entry) {
-        const std::int32_t time = event.powerFailures[entry - 1];
-        if (time == 0)
-            page.blank();
+    for (const PowerFailure &failure : powerFailureEntries(event)) {
+        if (failure.occurred())
+            page.line(strForm(failure.entry) + "     " + FormatDateTimeShort(failure.time));
         else
-            page.line(strForm(entry) + "     " + FormatDateTimeShort(time));
+            page.blank();
     }
 }
 

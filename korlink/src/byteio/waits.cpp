@@ -117,7 +117,7 @@ KORLINK_API uint32_t ms_pause(int32_t ms) {
     for (;;) {
         pumpHost();
         if (tickReached(deadline)) return tickMs();
-        poll(nullptr, 0, remainingMs(deadline));
+        passIdleTime(remainingMs(deadline));
     }
 }
 

@@ -91,7 +91,12 @@ int readByte(Port &port) {
 
 bool pollInput(Port &port, int ms) {
     pollfd entry{port.fd, POLLIN, 0};
+#ifdef KORLINK_VIRTUAL_TIME
+    int ready = poll(&entry, 1, 0);
+    if (ready == 0) passIdleTime(std::clamp(ms, 0, 10));
+#else
     int ready = poll(&entry, 1, std::clamp(ms, 0, 10));
+#endif
     // A hung-up tty polls readable but reads nothing: the hang-up decides.
     if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL))) {
         port.lastError = EIO;
@@ -175,7 +180,7 @@ int opWriteByte(Port &port, uint8_t byte) {
     while (port.transmitSize - transmitQueued(port) <= port.transmitSize / 4) {
         if (int16_t stop = cancelCheck(port); stop != 0) return stop;
         if (!waitOutput(port)) return -1;
-        poll(nullptr, 0, 2);
+        passIdleTime(2);
     }
     return writeRaw(port, &byte, 1);
 }

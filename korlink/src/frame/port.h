@@ -211,6 +211,14 @@ void setCloseCode(int32_t code);
 
 // Millisecond tick from CLOCK_MONOTONIC.
 uint32_t tickMs();
+// Lets `ms` milliseconds of idle time pass: a sleep, or a step of the virtual
+// clock in fuzzing builds.
+void passIdleTime(int ms);
+#ifdef KORLINK_VIRTUAL_TIME
+// Called whenever the library would wait for the line: a fuzzing harness
+// delivers the peer's bytes there, so they arrive at a fixed virtual time.
+void setIdleHook(void (*hook)());
+#endif
 
 // Queues a key code that the next pump poll reports before the host's pump
 // is asked (there is no window message queue to post it to on Linux).

@@ -60,12 +60,14 @@ void report(const char *what, std::vector<double> times) {
 
 int main() {
     const testdata::Bytes received = fullImage().receivedBytes();
+    trelm::SilentMessagePort silent;
+    const trelm::CsvExport exportCsv = trelm::csvExportByModel(silent);
     std::vector<double> convertTimes;
     for (int round = 0; round < kRounds; ++round) {
         testdata::TempDir dir;
         testdata::writeFile(dir / "received.img", received);
         const auto start = Clock::now();
-        auto result = trelm::ConvertReceivedFile(dir / "received.img", dir.path());
+        auto result = trelm::ConvertReceivedFile(dir / "received.img", dir.path(), exportCsv);
         convertTimes.push_back(millisecondsSince(start));
         if (!result || result.value().eventFiles.size() != kEvents) {
             std::fprintf(stderr, "convert did not write %d events\n", kEvents);
@@ -85,7 +87,7 @@ int main() {
     for (int round = 0; round < kRounds; ++round) {
         const auto start = Clock::now();
         auto file = trelm::readEventFile(dir / "full.bin");
-        const bool exported = file && trelm::exportByModel(dir / "full.csv", file.value(), "full.bin").ok();
+        const bool exported = file && trelm::exportByModel(dir / "full.csv", file.value(), "full.bin", silent).ok();
         exportTimes.push_back(millisecondsSince(start));
         if (!exported || file.value().log.size() != kRingSlots) {
             std::fprintf(stderr, "export of the full ring failed\n");

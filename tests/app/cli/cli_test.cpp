@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 #include "cli/commands.h"
+#include "pty_pair.h"
 #include "sample_event.h"
 
 using namespace trelm;
@@ -45,6 +50,10 @@ TEST_F(CliTest, UsageAndHelpForEveryCommand) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("usage: trelmlink ") + command, 0), 0u) << command;
     }
+    Outcome version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("trelmlink ") + TRELMLINK_VERSION + "\n");
+    EXPECT_NE(std::string(TRELMLINK_VERSION), "");
     Outcome unknown = run({"frobnicate"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(lineCount(unknown.err), 1u);
@@ -76,6 +85,78 @@ TEST_F(CliTest, ExportWritesTheCsvBesideTheEventFileNamingItAsGiven) {
     EXPECT_EQ(named.out, "named.csv\n");
     EXPECT_EQ(testdata::readFile(m_dir / "named.csv"),
               testdata::readFile(std::filesystem::path(GOLDEN_DIR) / "eight_config6.csv"));
+}
+
+TEST_F(CliTest, ExportShowsItsStatusMessageOnlyWhenVerbose) {
+    writeSample(sample::kName);
+    Outcome quiet = run({"export", path(sample::kName)});
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+    Outcome verbose = run({"export", "--verbose", path(sample::kName)});
+    ASSERT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_EQ(verbose.err, "Exporting data...\n");
+}
+
+// Outputs that are no regular file are written straight through and stay
+// what they are; what cannot take the CSV fails with the system's reason.
+TEST_F(CliTest, ExportToDevicesPipesAndStandardOutput) {
+    writeSample(sample::kName);
+    const std::string source = path(sample::kName);
+    ASSERT_EQ(run({"export", source, "-o", path("regular.csv")}).status, 0);
+    const std::string csv = testdata::readText(m_dir / "regular.csv");
+    // A terminal first: were devices replaced by a rename, this fails before
+    // any system device below is touched.
+    testsupport::PtyPair terminal;
+    Outcome toTerminal = run({"export", source, "-o", terminal.slavePath()});
+    ASSERT_EQ(toTerminal.status, 0) << toTerminal.err;
+    EXPECT_EQ(toTerminal.out, "");
+    EXPECT_EQ(terminal.receive(csv.size(), std::chrono::seconds(10)), csv);
+    ASSERT_EQ(::mkfifo(path("pipe.csv").c_str(), 0600), 0);
+    std::string fromPipe;
+    std::thread reader([&] { fromPipe = testdata::readText(m_dir / "pipe.csv"); });
+    const struct {
+        std::string output;
+        int status;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {"/dev/null", 0, "", ""},
+        {path("pipe.csv"), 0, "", ""},
+        {"-", 0, csv, ""},
+        {"/dev/full", 1, "", "trelmlink: /dev/full: No space left on device\n"},
+        {"", 1, "", "trelmlink: export: the output name given with -o is empty\n"},
+    };
+    for (const auto &c : cases) {
+        Outcome result = run({"export", source, "-o", c.output});
+        EXPECT_EQ(result.status, c.status) << c.output;
+        EXPECT_EQ(result.out, c.out) << c.output;
+        EXPECT_EQ(result.err, c.err) << c.output;
+    }
+    // Release the reader even if the export never opened the FIFO.
+    const int writer = ::open(path("pipe.csv").c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
+    reader.join();
+    EXPECT_EQ(fromPipe, csv);
+    struct stat status {};
+    ASSERT_EQ(::stat(path("pipe.csv").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    for (const char *device : {"/dev/null", "/dev/full"}) {
+        ASSERT_EQ(::stat(device, &status), 0);
+        EXPECT_TRUE(S_ISCHR(status.st_mode)) << device;
+    }
+
+    // /dev/stdout of the program itself: the CSV and nothing else.
+    const std::string command = std::string(TRELMLINK_PROGRAM) + " export '" + source + "' -o /dev/stdout";
+    FILE *pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string piped;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        piped.append(buffer, got);
+    EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), 0);
+    EXPECT_EQ(piped, csv);
+    EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
 }
 
 TEST_F(CliTest, BadEventFilesFailWithoutTouchingTheOutput) {
@@ -151,6 +232,28 @@ TEST_F(CliTest, ConvertListsEventFilesThenTheCurrentOne) {
     EXPECT_EQ(testdata::readText(m_dir / "0123_2005_06_15_12_30_05.csv").rfind("\"File:\",\"" + sample::kName + "\"\r\n", 0), 0u);
 }
 
+TEST_F(CliTest, ConvertSwappedSplitsAgainWithoutASecondSwap) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    image.slot(3, sample::event(6));
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    ASSERT_EQ(run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()}).status, 0);
+    const testdata::Bytes eventFile = testdata::readFile(m_dir / sample::kName);
+    std::filesystem::remove(m_dir / sample::kName);
+    Outcome again = run({"convert", "--swapped", path("swap.bin"), "--dir", m_dir.path().string()});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, sample::kName + "\ncurrent: " + sample::kName + "\n");
+    EXPECT_EQ(testdata::readFile(m_dir / sample::kName), eventFile);
+    EXPECT_EQ(testdata::readFile(m_dir / "swap.bin"), image.bytes());
+}
+
+TEST_F(CliTest, ConvertOfAnImageWithoutEventsPrintsNoCurrentLine) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    Outcome result = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
 TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     testdata::writeFile(m_dir / "temp0000.$$$", testdata::Bytes(100, 0));
     Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
@@ -159,7 +262,9 @@ TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
     Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
     EXPECT_EQ(noFolder.status, 1);
-    EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": is not a folder\n");
+    EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": the folder does not exist\n");
+    Outcome fileAsFolder = run({"convert", path("temp0000.$$$"), "--dir", path("temp0000.$$$")});
+    EXPECT_EQ(fileAsFolder.err, "trelmlink: " + path("temp0000.$$$") + ": is not a folder\n");
 }
 
 TEST_F(CliTest, TheProgramReportsThroughItsExitStatus) {

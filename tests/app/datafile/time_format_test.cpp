@@ -100,17 +100,36 @@ TEST(DateOnly, TextNotOfTheShortFormGivesNothing) {
     EXPECT_EQ(DateOnly("06/15/05x"), "");
 }
 
-TEST(DateOnly, OtherLocalesKeepTheirOrderAndSeparator) {
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%d.%m.%Y"), "5.6.2005");
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%F"), "2005-6-5");
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%D"), "6/5/2005");
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%d/%m/%y"), "5/6/2005");
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", "%A"), "6/5/2005");
-    EXPECT_EQ(DateOnly("06/05/05 00:00:00", ""), "6/5/2005");
+// Short-date formats as locales give them: their order and their whole
+// texts are kept; a format whose order cannot be read gives M/D/YYYY.
+TEST(DateOnly, OtherLocalesKeepTheirOrderAndSeparators) {
+    const struct {
+        const char *format;
+        const char *date;
+    } cases[] = {
+        {"%d.%m.%Y", "5.6.2005"},
+        {"%F", "2005-6-5"},
+        {"%D", "6/5/2005"},
+        {"%d/%m/%y", "5/6/2005"},
+        {"%Y\u5e74%m\u6708%d\u65e5", "2005\u5e746\u67085\u65e5"}, // multi-byte, and a text after the day
+        {"%Y. %m. %d.", "2005. 6. 5."},
+        {"%d/%Om/%Ey", "5/6/2005"},
+        {"%d%%%m%%%Y", "5%6%2005"},
+        // Orders that cannot be read.
+        {"%A", "6/5/2005"},
+        {"", "6/5/2005"},
+        {"%Y%m%d", "6/5/2005"},
+        {"%d %B %Y", "6/5/2005"},
+        {"%d/%d/%Y", "6/5/2005"},
+        {"%d/%m/%Y/%", "6/5/2005"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DateOnly("06/05/05 00:00:00", c.format), c.date) << c.format;
 }
 
 TEST(DateOnly, FromAStampMatchesTheTextRoundTripInEveryOrder) {
-    const char *formats[] = {"%m/%d/%y", "%d.%m.%Y", "%F", "%D", "%d/%m/%y", "%Y. %m. %d.", "%A", ""};
+    const char *formats[] = {"%m/%d/%y", "%d.%m.%Y", "%F", "%D", "%d/%m/%y", "%Y. %m. %d.", "%Y\u5e74%m\u6708%d\u65e5",
+                             "%A", ""};
     std::vector<std::int32_t> stamps = {0, -1, -86400, 31535999, 31536000, 946684799, 946684800,
                                         1118838605, 2147483647, -2147483647 - 1};
     for (std::int64_t t = 0; t <= INT32_MAX; t += 86400 * 97 + 3607)

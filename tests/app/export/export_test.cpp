@@ -29,7 +29,7 @@ protected:
                             testdata::eventFileBytes({modelFlag, 0x0102, 123}, sample::event(config), log));
         auto file = readEventFile(m_dir / sample::kName);
         ASSERT_TRUE(file) << file.error().message();
-        const auto status = exportByModel(m_dir / "out.csv", file.value(), sample::kName);
+        const auto status = exportByModel(m_dir / "out.csv", file.value(), sample::kName, m_messages);
         ASSERT_TRUE(status) << status.error().message();
     }
 
@@ -41,6 +41,7 @@ protected:
     }
 
     testdata::TempDir m_dir;
+    SilentMessagePort m_messages;
 };
 
 } // namespace
@@ -117,7 +118,7 @@ TEST_F(ExportTest, EqualElapseAndReferenceReadLessThan) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({0, 0x0102, 123}, event));
     auto file = readEventFile(m_dir / "e.bin");
     ASSERT_TRUE(file) << file.error().message();
-    ASSERT_TRUE(ExportFiveChannel(m_dir / "out.csv", file.value(), "e.bin"));
+    ASSERT_TRUE(ExportFiveChannel(m_dir / "out.csv", file.value(), "e.bin", m_messages));
     EXPECT_NE(testdata::readText(m_dir / "out.csv").find(R"csv("Elapse:","Yes","24:00:00"," < ","24:00:00")csv"), std::string::npos);
 }
 
@@ -125,7 +126,7 @@ TEST_F(ExportTest, SourceNameIsWrittenAsGivenWithQuotesDoubled) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
     ASSERT_TRUE(file) << file.error().message();
-    ASSERT_TRUE(ExportEightChannel(m_dir / "out.csv", file.value(), "/data/my \"best\" run/e.bin"));
+    ASSERT_TRUE(ExportEightChannel(m_dir / "out.csv", file.value(), "/data/my \"best\" run/e.bin", m_messages));
     EXPECT_EQ(lines(testdata::readText(m_dir / "out.csv"))[0], R"csv("File:","/data/my ""best"" run/e.bin")csv");
 }
 
@@ -133,6 +134,6 @@ TEST_F(ExportTest, EmptyPathWritesNothing) {
     testdata::writeFile(m_dir / "e.bin", testdata::eventFileBytes({1, 0x0102, 123}, sample::event(0)));
     auto file = readEventFile(m_dir / "e.bin");
     ASSERT_TRUE(file) << file.error().message();
-    EXPECT_TRUE(ExportEightChannel("", file.value(), "e.bin"));
+    EXPECT_TRUE(ExportEightChannel("", file.value(), "e.bin", m_messages));
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
 }
