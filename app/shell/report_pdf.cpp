@@ -43,35 +43,43 @@ void giveUsualPermissions(const QString &file) {
 
 } // namespace
 
-Status writeReportsPdf(const std::filesystem::path &output, const std::function<Status(LinePrinter &)> &compose) {
-    const auto application = applicationForPrinting();
-    const QString target = QString::fromStdString(output.string());
+Status writeReportsPdfOn(QPrinter &printer, const ReportComposer &compose) {
+    const QString target = printer.outputFileName();
+    const std::string name = QFile::encodeName(target).toStdString();
     QTemporaryFile temporary(target + ".XXXXXX.tmp");
     if (!temporary.open())
-        return Error{output.string(), "cannot be written (" + temporary.errorString().toStdString() + ")"};
+        return Error{name, "cannot be written (" + temporary.errorString().toStdString() + ")"};
     temporary.close();
 
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(temporary.fileName());
     Status result = Done{};
     {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(temporary.fileName());
-        printer.setCreator("Trelmlink");
-        QtLinePrinter linePrinter(printer, QtLinePrinter::Jobs::OneForAll, output.string());
+        QtLinePrinter linePrinter(printer, QtLinePrinter::Jobs::OneForAll, name);
         result = compose(linePrinter);
         Status finished = linePrinter.finishJob();
         if (result && !finished)
             result = finished;
     }
+    printer.setOutputFileName(target);
     if (!result)
         return result;
     giveUsualPermissions(temporary.fileName());
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(), output, error);
+    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(), name, error);
     if (error)
-        return Error{output.string(), "cannot be replaced (" + error.message() + ")"};
+        return Error{name, "cannot be replaced (" + error.message() + ")"};
     temporary.setAutoRemove(false);
     return Done{};
+}
+
+Status writeReportsPdf(const std::filesystem::path &output, const ReportComposer &compose) {
+    const auto application = applicationForPrinting();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(output.string()));
+    printer.setCreator("Trelmlink");
+    return writeReportsPdfOn(printer, compose);
 }
 
 } // namespace trelm::shell
