@@ -12,6 +12,7 @@ const char *const kUsage =
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
     "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
     "  show EVENT.bin                            print a summary of an event file\n"
+    "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
     "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
@@ -39,6 +40,8 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         return runConvert(rest, out, err);
     if (args[0] == "show")
         return runShow(rest, out, err);
+    if (args[0] == "grids")
+        return runGrids(rest, out, err);
     if (args[0] == "report")
         return runReport(rest, out, err);
     return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");

@@ -1,0 +1,149 @@
+#include "simulator.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "generated_image.h"
+#include "line_relay.h"
+#include "pty_pair.h"
+#include "roles.h"
+
+namespace trelmsim {
+
+namespace {
+constexpr int16_t kSendQueue = 31;  // the last queue: hosts rarely use it
+}
+
+// The null-modem cable: the simulator's terminal and the program's, joined by
+// a relay that paces both directions at the line's byte rate when asked.
+struct Simulator::Cable {
+    explicit Cable(int baud)
+        : relay({simulatorEnd.master(), simulatorEnd.master()}, {programEnd.master(), programEnd.master()},
+                {}, baud / 10) {}
+    testsupport::PtyPair simulatorEnd;
+    testsupport::PtyPair programEnd;
+    xfertest::LineRelay relay;
+    PortHandle port = nullptr;
+};
+
+bool parseRole(const std::string &text, Role &role) {
+    static const std::pair<const char *, Role> names[] = {{"sampler", Role::Sampler}, {"module", Role::Module},
+                                                          {"modem", Role::Modem},     {"silent", Role::Silent},
+                                                          {"noise", Role::Noise}};
+    for (const auto &[name, value] : names)
+        if (text == name) {
+            role = value;
+            return true;
+        }
+    return false;
+}
+
+Simulator::Simulator(Options options) : m_options(std::move(options)) {
+    m_cable = std::make_unique<Cable>(m_options.baud);
+    if (m_options.image.empty()) {
+        char folder[] = "/tmp/trelm-sim.XXXXXX";
+        if (mkdtemp(folder) == nullptr)
+            throw std::runtime_error("cannot make a folder for the generated image");
+        m_imageFile = std::filesystem::path(folder) / "image.bin";
+        testdata::writeFile(m_imageFile, testdata::generatedImage(m_options.seed).image.receivedBytes());
+    } else {
+        if (!std::filesystem::is_regular_file(m_options.image))
+            throw std::runtime_error(m_options.image.string() + ": no such file");
+    }
+    m_cable->simulatorEnd.exposeAs(m_options.comPort);
+    m_cable->port = COMMWinInit(static_cast<int16_t>(m_options.comPort), 9600, 8, 0, 1, 8192, 512);
+    if (m_cable->port == nullptr)
+        throw std::runtime_error("cannot open the simulator's end " + m_cable->simulatorEnd.slavePath());
+}
+
+Simulator::~Simulator() {
+    stop();
+    if (m_cable->port != nullptr)
+        COMMPortDeinit(m_cable->port, 0);
+    if (!m_imageFile.empty())
+        std::filesystem::remove_all(m_imageFile.parent_path());
+}
+
+const std::string &Simulator::programPath() const { return m_cable->programEnd.slavePath(); }
+
+namespace {
+
+// lrzsz's sx sends the image instead of the library: a sender we did not
+// write. It runs on its own descriptor of the simulator's terminal while the
+// library leaves the line alone.
+int sendWithSx(const std::string &terminal, const std::filesystem::path &image) {
+    pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        int fd = open(terminal.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0)
+            _exit(127);
+        dup2(fd, 0);
+        dup2(fd, 1);
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 2);
+        execlp("sx", "sx", "-q", image.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+}
+
+}  // namespace
+
+Outcome Simulator::serve() {
+    std::ofstream log;
+    if (!m_options.log.empty())
+        log.open(m_options.log, std::ios::binary | std::ios::app);
+    const std::filesystem::path image = m_imageFile.empty() ? m_options.image : m_imageFile;
+    RoleContext context;
+    context.port = m_cable->port;
+    context.stop = &m_stop;
+    context.once = m_options.once;
+    context.logByte = [&log](int byte) {
+        if (log.is_open()) {
+            log.put(static_cast<char>(byte));
+            log.flush();
+        }
+    };
+    context.sendImage = [this, &image]() -> int {
+        if (m_options.sender == Sender::Sx)
+            return sendWithSx(m_cable->simulatorEnd.slavePath(), image);
+        if (fqueue(kSendQueue, image.c_str()) != 0)
+            return -1;
+        return fsend(m_cable->port, kSendQueue, 106, 4096, nullptr, 0);
+    };
+    switch (m_options.role) {
+    case Role::Sampler: serveSampler(context); break;
+    case Role::Module: serveModule(context); break;
+    case Role::Modem: serveModem(context); break;
+    case Role::Silent: serveSilent(context); break;
+    case Role::Noise: serveNoise(context); break;
+    }
+    return Outcome{context.transfers, context.lastResult, context.dialled};
+}
+
+void Simulator::start() {
+    m_finished = false;
+    m_thread = std::thread([this] {
+        Outcome made = serve();
+        m_outcome = made;
+        m_finished = true;
+    });
+}
+
+void Simulator::stop() {
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+Outcome Simulator::outcome() const { return m_outcome; }
+
+}  // namespace trelmsim
