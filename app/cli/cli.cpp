@@ -5,8 +5,12 @@ namespace trelm::cli {
 namespace {
 
 const char *const kUsage =
-    "usage: trelmlink <command> [options]\n"
+    "usage: trelmlink [EVENT.bin]\n"
+    "       trelmlink <command> [options]\n"
     "       trelmlink --version\n"
+    "\n"
+    "Without a command the window opens; with an event file it opens with\n"
+    "that file loaded. The commands need no display.\n"
     "\n"
     "commands:\n"
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
@@ -17,7 +21,29 @@ const char *const kUsage =
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
+// Every subcommand, by name: the dispatch and the choice between window and
+// command line both read this one table.
+struct Command {
+    const char *name;
+    int (*run)(const std::vector<std::string> &, std::ostream &, std::ostream &);
+};
+
+const Command kCommands[] = {
+    {"export", runExport},
+    {"convert", runConvert},
+    {"show", runShow},
+    {"grids", runGrids},
+    {"report", runReport},
+};
+
 } // namespace
+
+bool isCommandName(const std::string &word) {
+    for (const Command &command : kCommands)
+        if (word == command.name)
+            return true;
+    return false;
+}
 
 int fail(std::ostream &err, const std::string &message) {
     err << "trelmlink: " << message << '\n';
@@ -34,16 +60,9 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         return 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "export")
-        return runExport(rest, out, err);
-    if (args[0] == "convert")
-        return runConvert(rest, out, err);
-    if (args[0] == "show")
-        return runShow(rest, out, err);
-    if (args[0] == "grids")
-        return runGrids(rest, out, err);
-    if (args[0] == "report")
-        return runReport(rest, out, err);
+    for (const Command &command : kCommands)
+        if (args[0] == command.name)
+            return command.run(rest, out, err);
     return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
 }
 
