@@ -54,15 +54,18 @@ Status writeReportsPdfOn(QPrinter &printer, const ReportComposer &compose) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(temporary.fileName());
     Status result = Done{};
+    bool printed = false;
     {
         QtLinePrinter linePrinter(printer, QtLinePrinter::Jobs::OneForAll, name);
         result = compose(linePrinter);
         Status finished = linePrinter.finishJob();
         if (result && !finished)
             result = finished;
+        printed = linePrinter.pageCount() > 0;
     }
     printer.setOutputFileName(target);
-    if (!result)
+    // Nothing printed (no report chosen) writes no file either.
+    if (!result || !printed)
         return result;
     giveUsualPermissions(temporary.fileName());
     std::error_code error;
