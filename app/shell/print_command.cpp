@@ -113,8 +113,10 @@ void PrintCommand::run() {
     } else {
         const QString name = printer.printerName().isEmpty() ? QString("the printer") : printer.printerName();
         QtLinePrinter linePrinter(printer, QtLinePrinter::Jobs::OnePerDocument, name.toStdString());
-        QObject::connect(dialog.get(), &PrintingDialog::cancelRequested, [&linePrinter] { linePrinter.abortDocument(); });
+        QMetaObject::Connection cancel = QObject::connect(dialog.get(), &PrintingDialog::cancelRequested,
+                                                          [&linePrinter] { linePrinter.abortDocument(); });
         printed = runPrintCommand(linePrinter, loaded, selection, progress);
+        QObject::disconnect(cancel);
     }
     m_window.setPrintEnabled(true);
     dialog.reset();
