@@ -17,6 +17,7 @@ const char *const kUsage =
     "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
     "  show EVENT.bin                            print a summary of an event file\n"
     "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
+    "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
@@ -32,6 +33,7 @@ const Command kCommands[] = {
     {"convert", runConvert},
     {"show", runShow},
     {"grids", runGrids},
+    {"report", runReport},
 };
 
 } // namespace

@@ -3,12 +3,15 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/report_output.h"
+#include "shell/report_pdf.h"
 #include "shell/window_app.h"
 
 int main(int argc, char **argv) {
     // Dates follow the user's short-date order; numbers keep their "." as
     // only LC_TIME is taken from the environment.
     std::setlocale(LC_TIME, "");
+    trelm::cli::setPdfWriter(trelm::shell::writeReportsPdf);
     const std::vector<std::string> args(argv + 1, argv + argc);
     // No arguments opens the window; one argument that is neither an option
     // nor a command is an event file to open in it (as a file manager

@@ -8,6 +8,7 @@
 
 #include "shell/korlink_hooks.h"
 #include "shell/main_window.h"
+#include "shell/print_command.h"
 
 namespace trelm::shell {
 
@@ -33,6 +34,7 @@ std::unique_ptr<MainWindow> openMainWindow(const std::optional<std::string> &eve
     }
     installKorlinkHooks();
     auto window = std::make_unique<MainWindow>();
+    new PrintCommand(*window); // the window's child, answering "&Print Report"
     window->show();
     window->startUp();
     if (file)
