@@ -5,8 +5,12 @@ namespace trelm::cli {
 namespace {
 
 const char *const kUsage =
-    "usage: trelmlink <command> [options]\n"
+    "usage: trelmlink [EVENT.bin]\n"
+    "       trelmlink <command> [options]\n"
     "       trelmlink --version\n"
+    "\n"
+    "Without a command the window opens; with an event file it opens with\n"
+    "that file loaded. The commands need no display.\n"
     "\n"
     "commands:\n"
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
@@ -16,6 +20,10 @@ const char *const kUsage =
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
 } // namespace
+
+bool isCommandName(const std::string &word) {
+    return word == "export" || word == "convert" || word == "show";
+}
 
 int fail(std::ostream &err, const std::string &message) {
     err << "trelmlink: " << message << '\n';

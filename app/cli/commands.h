@@ -9,6 +9,9 @@
 
 namespace trelm::cli {
 
+// Whether the word names a subcommand (as opposed to a file to open).
+bool isCommandName(const std::string &word);
+
 int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);

@@ -1,12 +1,27 @@
 #include <clocale>
 #include <iostream>
+#include <optional>
 
 #include "cli/commands.h"
+#include "shell/window_app.h"
 
 int main(int argc, char **argv) {
     // Dates follow the user's short-date order; numbers keep their "." as
     // only LC_TIME is taken from the environment.
     std::setlocale(LC_TIME, "");
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return trelm::cli::runCli(args, std::cout, std::cerr);
+    // No arguments opens the window; one argument that is neither an option
+    // nor a command is an event file to open in it (as a file manager
+    // passes it).
+    const bool window = args.empty() || (args.size() == 1 && !args[0].starts_with('-') &&
+                                         !trelm::cli::isCommandName(args[0]));
+    if (!window)
+        return trelm::cli::runCli(args, std::cout, std::cerr);
+    if (!trelm::shell::displayAvailable()) {
+        std::cerr << "trelmlink: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                     "the commands work without one (see trelmlink --help)\n";
+        return 1;
+    }
+    const std::optional<std::string> file = args.empty() ? std::nullopt : std::optional(args[0]);
+    return trelm::shell::runWindow(argc, argv, file);
 }

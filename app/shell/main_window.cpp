@@ -1,0 +1,206 @@
+#include "shell/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <filesystem>
+#include <system_error>
+
+#include "datafile/codes.h"
+#include "datafile/event_file.h"
+#include "export/export_event.h"
+#include "settings/data_dir.h"
+#include "settings/ini_file.h"
+#include "settings/process_state.h"
+#include "shell/about_dialog.h"
+#include "shell/grid_view.h"
+#include "shell/message_box.h"
+#include "shell/settings_access.h"
+
+namespace trelm::shell {
+
+namespace {
+
+constexpr int kFilesTab = 3;
+constexpr int kSummaryTab = 0;
+
+bool sameFile(const std::string &a, const std::string &b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent) {
+    m_chooseOpenFile = [this](const QString &previous) {
+        const QString start = previous.isEmpty() ? QDir::currentPath() : previous;
+        return QFileDialog::getOpenFileName(this, "Open BIN File", start, "Bin Files (*.bin)");
+    };
+    m_chooseSaveFile = [this] { return QFileDialog::getSaveFileName(this, QString(), QDir::currentPath(), "*.csv (*.csv)"); };
+    buildLayout();
+}
+
+MainWindow::~MainWindow() {
+    m_msgForm.HideMessage();
+}
+
+void MainWindow::startUp() {
+    ProcessState &state = processState();
+    std::error_code error;
+    state.StartDir = std::filesystem::current_path(error).string();
+    if (auto entered = EnterDataDir(state.StartDir); !entered)
+        showError(QString::fromStdString(entered.error().message()) +
+                  "\nFiles are read and written in " + QString::fromStdString(state.StartDir) + ".");
+    state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
+    if (state.CommPort >= 1 && state.CommPort <= 10)
+        m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    m_tabs->setCurrentIndex(kFilesTab);
+    m_grids.initGrids();
+    refreshGridViews();
+}
+
+void MainWindow::choosePort(int port) {
+    processState().CommPort = static_cast<std::int16_t>(port);
+    WriteIniValue("PORT", "COMM", commValueText(port), this);
+}
+
+Status MainWindow::FillGrids(const QString &path) {
+    m_msgForm.ShowMessage("Filling Grids...");
+    Status filled = m_grids.fillGrids(path.toStdString());
+    refreshGridViews();
+    m_msgForm.HideMessage();
+    return filled;
+}
+
+bool MainWindow::openBinFile(const QString &path) {
+    ProcessState &state = processState();
+    m_txtExportFile->setText(path);
+    if (Status filled = FillGrids(path); !filled) {
+        // The grids stay cleared; Export and Print keep acting on the file
+        // loaded before, which the field shows again.
+        m_txtExportFile->setText(QString::fromStdString(state.CurrentBinFile));
+        showError(QString::fromStdString(filled.error().message()));
+        return false;
+    }
+    state.CurrentBinFile = path.toStdString();
+    m_tabs->setCurrentIndex(kSummaryTab);
+    enableFileCommands();
+    return true;
+}
+
+void MainWindow::Command4_Click() {
+    // The dialog remembers the name chosen last: cancelling yields that
+    // name again (re-opening it), or nothing before the first choice.
+    if (const QString chosen = m_chooseOpenFile(m_lastBinChoice); !chosen.isEmpty())
+        m_lastBinChoice = chosen;
+    if (!m_lastBinChoice.isEmpty())
+        openBinFile(m_lastBinChoice);
+}
+
+void MainWindow::cmdNewFile_Click() {
+    const QString name = m_chooseSaveFile();
+    if (name.isEmpty())
+        return;
+    ProcessState &state = processState();
+    state.ExportCsvFile = name.toStdString();
+    if (sameFile(state.ExportCsvFile, state.CurrentBinFile)) {
+        showError(name + ": is the event file itself; choose another name for the export");
+        return;
+    }
+    auto event = readEventFile(state.CurrentBinFile);
+    if (!event) {
+        showError(QString::fromStdString(event.error().message()));
+        return;
+    }
+    m_msgForm.ShowMessage("Exporting data...");
+    const Status exported = isEightChannel(state.modelFlag)
+                                ? ExportEightChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile)
+                                : ExportFiveChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile);
+    m_msgForm.HideMessage();
+    if (!exported)
+        showError(QString::fromStdString(exported.error().message()));
+}
+
+void MainWindow::cmdExit_Click() {
+    close();
+    QCoreApplication::quit();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // Unload: back to the folder the program was started in.
+    if (!m_unloaded && !processState().StartDir.empty()) {
+        std::error_code error;
+        std::filesystem::current_path(processState().StartDir, error);
+    }
+    m_unloaded = true;
+    m_msgForm.HideMessage();
+    event->accept();
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent *event) {
+    // Only the window's own margin around the tabs prints; a double-click
+    // inside a tab page reaches here too, as pages pass it on.
+    if (!m_tabs->geometry().contains(event->position().toPoint()))
+        printWindowImage();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void MainWindow::printWindowImage() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QPixmap image = grab();
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        showError("The printer cannot be used: " + printer.printerName());
+        return;
+    }
+    const QRect page = painter.viewport();
+    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(page.x(), page.y(), size.width(), size.height());
+    painter.setWindow(image.rect());
+    painter.drawPixmap(0, 0, image);
+    painter.end();
+}
+
+void MainWindow::refreshGridViews() {
+    for (auto &[name, view] : m_views)
+        view->refresh();
+}
+
+void MainWindow::showError(const QString &text) { showMessageBox(this, BoxIcon::Exclamation, kAppTitle, text); }
+
+void MainWindow::setOpenFileChooser(std::function<QString(const QString &)> chooser) {
+    m_chooseOpenFile = std::move(chooser);
+}
+
+void MainWindow::setSaveFileChooser(std::function<QString()> chooser) { m_chooseSaveFile = std::move(chooser); }
+
+bool MainWindow::summaryChecked() const { return m_chkSummary->isChecked(); }
+bool MainWindow::warningsChecked() const { return m_chkWarning->isChecked(); }
+bool MainWindow::dataLogChecked() const { return m_chkDataLog->isChecked(); }
+
+void MainWindow::setPrintEnabled(bool enabled) { m_cmdPrint->setEnabled(enabled); }
+
+void MainWindow::enableFileCommands() {
+    m_txtExportFile->setText(QString::fromStdString(processState().CurrentBinFile));
+    m_cmdPrint->setEnabled(true);
+    m_cmdNewFile->setEnabled(true);
+}
+
+} // namespace trelm::shell

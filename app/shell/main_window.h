@@ -1,0 +1,112 @@
+// frmMain: the program's window. Four tabs: the event summary, warnings and
+// data log grids, and "&Files/Reports" with every command. It owns the
+// start-up (data folder, port setting, grid set-ups), the commands Open,
+// Export and Exit, the port options, and the unload that returns to the
+// start-up folder. Retrieval and printing attach to retrieveRequested and
+// printRequested.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+
+#include "datafile/result.h"
+#include "shell/msg_form.h"
+#include "shell/window_grids.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+
+namespace trelm::shell {
+
+class GridView;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The load step: data folder, settings, port option, tab 3, grid
+    // set-ups. Separate from construction so tests can prepare first.
+    void startUp();
+
+    // Loads an event file onto the grids exactly as Open File (BIN) does
+    // after its dialog. A file that cannot be loaded is told in a message;
+    // the grids stay cleared and the current file and commands stay as they
+    // were. True when loaded.
+    bool openBinFile(const QString &path);
+
+    // Clears and fills the grids from `path` and shows them; the one place
+    // every fill goes through (Open, the command line, a download).
+    Status FillGrids(const QString &path);
+
+    // Commands, as the buttons run them.
+    void Command4_Click();  // Open File (BIN)
+    void cmdNewFile_Click(); // Export File
+    void cmdExit_Click();   // Exit
+
+    // Replace the file dialogs (tests). The open chooser gets the previous
+    // choice and returns the new one, or empty text when cancelled; the save
+    // chooser returns the name, or empty text.
+    void setOpenFileChooser(std::function<QString(const QString &previous)> chooser);
+    void setSaveFileChooser(std::function<QString()> chooser);
+
+    WindowGrids &grids() { return m_grids; }
+    GridView *gridView(const std::string &name) const { return m_views.at(name); }
+    QTimer *StartDownLoad() const { return m_startDownLoad; }
+    QTabWidget *SSTab1() const { return m_tabs; }
+    MsgForm &msgForm() { return m_msgForm; }
+    // The reports chosen on the "&Files/Reports" tab.
+    bool summaryChecked() const;
+    bool warningsChecked() const;
+    bool dataLogChecked() const;
+    // Enables or disables "&Print Report" (disabled while reports print).
+    void setPrintEnabled(bool enabled);
+    // After a download: the grids were filled, the commands act on the file.
+    void enableFileCommands();
+
+signals:
+    void retrieveRequested();
+    void printRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void buildLayout();
+    void buildGridTabs();
+    void buildFilesTab(QWidget *page);
+    void choosePort(int port);
+    void refreshGridViews();
+    void printWindowImage();
+    void showAbout();
+    void showError(const QString &text);
+
+    QTabWidget *m_tabs = nullptr;
+    QTimer *m_startDownLoad = nullptr;
+    std::array<QRadioButton *, 10> m_optCom{};
+    QLineEdit *m_txtExportFile = nullptr;
+    QPushButton *m_cmdRetrieve = nullptr;
+    QPushButton *m_cmdNewFile = nullptr;
+    QPushButton *m_cmdPrint = nullptr;
+    QCheckBox *m_chkSummary = nullptr;
+    QCheckBox *m_chkWarning = nullptr;
+    QCheckBox *m_chkDataLog = nullptr;
+    WindowGrids m_grids;
+    std::map<std::string, GridView *> m_views;
+    MsgForm m_msgForm;
+    QString m_lastBinChoice; // the open dialog's remembered name
+    std::function<QString(const QString &)> m_chooseOpenFile;
+    std::function<QString()> m_chooseSaveFile;
+    bool m_unloaded = false;
+};
+
+} // namespace trelm::shell
