@@ -128,7 +128,11 @@ Status writeIniText(const std::filesystem::path &file, const std::string &sectio
     return writeFileAtomically(file, std::string_view(content));
 }
 
-std::string commValueText(int port) { return " " + std::to_string(port); }
+std::string commValueText(int port) {
+    std::string text(1, ' ');
+    text += std::to_string(port);
+    return text;
+}
 
 int leadingInteger(const std::string &text) {
     const std::string value = trim(text);

@@ -121,11 +121,10 @@ void MainWindow::cmdNewFile_Click() {
         showError(QString::fromStdString(event.error().message()));
         return;
     }
-    m_msgForm.ShowMessage("Exporting data...");
-    const Status exported = isEightChannel(state.modelFlag)
-                                ? ExportEightChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile)
-                                : ExportFiveChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile);
-    m_msgForm.HideMessage();
+    const Status exported =
+        isEightChannel(state.modelFlag)
+            ? ExportEightChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile, m_msgForm)
+            : ExportFiveChannel(state.ExportCsvFile, event.value(), state.CurrentBinFile, m_msgForm);
     if (!exported)
         showError(QString::fromStdString(exported.error().message()));
 }

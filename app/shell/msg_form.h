@@ -6,18 +6,20 @@
 #include <QWidget>
 #include <string>
 
+#include "datafile/message_port.h"
+
 class QLabel;
 
 namespace trelm::shell {
 
-class MsgForm {
+class MsgForm final : public MessagePort {
 public:
     // Creates the window when it does not exist, sets its line, shows it
     // and paints it at once, before the caller starts its work. A second
     // call without HideMessage replaces the text in the same window.
-    void ShowMessage(const std::string &text);
+    void ShowMessage(const std::string &text) override;
     // Hides and destroys the window; its text does not survive.
-    void HideMessage();
+    void HideMessage() override;
 
     // The window while it exists (object name "MsgForm"), for tests.
     QWidget *window() const { return m_window; }

@@ -220,7 +220,8 @@ TEST_F(WindowTest, ExportWritesTheModelsCsvAndNeverOverwritesTheEventFile) {
     const fs::path expected = m_dir.path() / "expected.csv";
     auto source = trelm::readEventFile(event);
     ASSERT_TRUE(source.ok());
-    ASSERT_TRUE(trelm::ExportEightChannel(expected, source.value(), event.string()).ok());
+    trelm::SilentMessagePort silent;
+    ASSERT_TRUE(trelm::ExportEightChannel(expected, source.value(), event.string(), silent).ok());
     EXPECT_EQ(testfiles::readText(csv), testfiles::readText(expected));
     EXPECT_TRUE(m_messages.isEmpty());
 
