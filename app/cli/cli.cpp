@@ -16,13 +16,15 @@ const char *const kUsage =
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
     "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
     "  show EVENT.bin                            print a summary of an event file\n"
+    "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
+    "                                            retrieve a sampler's memory without a window\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
 } // namespace
 
 bool isCommandName(const std::string &word) {
-    return word == "export" || word == "convert" || word == "show";
+    return word == "export" || word == "convert" || word == "show" || word == "retrieve";
 }
 
 int fail(std::ostream &err, const std::string &message) {
@@ -46,6 +48,8 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         return runConvert(rest, out, err);
     if (args[0] == "show")
         return runShow(rest, out, err);
+    if (args[0] == "retrieve")
+        return runRetrieve(rest, out, err);
     return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
 }
 

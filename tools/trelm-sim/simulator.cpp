@@ -72,10 +72,10 @@ const std::string &Simulator::programPath() const { return m_cable->programEnd.s
 
 namespace {
 
-// lrzsz's sx sends the image instead of the library: a sender we did not
-// write. It runs on its own descriptor of the simulator's terminal while the
-// library leaves the line alone.
-int sendWithSx(const std::string &terminal, const std::filesystem::path &image) {
+// lrzsz's sx or sb sends the image instead of the library: a sender we did
+// not write. It runs on its own descriptor of the simulator's terminal while
+// the library leaves the line alone.
+int sendWithLrzsz(const char *program, const std::string &terminal, const std::filesystem::path &image) {
     pid_t child = fork();
     if (child < 0)
         return -1;
@@ -87,7 +87,7 @@ int sendWithSx(const std::string &terminal, const std::filesystem::path &image) 
         dup2(fd, 1);
         int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, 2);
-        execlp("sx", "sx", "-q", image.c_str(), static_cast<char *>(nullptr));
+        execlp(program, program, "-q", image.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -114,7 +114,18 @@ Outcome Simulator::serve() {
     };
     context.sendImage = [this, &image]() -> int {
         if (m_options.sender == Sender::Sx)
-            return sendWithSx(m_cable->simulatorEnd.slavePath(), image);
+            return sendWithLrzsz("sx", m_cable->simulatorEnd.slavePath(), image);
+        if (m_options.sender == Sender::Sb) {
+            // The batch header names the file: a copy called swap.bin.
+            const std::filesystem::path named = std::filesystem::temp_directory_path() /
+                                                ("trelm-sim-" + std::to_string(getpid())) / "swap.bin";
+            std::error_code error;
+            std::filesystem::create_directories(named.parent_path(), error);
+            std::filesystem::copy_file(image, named, std::filesystem::copy_options::overwrite_existing, error);
+            const int sent = error ? -1 : sendWithLrzsz("sb", m_cable->simulatorEnd.slavePath(), named);
+            std::filesystem::remove_all(named.parent_path(), error);
+            return sent;
+        }
         if (fqueue(kSendQueue, image.c_str()) != 0)
             return -1;
         return fsend(m_cable->port, kSendQueue, 106, 4096, nullptr, 0);
