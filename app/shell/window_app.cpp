@@ -8,6 +8,7 @@
 
 #include "shell/korlink_hooks.h"
 #include "shell/main_window.h"
+#include "shell/window_retrieval.h"
 
 namespace trelm::shell {
 
@@ -33,6 +34,7 @@ std::unique_ptr<MainWindow> openMainWindow(const std::optional<std::string> &eve
     }
     installKorlinkHooks();
     auto window = std::make_unique<MainWindow>();
+    new WindowRetrieval(*window); // owned by the window
     window->show();
     window->startUp();
     if (file)

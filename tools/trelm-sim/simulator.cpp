@@ -151,6 +151,10 @@ void Simulator::start() {
 
 void Simulator::stop() {
     m_stop = true;
+    // A transfer the program gave up without the sender noticing would
+    // otherwise run on through all its retries.
+    if (m_thread.joinable() && m_cable->port != nullptr)
+        COMMXferCancel(m_cable->port);
     if (m_thread.joinable())
         m_thread.join();
 }
