@@ -15,6 +15,7 @@
 #include "korlink_binder/korlink_binder.h"
 #include "settings/ini_file.h"
 #include "settings/process_state.h"
+#include "shell/demo_simulator.h"
 #include "shell/window_retrieval.h"
 #include "sim_process.h"
 #include "window_fixture.h"
@@ -166,5 +167,22 @@ INSTANTIATE_TEST_SUITE_P(
                    .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
     [](const testing::TestParamInfo<WindowCase> &info) { return std::string(info.param.name); });
+
+// --demo: the simulator beside the program, every port option mapped to it,
+// and a whole download from the window.
+TEST_F(WindowTest, DemoRetrievesFromTheSimulatorOnAnyPortOption) {
+    trelm::shell::DemoSimulator demo;
+    ASSERT_TRUE(demo.start({"sampler"}).ok());
+    for (int port = 1; port <= 10; ++port)
+        EXPECT_EQ(std::getenv(("KORLINK_COM" + std::to_string(port)).c_str()), demo.terminal());
+    writeIni("[PORT]\nCOMM= 4\n");
+    trelm::shell::MainWindow &window = start();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    front->setEventQuestion([] { return false; });
+    find<QPushButton>("cmdRetrieve")->click();
+    EXPECT_TRUE(waitUntil([&] { return !front->retrieval().running(); }, 60000));
+    EXPECT_EQ(front->retrieval().outcome(), Outcome::Complete) << front->retrieval().failure();
+    EXPECT_EQ(front->statusDialog().status(), "Transfer complete!");
+}
 
 } // namespace
