@@ -37,6 +37,8 @@ struct Case {
     std::string sent = {};                 // bytes the program must have sent
     std::int64_t escapeAt = -1;            // press Escape at this byte count
     bool swapBinIsFolder = false;          // makes the intake fail
+    bool receivedIsFolder = false;         // the received file cannot be written
+    std::string logLine = {};              // the message log holds this line
     int abandonAfterMisses = -1;           // a first retrieval given up after these misses
     int missTicks = -1;                    // step-1 ticks until the wake-up error
 };
@@ -97,6 +99,8 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
     }
     if (c.swapBinIsFolder)
         fs::create_directory(m_data.path() / "swap.bin");
+    if (c.receivedIsFolder)
+        fs::create_directory(m_data.path() / "temp0000.$$$");
     RecordingUi ui;
     ui.eventsOnly = c.eventsOnly;
     ui.phoneAnswer = "5551234";
@@ -177,7 +181,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         EXPECT_TRUE(written.empty() && ui.filled.empty());
         EXPECT_TRUE(ui.fileCommands && ui.okEnabled);
-        EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), "User cancelled"), ui.log.end());
+        EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), c.logLine), ui.log.end());
         break;
     case Outcome::OpenFailed:
         EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!"});
@@ -227,7 +231,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "EscapeDuringTransfer", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
-             .questions = 1, .escapeAt = 8192},
+             .questions = 1, .escapeAt = 8192, .logLine = "User cancelled"},
+        Case{.name = "ReceivedFileNotWritable", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
+             .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
+                              "Transfer stopped or corrupted!"},
+             .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk"},
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),
