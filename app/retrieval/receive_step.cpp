@@ -19,6 +19,11 @@ constexpr std::int32_t kReceiveBuffer = 4096;
 constexpr std::int16_t kItemTimeout = 203;
 constexpr std::int16_t kItemRetries = 207;
 constexpr std::int16_t kItemFileName = 208;
+// After a transfer that did not end well the receive has just sent the
+// cancel sequence; closing the port discards output the line has not yet
+// taken, and a sender that never sees it goes on through all its retries.
+// Ten bytes take 11 ms at 9600 baud.
+constexpr std::int32_t kCancelDrainMs = 100;
 
 // The library writes the received file in the working directory: enter the
 // data folder for the receive, and return afterwards.
@@ -57,6 +62,8 @@ std::filesystem::path inDir(const std::filesystem::path &dir, const std::string 
 void Retrieval::receiveStep() {
     const bool received = m_port && runReceive(m_port);
     if (!received) {
+        if (m_port)
+            korlink::ms_pause(kCancelDrainMs);
         m_ui.setDownloadStatus("Transfer stopped or corrupted!");
         m_ui.setStatusButtons(true, false);
         if (m_failure.empty())

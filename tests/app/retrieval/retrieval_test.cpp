@@ -182,6 +182,11 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_TRUE(written.empty() && ui.filled.empty());
         EXPECT_TRUE(ui.fileCommands && ui.okEnabled);
         EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), c.logLine), ui.log.end());
+        // The sender was told: its send ends cancelled at once, not after
+        // all its retries.
+        if (c.escapeAt >= 0) {
+            EXPECT_EQ(sim->waitExit(5000), 1);
+        }
         break;
     case Outcome::OpenFailed:
         EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!"});
@@ -228,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
              .lastStatuses = {"Error Waking DataLogger!", "Waking DataLogger..."}, .abandonAfterMisses = 10,
              .missTicks = 6},
         Case{.name = "UnopenablePort", .sim = {}, .outcome = Outcome::OpenFailed},
-        Case{.name = "EscapeDuringTransfer", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
+        Case{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
              .questions = 1, .escapeAt = 8192, .logLine = "User cancelled"},

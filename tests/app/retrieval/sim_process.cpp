@@ -60,3 +60,15 @@ std::string SimProcess::sent() const {
     text << file.rdbuf();
     return text.str();
 }
+
+int SimProcess::waitExit(int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+}

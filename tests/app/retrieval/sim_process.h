@@ -20,6 +20,9 @@ public:
     const std::string &path() const { return m_path; }
     // Every byte the program sent so far (the simulator's --log).
     std::string sent() const;
+    // Waits up to `timeoutMs` for the simulator to end by itself (--once):
+    // its exit status, or -1 when it is still running.
+    int waitExit(int timeoutMs);
 
 private:
     std::filesystem::path m_folder;

@@ -137,6 +137,7 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
     case Outcome::TransferFailed: // Escape
         EXPECT_TRUE(fileCommands);
         EXPECT_TRUE(dialog.messageLog().contains("User cancelled"));
+        EXPECT_EQ(sim->waitExit(5000), 1); // the sender saw the cancel
         EXPECT_TRUE(current.empty());
         EXPECT_FALSE(fs::exists(fs::current_path() / "swap.bin"));
         break;
@@ -163,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{.name = "DataModule", .sim = {"module"}, .finalStatus = "Transfer complete!"},
         WindowCase{.name = "Modem", .sim = {"modem"}, .finalStatus = "Transfer complete!", .questions = 1},
         WindowCase{.name = "Silent", .sim = {"silent"}, .outcome = Outcome::Abandoned, .wakeError = true},
-        WindowCase{.name = "EscapeDuringTransfer", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
+        WindowCase{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
                    .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
     [](const testing::TestParamInfo<WindowCase> &info) { return std::string(info.param.name); });
