@@ -111,9 +111,6 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
     trelm::retrieval::Settings settings;
     settings.port = kPort;
     settings.dataDir = m_data.path();
-    // lrzsz's senders may miss the first 'C' while they start: the next one
-    // comes after this time-out rather than the library's 10 seconds.
-    settings.xmodemTimeoutMs = 1000;
     Retrieval retrieval(ui, settings);
 
     if (c.abandonAfterMisses >= 0) {
