@@ -20,15 +20,34 @@ const char *const kUsage =
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
     "  convert RECEIVED [--dir DIR] [--swapped]  split a memory image into event files\n"
     "  show EVENT.bin                            print a summary of an event file\n"
+    "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
+// Every subcommand, by name: the dispatch and the choice between window and
+// command line both read this one table.
+struct Command {
+    const char *name;
+    int (*run)(const std::vector<std::string> &, std::ostream &, std::ostream &);
+};
+
+const Command kCommands[] = {
+    {"export", runExport},
+    {"convert", runConvert},
+    {"show", runShow},
+    {"grids", runGrids},
+    {"retrieve", runRetrieve},
+};
+
 } // namespace
 
 bool isCommandName(const std::string &word) {
-    return word == "export" || word == "convert" || word == "show" || word == "retrieve";
+    for (const Command &command : kCommands)
+        if (word == command.name)
+            return true;
+    return false;
 }
 
 int fail(std::ostream &err, const std::string &message) {
@@ -46,14 +65,9 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         return 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "export")
-        return runExport(rest, out, err);
-    if (args[0] == "convert")
-        return runConvert(rest, out, err);
-    if (args[0] == "show")
-        return runShow(rest, out, err);
-    if (args[0] == "retrieve")
-        return runRetrieve(rest, out, err);
+    for (const Command &command : kCommands)
+        if (args[0] == command.name)
+            return command.run(rest, out, err);
     return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
 }
 

@@ -17,6 +17,7 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
 int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runShow(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 // Prints "trelmlink: subject: reason" on err and returns the failure status.

@@ -20,7 +20,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid())
         return {};
     const int row = index.row() + m_grid.fixedRows();
-    if (role == Qt::DisplayRole)
+    // The tooltip shows a text the column is too narrow for in full.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return QString::fromStdString(m_grid.text(row, index.column()));
     if (index.column() < m_grid.fixedCols()) {
         if (role == Qt::BackgroundRole)

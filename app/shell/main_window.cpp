@@ -22,6 +22,7 @@
 #include "settings/ini_file.h"
 #include "settings/process_state.h"
 #include "shell/about_dialog.h"
+#include "grids/grid_setups.h"
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
 #include "shell/settings_access.h"
@@ -51,6 +52,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent) {
 
 MainWindow::~MainWindow() {
     m_msgForm.HideMessage();
+    // The grid views read the grid set, a member destroyed before the base
+    // class would delete its children: the views go first.
+    delete m_tabs;
 }
 
 void MainWindow::startUp() {
@@ -64,7 +68,7 @@ void MainWindow::startUp() {
     if (state.CommPort >= 1 && state.CommPort <= 10)
         m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
     m_tabs->setCurrentIndex(kFilesTab);
-    m_grids.initGrids();
+    grids::initGrids(m_grids);
     refreshGridViews();
 }
 
@@ -75,10 +79,14 @@ void MainWindow::choosePort(int port) {
 
 Status MainWindow::FillGrids(const QString &path) {
     m_msgForm.ShowMessage("Filling Grids...");
-    Status filled = m_grids.fillGrids(path.toStdString());
+    auto filled = grids::fillGridsFromFile(m_grids, path.toStdString());
     refreshGridViews();
     m_msgForm.HideMessage();
-    return filled;
+    if (!filled)
+        return filled.error();
+    m_lastFill = filled.value();
+    processState().modelFlag = m_lastFill.header.modelFlag;
+    return Done{};
 }
 
 bool MainWindow::openBinFile(const QString &path) {
@@ -154,27 +162,28 @@ void MainWindow::mouseDoubleClickEvent(QMouseEvent *event) {
     // Only the window's own margin around the tabs prints; a double-click
     // inside a tab page reaches here too, as pages pass it on.
     if (!m_tabs->geometry().contains(event->position().toPoint()))
-        printWindowImage();
+        printWindowImageThroughDialog();
     QWidget::mouseDoubleClickEvent(event);
 }
 
-void MainWindow::printWindowImage() {
+void MainWindow::printWindowImageThroughDialog() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() == QDialog::Accepted && !printWindowImage(printer))
+        showError("The printer cannot be used: " + printer.printerName());
+}
+
+bool MainWindow::printWindowImage(QPrinter &printer) {
     const QPixmap image = grab();
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        showError("The printer cannot be used: " + printer.printerName());
-        return;
-    }
+    if (!painter.begin(&printer))
+        return false;
     const QRect page = painter.viewport();
     const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
     painter.setViewport(page.x(), page.y(), size.width(), size.height());
     painter.setWindow(image.rect());
     painter.drawPixmap(0, 0, image);
-    painter.end();
+    return painter.end();
 }
 
 void MainWindow::refreshGridViews() {

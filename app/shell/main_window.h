@@ -14,9 +14,11 @@
 
 #include "datafile/result.h"
 #include "shell/msg_form.h"
-#include "shell/window_grids.h"
+#include "grids/fill_grids.h"
+#include "grids/grid_set.h"
 
 class QCheckBox;
+class QPrinter;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -44,8 +46,10 @@ public:
     bool openBinFile(const QString &path);
 
     // Clears and fills the grids from `path` and shows them; the one place
-    // every fill goes through (Open, the command line, a download).
+    // every fill goes through (Open, the command line, a download). The
+    // header and event record read stay for printing (lastFill).
     Status FillGrids(const QString &path);
+    const grids::FillOutcome &lastFill() const { return m_lastFill; }
 
     // Commands, as the buttons run them.
     void Command4_Click();  // Open File (BIN)
@@ -58,7 +62,7 @@ public:
     void setOpenFileChooser(std::function<QString(const QString &previous)> chooser);
     void setSaveFileChooser(std::function<QString()> chooser);
 
-    WindowGrids &grids() { return m_grids; }
+    grids::GridSet &gridSet() { return m_grids; }
     GridView *gridView(const std::string &name) const { return m_views.at(name); }
     QTimer *StartDownLoad() const { return m_startDownLoad; }
     QTabWidget *SSTab1() const { return m_tabs; }
@@ -67,6 +71,9 @@ public:
     bool summaryChecked() const;
     bool warningsChecked() const;
     bool dataLogChecked() const;
+    // Prints an image of the whole window on one page of `printer`, scaled
+    // to the page; false when the printer cannot be used.
+    bool printWindowImage(QPrinter &printer);
     // Enables or disables "&Print Report" (disabled while reports print).
     void setPrintEnabled(bool enabled);
     // After a download: the grids were filled, the commands act on the file.
@@ -88,7 +95,7 @@ private:
     void buildFilesTab(QWidget *page);
     void choosePort(int port);
     void refreshGridViews();
-    void printWindowImage();
+    void printWindowImageThroughDialog();
     void showAbout();
     void showError(const QString &text);
 
@@ -102,7 +109,8 @@ private:
     QCheckBox *m_chkSummary = nullptr;
     QCheckBox *m_chkWarning = nullptr;
     QCheckBox *m_chkDataLog = nullptr;
-    WindowGrids m_grids;
+    grids::GridSet m_grids;
+    grids::FillOutcome m_lastFill;
     std::map<std::string, GridView *> m_views;
     MsgForm m_msgForm;
     QString m_lastBinChoice; // the open dialog's remembered name

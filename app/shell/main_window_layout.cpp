@@ -82,17 +82,21 @@ void MainWindow::buildGridTabs() {
         m_tabs->addTab(pages[tab], captions[tab]);
     }
     const int tabRow = m_tabs->tabBar()->sizeHint().height();
-    for (const GridPlacement &at : gridPlacements()) {
+    for (const grids::GridPlacement &at : grids::gridPlacements()) {
         QWidget *page = pages[at.tab];
-        if (at.title) {
-            auto *title = new QLabel(at.title, page);
+        const QString name = QString::fromUtf8(at.name.data(), static_cast<int>(at.name.size()));
+        if (!at.title.empty()) {
+            auto *title = new QLabel(QString::fromUtf8(at.title.data(), static_cast<int>(at.title.size())), page);
             title->move(pixels(at.titleLeft), pageTop(at.titleTop, tabRow));
             title->adjustSize();
         }
-        auto *view = new GridView(m_grids.grid(at.name), at.fitted, page);
-        view->setObjectName(at.name);
+        // Every grid but the data log takes its content's size after a fill;
+        // the data log keeps its size and scrolls.
+        const bool fitted = at.name != "MSFlexGrid2";
+        auto *view = new GridView(*m_grids.find(at.name), fitted, page);
+        view->setObjectName(name);
         view->move(pixels(at.left), pageTop(at.top, tabRow));
-        m_views[at.name] = view;
+        m_views[std::string(at.name)] = view;
     }
 }
 

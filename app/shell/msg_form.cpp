@@ -1,5 +1,6 @@
 #include "shell/msg_form.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 #include "shell/center_form.h"
@@ -22,6 +23,10 @@ void MsgForm::ShowMessage(const std::string &text) {
     }
     m_label->setText(QString::fromStdString(text));
     m_window->show();
+    // A new window appears only once the system has mapped it: let that
+    // happen, without user input or timers (the caller may be the download
+    // timer's handler), then paint the text at once.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
     m_window->repaint();
 }
 

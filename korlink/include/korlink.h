@@ -337,6 +337,168 @@ KORLINK_API uint16_t crc16(uint16_t crc, uint8_t byte, uint16_t polynomial);
 KORLINK_API uint16_t crc_ccitt(uint16_t crc, uint8_t byte);
 KORLINK_API uint32_t crc32(uint32_t crc, uint8_t byte, uint32_t unused);
 
+/* ------------------------------------------------ modem command services
+ *
+ * The COMMModem family drives a Hayes-compatible modem on an open port. Each
+ * port has a modem settings record, created with the defaults below by the
+ * first call of the family (COMMModemGet excepted) and freed at close. Every
+ * function gives -102 for a null or dead handle (reported), -122 while a
+ * background transfer holds the port and -118 when the record cannot be
+ * made. Results from 0 up are numbers of the result-code table (below); -1
+ * means no recognised reply, -123 a cancel key press during a wait. All
+ * waits pump the host's messages.
+ *
+ * A command line is the attention prefix, the result-code setting, the
+ * command and CR ("AT" "Q" command CR by default), sent in upper case without
+ * bit-7 bytes, with the inter-character delay after each byte; each "~" in
+ * the command is not sent but waits the pause delay (500 ms). DTR is raised
+ * for the line when low, and the carrier watch is off while it is sent.
+ *
+ * Modem items (COMMModemGet/COMMModemSet); texts are copied up to their limit:
+ *   1  dial command ("D", 2 characters)     2  echo setting ("E1", 2)
+ *   3  escape-character setting ("S2=043", 8; the number is the character)
+ *   4  result-code setting ("Q", 2)         5  reset command ("Z", 2)
+ *   6  speaker setting ("M1", 2)            7  verbose-result setting ("V1", 2)
+ *   8  attention prefix ("AT", 2)           9  Set only: a value kept for the host
+ *   11 DTR-drop time at hang-up, ms (2500; also the escape's guard time)
+ *   12 reply receive time-out, ms (500)     13 reply line time-out, ms (2500)
+ *   14 inter-character delay of command lines, ms (56)
+ *   15 fixed speed: 1 (default) keeps the baud rate when a dial connects
+ *   16 wait-for-carrier setting ("S7=60", 9): the number is also the time in
+ *      seconds (at most 64) that a dial waits for its outcome
+ *   17 Get only: 128 once initialised (set by default), else 0
+ *   18 Get only: address of the last dial's reply (up to 81 bytes)
+ * Get gives the address of a text, or the value; -116 while the record does
+ * not exist (Get does not create it). Unknown items -103 (reported); Set of a
+ * text item with a null address -104 (reported).
+ *
+ * Result-code table, searched in this order; a reply is first searched for
+ * every verbose text, then for every numeric reply (the number and CR):
+ *   73 "PROTOCOL:ERROR-CONTROL/AFT\r\n"   72 "PROTOCOL:ERROR-CONTROL/LAP-B/HDX\r\n"
+ *   71 "PROTOCOL:ERROR-CONTROL/LAP-B\r\n" 70 "PROTOCOL:NONE\r\n"
+ *   50 "CARRIER 9600"   47 "CARRIER 2400"   46 "CARRIER 1200"   40 "CARRIER 300"
+ *   24 "CONNECT 38400"  15 "CONNECT 14400"  14 "CONNECT 19200"  12 "CONNECT 9600"
+ *   11 "CONNECT 4800"   10 "CONNECT 2400"    9 "CONNECT 600"     8 "NO ANSWER"
+ *    7 "BUSY"            6 "NO DIAL TONE"    6 "NO DIALTONE"     5 "CONNECT 1200"
+ *    4 "ERROR"           3 "NO CARRIER"      2 "RING"            1 "CONNECT"
+ *    0 "OK"
+ *
+ * Simulated modem lines: pseudo-terminals have no modem-status lines. When
+ * the environment variable KORLINK_LINES<n> names a folder at COMMWinInit,
+ * COM n reads CD, DSR, CTS and RI from the files of those names in it ("1"
+ * high, anything else low, no file: unreadable, -1) and writes every switch
+ * of DTR and RTS to the files DTR and RTS ("1" or "0"). A test's modem can so
+ * raise and drop the carrier and follow DTR.
+ */
+KORLINK_API intptr_t COMMModemGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMModemSet(PortHandle port, int16_t item, intptr_t value);
+
+/* Sends one command line without reading a reply. c_puts's result; -118 for
+ * a line of 42 characters or more (nothing is sent); NULL command -103. */
+KORLINK_API int16_t COMMModemPuts(PortHandle port, const char *command);
+/* Discards pending input, sends the command line and reads the reply: the
+ * bytes up to the first CR (the modem's echo) are skipped, the rest is read
+ * until the line is quiet for the reply receive time-out (at most 39
+ * characters). When nothing follows and what was skipped is no echo (a
+ * modem without echo answering "0" CR), that is the reply. The reply's
+ * table number or -1; NULL command -103. */
+KORLINK_API int16_t COMMModemCommand(PortHandle port, const char *command);
+/* Like COMMModemCommand, but returns the reply text (fewer than maxLength
+ * and at most 39 characters), kept in the port's record until the next
+ * command; NULL for a null port or command (reported). */
+KORLINK_API const char *COMMModemCommandString(PortHandle port, const char *command, int16_t maxLength);
+/* Classifies a reply text with the table; -1 when no row matches; NULL text
+ * -102 (reported). */
+KORLINK_API int16_t COMMModemParseReply(const char *text);
+
+/* Configures the modem for a model code: an optional first command, then
+ * the line made of the model's start and the dial-mode, echo, verbose,
+ * auto-answer, escape, wait-for-carrier, dial-tone-wait and speaker settings,
+ * then an empty command. Code 0 sends ATQX1TE1V1S0=0S2=043S7=60S6=2M1 CR and
+ * ATQ CR. Codes 1..299, 301..960, 963, 9600, 14400 and other codes above 965
+ * (and negative ones) send ATQ&C1&D2X4S11=50 CR first; 300, 1200 (line
+ * starting X1), 1300 (L1X4) and 961, 962, 964, 965 (X3) do not. The first
+ * command's negative result is returned at once; otherwise the result of the
+ * settings line, which sets the initialised flag when it is 0. */
+KORLINK_API int16_t COMMModemInit(PortHandle port, int16_t modelCode);
+/* Sends V1 and then I0 and gives the speed class the I0 reply names: 28800
+ * ("288"), 14400 ("14"), 9600 ("96"), 2400 ("24"), 1300 ("13"), 1200
+ * ("12"), 0 for none; -1 when V1 had no recognised reply. */
+KORLINK_API int16_t COMMModemType(PortHandle port);
+/* Dials: raises DTR (when low), waits 1 s, sends the dial command followed
+ * by number, waits 2 s and runs COMMModemWaitResponse. A connection whose
+ * carrier speed is not 14400 sets the port's baud rate to it unless the
+ * fixed-speed flag (item 15) is set. -123 (cancelled) sends CR to stop the
+ * modem; a negative result lowers DTR again when it was low. NULL number or
+ * 41 characters or more: -103 (reported). */
+KORLINK_API int16_t COMMModemDial(PortHandle port, const char *number);
+/* Waits for a dial's outcome, looking at up to 81 received bytes without
+ * removing them (item 18 gives them): 7 BUSY, 8 NO ANSWER, 6 NO DIAL...,
+ * 4 ERROR CR, 3 NO CARRIER CR, each at once; 0 once CONNECT came (the wait
+ * goes on 2 s for the lines after it); -1 when the wait-for-carrier time
+ * passes or 81 bytes come without any of these; -123 on the cancel key
+ * before CONNECT. After CONNECT, COMMLinkGet reports the speeds and the link
+ * flags. The carrier watch is off meanwhile; a connection without carrier
+ * detect leaves it off. */
+KORLINK_API int16_t COMMModemWaitResponse(PortHandle port);
+/* Hangs up when carrier detect is high (else does nothing and gives 0):
+ * purges the transmit queue, drops DTR for the DTR-drop time and looks for
+ * "NO CARRIER" for 1 s; if carrier is still high it escapes to command mode
+ * (COMMModemGoCommand). With the reply: 1 while carrier is still high 0.5 s
+ * later, else 0. Without: sends "+++", waits 0.5 s and the command H0 twice,
+ * giving the last reply's number. The carrier watch is off meanwhile. */
+KORLINK_API int16_t COMMModemHangup(PortHandle port);
+/* With carrier detect high: the escape character three times between two
+ * guard times of the DTR-drop time. 0. */
+KORLINK_API int16_t COMMModemGoCommand(PortHandle port);
+/* Hangs up, then sends the reset command with both receive time-outs at the
+ * reply line time-out; the reset reply's number. Options are restored. */
+KORLINK_API int16_t COMMModemReset(PortHandle port);
+/* 4 when the fixed-speed flag is set (the default), else 0. */
+KORLINK_API int16_t COMMModemIsFixedSpeed(PortHandle port);
+
+/* Probes. IsRacalVadic: Ctrl-E CR answered within 2 s by the greeting
+ * "\n\rHELLO: I'M READY\n\r" gives 1 (the modem is then sent "i\r"), else 0.
+ * RacalCommand: sets option `option` to `value` through the same greeting's
+ * option dialogue; 0 when every prompt came, else the failed wait's result
+ * (-1); "i\r" ends it in every case. IsTelebit: S49=1 then I0; a reply of
+ * 123 gives the I0 number after S49=0, else 0. IsUDS: an I3 reply holding
+ * "V3225 VERSION" gives 2, "V3224 VERSION" 1, else 0. */
+KORLINK_API int16_t COMMModemIsRacalVadic(PortHandle port);
+KORLINK_API int16_t COMMModemRacalCommand(PortHandle port, int16_t option, int16_t value);
+KORLINK_API int16_t COMMModemIsTelebit(PortHandle port);
+KORLINK_API int16_t COMMModemIsUDS(PortHandle port);
+
+/* What the last connected dial found: 200 carrier speed (the port's baud
+ * rate when none was found), 201 compression, 202 MNP-style error
+ * correction, 203 the "00T" flag, 204 V.42 error correction; flags 0 or 1.
+ * Other items -103 (reported). */
+KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
+
+/* ------------------------------------------------------- ASCII capture
+ *
+ * freceive protocol 100 stores whatever the peer sends, as it arrives, in a
+ * file in the working directory, until the end character has been stored or
+ * the line stays silent for the time-out. Reports: 4012 (name) when renamed,
+ * 4014 (name) once the file is open, 4009 with the count every 256 bytes,
+ * 4016 with the count at the silence, 4007 when closed; -123 or -112 with the
+ * count end it (bytes received so far stay in the file). The port's last
+ * error is then 0 after a normal end, else -113 (no free rename candidate,
+ * nothing started), 4003 (file cannot be created or written), -123 or -112;
+ * freceive gives 0 or -1. Bytes after the end character stay unread.
+ *
+ * ASCII items (COMMASCIIGet/COMMASCIISet):
+ *   0   Set only: frees the record     1   Set only: creates it
+ *   111 carrier loss ends a capture (created as the port's carrier watch)
+ *   112 rename: when the file exists, the extension becomes DL0..DL9
+ *   203 time-out of silence, ms (10000)   212 end character (-1: none)
+ *   208 file name ("temp0000.$$$", up to 260 characters; Set 0 restores it)
+ * Get gives the value (111, 112 as 0 or 1, 208 the name's address), -1 while
+ * the record does not exist; unknown items -103 (reported); Set gives -122
+ * while a background transfer holds the port. */
+KORLINK_API intptr_t COMMASCIIGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
+
 #ifdef __cplusplus
 }
 #endif

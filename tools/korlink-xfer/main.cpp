@@ -26,12 +26,14 @@ const char *usageText =
     "/dev/ttyS<N-1>) at 9600 baud, 8 data bits, no parity, one stop bit.\n"
     "\n"
     "Protocols: 105 or xmodem (checksum), 106 or xmodem-crc, 107 or xmodem-1k,\n"
-    "           108 or ymodem (batch), 109 or ymodem-g (streaming batch)\n"
+    "           108 or ymodem (batch), 109 or ymodem-g (streaming batch),\n"
+    "           100 or ascii (receive only: raw text until the line is silent)\n"
     "  --dir DIR       receive into DIR (default: the current directory)\n"
     "  --name NAME     write the received data under NAME (default: the name the\n"
     "                  sender announces, or temp0000.$$$ for XMODEM)\n"
     "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
-    "  --timeout MS    wait at most MS milliseconds for each byte (default 10000)\n"
+    "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
+    "                  ascii: the silence that ends the capture)\n"
     "  --retries N     retry limit (default 10)\n"
     "  --verbose       also print the reports that come with every block\n"
     "  --help          show this text\n"
@@ -66,13 +68,30 @@ int statusLine(PortHandle, int32_t status, intptr_t param) {
 int interruptPump() { return g_interrupted ? 283 : 0; }
 void onInterrupt(int) { g_interrupted = 1; }
 
-int parseProtocol(const std::string &text) {
-    static const char *names[] = {"xmodem", "xmodem-crc", "xmodem-1k", "ymodem", "ymodem-g"};
-    for (int i = 0; i < 5; ++i)
-        if (text == names[i]) return 105 + i;
+// The protocols the tool offers, by code and name.
+struct Protocol {
+    int code;
+    const char *name;
+    bool sends;  // false: receive only
+};
+
+constexpr Protocol kProtocols[] = {
+    {100, "ascii", false},     {105, "xmodem", true}, {106, "xmodem-crc", true},
+    {107, "xmodem-1k", true},  {108, "ymodem", true}, {109, "ymodem-g", true},
+};
+
+const Protocol *findProtocol(const std::string &text) {
     char *end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    return (*end == 0 && value >= 105 && value <= 109) ? static_cast<int>(value) : 0;
+    bool numeric = !text.empty() && *end == 0;
+    for (const Protocol &protocol : kProtocols)
+        if (numeric ? value == protocol.code : text == protocol.name) return &protocol;
+    return nullptr;
+}
+
+int parseProtocol(const std::string &text) {
+    const Protocol *protocol = findProtocol(text);
+    return protocol ? protocol->code : 0;
 }
 
 int parseCount(const std::string &text) {
@@ -103,13 +122,25 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         else options.files.push_back(arg);
     }
     if (options.port == 0) return "--port N is required (N from 1 up)";
-    if (options.protocol == 0) return "--protocol must be 105..109 or a protocol name";
+    if (options.protocol == 0) return "--protocol must be 100 or 105..109, or a protocol name";
+    if (options.command == "send" && !findProtocol(std::to_string(options.protocol))->sends)
+        return "protocol " + std::to_string(options.protocol) + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
 }
 
+// ASCII capture keeps its own settings: the time-out is the silence that
+// ends the capture.
+void applyAsciiSettings(PortHandle port, const Options &options) {
+    COMMASCIISet(port, 1, 0);
+    if (options.timeoutMs) COMMASCIISet(port, 203, options.timeoutMs);
+    if (options.rename) COMMASCIISet(port, 112, 1);
+    if (!options.name.empty()) COMMASCIISet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
+}
+
 void applySettings(PortHandle port, const Options &options) {
+    if (options.protocol == 100) return applyAsciiSettings(port, options);
     COMMXMODEMSet(port, 1, 0);
     if (options.timeoutMs) COMMXMODEMSet(port, 203, options.timeoutMs);
     if (options.retries) COMMXMODEMSet(port, 207, options.retries);

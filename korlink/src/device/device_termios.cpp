@@ -2,6 +2,7 @@
 // modem lines and break. Receive and transmit paths are in device_io.cpp.
 #include "device/device_termios.h"
 
+#include "device/simulated_lines.h"
 #include "frame/library_state.h"
 
 #include <cerrno>
@@ -142,6 +143,7 @@ int closeDevice(Port &port, bool keepSettings) {
 }
 
 int32_t modemLine(Port &port, int bit) {
+    if (!port.simulatedLines.empty()) return simulatedLine(port, bit);
     int lines = 0;
     if (ioctl(port.fd, TIOCMGET, &lines) != 0) return -1;
     return (lines & bit) ? 1 : 0;
@@ -181,6 +183,7 @@ int32_t readValue(Port &port, int16_t item) {
 }
 
 void switchLine(Port &port, int bit, bool high) {
+    if (!port.simulatedLines.empty()) recordSimulatedOutput(port, bit, high);
     ioctl(port.fd, high ? TIOCMBIS : TIOCMBIC, &bit);
 }
 

@@ -7,12 +7,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <termios.h>
 #include <vector>
 
 namespace korlink {
 
 struct XmodemSettings;  // xmodem_settings.h
+struct ModemSettings;   // modem_settings.h
+struct AsciiSettings;   // ascii_settings.h
 struct TransferState;   // xmodem_settings.h
 struct DeviceOps;       // device_ops.h
 
@@ -141,6 +144,10 @@ struct Port {
     TransferState *transfer = nullptr;
     int16_t sendQueue = -1;        // queue number of the running fsend
 
+    // --- further family records, owned, freed at close ---
+    ModemSettings *modem = nullptr;   // COMMModem family, made by its first call
+    AsciiSettings *ascii = nullptr;   // ASCII capture (COMMASCIISet, freceive 100)
+
     // --- identity and table ---
     int16_t portNumber = 0;        // COM number actually opened
     int32_t baud = 0;              // as given at open
@@ -158,6 +165,7 @@ struct Port {
 
     // --- device ---
     const DeviceOps *ops = nullptr;
+    std::string simulatedLines;    // folder standing in for the modem lines (simulated_lines.h)
     termios deviceSettings{};      // item 102; refreshed by reads of the block
     termios savedSettings{};       // taken at open, written back at close
     int32_t transmitSize = 0;

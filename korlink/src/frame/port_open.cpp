@@ -1,5 +1,6 @@
 // Opening and closing ports, the 32-slot port table and the exit hook.
 #include "device/device_termios.h"
+#include "device/simulated_lines.h"
 #include "frame/library_state.h"
 
 #include <algorithm>
@@ -126,6 +127,7 @@ KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
         setLibraryError(KORLINK_E_DEVICE);
         return nullptr;
     }
+    object->simulatedLines = simulatedLinesFolder(object->portNumber);
     int configured = configureDevice(*object, baud, dataBits, parity, stopBits);
     object->ops = &termiosOps();
     object->baud = baud;

@@ -1,3 +1,5 @@
+#include "ascii/ascii_settings.h"
+#include "modem/modem_settings.h"
 #include "xmodem/xmodem_settings.h"
 
 namespace korlink {
@@ -5,6 +7,8 @@ namespace korlink {
 void releaseTransferRecords(Port &port) {
     delete port.xmodem;
     port.xmodem = nullptr;
+    releaseModemSettings(port);
+    releaseAsciiSettings(port);
     // port.transfer is the host's item 114 slot: the host owns what it points to.
     port.transfer = nullptr;
 }

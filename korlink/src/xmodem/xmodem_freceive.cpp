@@ -1,4 +1,6 @@
 // freceive: protocol dispatch, background receives, and COMMXferCancel.
+#include "ascii/ascii_capture.h"
+#include "ascii/ascii_settings.h"
 #include "xmodem/xmodem_background.h"
 #include "xmodem/xmodem_link.h"
 #include "xmodem/xmodem_receive.h"
@@ -7,10 +9,14 @@
 namespace korlink {
 namespace {
 
-// Runs the receive on `io`. The ASCII, B-protocol, Kermit and ZMODEM families
-// (100..104, 110) have no receive engine in this library yet: like a code
+// Runs the receive on `io`. The B-protocol, Kermit and ZMODEM families
+// (101..104, 110) have no receive engine in this library yet: like a code
 // outside the table, they receive nothing and give 0.
 int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state) {
+    if (state.protocol == KORLINK_PROTO_ASCII) {
+        int32_t done = captureAscii(io, reportHandle, state.bufferSize, state.callback);
+        return done == 0 ? KORLINK_OK : done == KORLINK_E_NO_MEMORY ? KORLINK_E_NO_MEMORY : -1;
+    }
     if (!isXmodemFamily(state.protocol)) return KORLINK_OK;
     int32_t done = receiveXmodemFamily(io, reportHandle, state.protocol, state.bufferSize,
                                        state.callback);
@@ -38,6 +44,7 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
     // The settings record is shared with a background copy, so it must
     // exist before the copy is taken.
     if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) return KORLINK_E_NO_MEMORY;
+    if (protocol == KORLINK_PROTO_ASCII && !ensureAsciiSettings(*port)) return KORLINK_E_NO_MEMORY;
     if (background == 1) {
         bool started = startBackground(
             *port, [handle, state](Port &copy) { runReceive(copy, handle, state); },

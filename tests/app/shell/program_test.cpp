@@ -38,6 +38,7 @@ TEST(Program, CommandsRunWithoutADisplayAndTheWindowSaysItNeedsOne) {
         {"EVENT.bin", 1, "no display to open the window on"},
         {"--help", 0, "usage: trelmlink [EVENT.bin]"},
         {"show", 1, "trelmlink: show: "},
+        {"grids", 1, "trelmlink: grids: "},
         {"show /nonexistent.bin", 1, "/nonexistent.bin"},
     };
     for (const auto &c : cases) {

@@ -2,12 +2,15 @@
 // argument), the commands' enabled states, Open with its dialog, Export.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "export/export_event.h"
+#include "datafile/codes.h"
+#include "shell/grid_view.h"
 #include "datafile/event_file.h"
 #include "settings/process_state.h"
 #include "shell/settings_access.h"
@@ -49,8 +52,9 @@ TEST_P(SettingsAtStartUp, SelectThePortAndWriteItBack) {
     EXPECT_EQ(checkedPort(*m_window), c.checkedPort);
     EXPECT_EQ(processState().CommPort, c.commPort);
     EXPECT_EQ(fs::exists(m_ini), c.iniAfter.has_value());
-    if (c.iniAfter)
+    if (c.iniAfter) {
         EXPECT_EQ(iniText(), *c.iniAfter);
+    }
     EXPECT_EQ(m_messages, c.messages);
 }
 
@@ -106,6 +110,19 @@ TEST_F(WindowTest, StartUpEntersTheDataFolderAndClosingReturns) {
     start();
     EXPECT_EQ(fs::current_path(), mydata);
     EXPECT_FALSE(fs::exists(mydata / "Data"));
+    m_window->close();
+
+    // A file named Data stands in the way: one message, and the program
+    // goes on in the folder it was started in.
+    const fs::path blocked = m_dir.path() / "blocked";
+    fs::create_directory(blocked);
+    testdata::writeFile(blocked / "Data", {1});
+    fs::current_path(blocked);
+    start();
+    EXPECT_EQ(fs::current_path(), blocked);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].contains(QString::fromStdString((blocked / "Data").string())));
+    EXPECT_TRUE(m_window->isVisible());
 }
 
 TEST_F(WindowTest, StartUpStatesBeforeAnyFile) {
@@ -138,6 +155,25 @@ TEST_F(WindowTest, AFileArgumentRelativeToTheStartFolderOpensLikeOpenFile) {
     EXPECT_TRUE(find<QPushButton>("CmdPrint")->isEnabled());
     EXPECT_TRUE(find<QPushButton>("cmdNewFile")->isEnabled());
     EXPECT_EQ(m_window->msgForm().window(), nullptr); // "Filling Grids..." is gone again
+    // The views show what the fill wrote: the event's status, one data log
+    // row per record before the zero stamp, and "Can 5", "Can 6" of
+    // configuration 6 with the flow statistics grid fitted to them.
+    using trelm::shell::pixels;
+    const trelm::shell::GridView *event8 = m_window->gridView("MSFlexGrid8");
+    EXPECT_EQ(event8->shownText(0, 0), "Status");
+    EXPECT_EQ(event8->shownText(0, 1).toStdString(), trelm::StatusName(5));
+    const trelm::shell::GridView *log = m_window->gridView("MSFlexGrid2");
+    EXPECT_EQ(log->model()->rowCount(), 3);
+    EXPECT_EQ(log->shownText(0, 0), "Date");
+    EXPECT_EQ(log->shownText(1, 2), "Deg C");
+    EXPECT_EQ(log->shownText(2, 1).toStdString(), m_window->gridSet().MSFlexGrid2.text(2, 1));
+    const trelm::shell::GridView *flows = m_window->gridView("MSFlexGrid4");
+    EXPECT_EQ(flows->model()->rowCount(), 2);
+    EXPECT_EQ(flows->shownText(2, 0), "Can 5");
+    EXPECT_EQ(flows->shownText(3, 0), "Can 6");
+    EXPECT_EQ(flows->size(), QSize(pixels(m_window->gridSet().MSFlexGrid4.width()),
+                                   pixels(m_window->gridSet().MSFlexGrid4.height())));
+    EXPECT_EQ(m_window->lastFill().event.samplerConfig, 6);
 }
 
 namespace {
@@ -168,6 +204,8 @@ TEST_P(FailedOpen, IsToldAndLeavesTheLoadedFileAndCommandsAsTheyWere) {
     ASSERT_TRUE(m_window->openBinFile(QString::fromStdString(good.string())));
     EXPECT_FALSE(m_window->openBinFile(QString::fromStdString(bad.string())));
     EXPECT_EQ(m_messages.size(), 2);
+    EXPECT_EQ(m_window->gridView("MSFlexGrid8")->shownText(0, 1), ""); // cleared, not the good file's
+    EXPECT_EQ(m_window->gridView("MSFlexGrid2")->shownText(0, 4), "");
     EXPECT_EQ(processState().CurrentBinFile, good.string());
     EXPECT_EQ(find<QLineEdit>("txtExportFile")->text().toStdString(), good.string());
     EXPECT_TRUE(find<QPushButton>("CmdPrint")->isEnabled());
@@ -230,4 +268,26 @@ TEST_F(WindowTest, ExportWritesTheModelsCsvAndNeverOverwritesTheEventFile) {
     m_window->cmdNewFile_Click();
     EXPECT_EQ(testfiles::readText(event), before);
     EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(WindowTest, TheWindowImagePrintsAsOnePage) {
+    writeIni("[PORT]\nCOMM=1\n");
+    start();
+    const fs::path pdf = m_dir.path() / "window.pdf";
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(m_window->printWindowImage(printer));
+    const std::string text = testfiles::readText(pdf);
+    EXPECT_EQ(text.rfind("%PDF", 0), 0u);
+    EXPECT_NE(text.find("/Count 1"), std::string::npos); // one page
+    EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
+}
+
+TEST_F(WindowTest, AWindowDestroyedWhileShownEndsCleanly) {
+    writeIni("[PORT]\nCOMM=1\n");
+    start(writeEvent(m_startDir / "E.bin", 1, 10).string());
+    ASSERT_TRUE(m_window->isVisible());
+    m_window.reset(); // no close first: the views must not outlive the grids they show
+    SUCCEED();
 }

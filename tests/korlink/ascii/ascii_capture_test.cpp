@@ -1,0 +1,209 @@
+// ASCII capture: freceive protocol 100 on a pty pair, its reports, the end
+// character, silence, the rename rule, carrier loss; korlink-xfer capturing
+// to a file.
+#include "xfer_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+using namespace xfertest;
+
+namespace {
+
+constexpr int16_t kAscii = 100;
+
+class AsciiCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(COMMASCIISet(port(), 203, 300), 0);  // 300 ms of silence ends a capture
+    }
+
+    PortHandle port() { return m_port.handle(); }
+
+    // The peer sends `bytes`; returns once the port can read them all.
+    void peerSends(const std::string &bytes) {
+        m_port.line().send(bytes);
+        for (int round = 0; round < 1000 && c_rxcount(port()) < static_cast<int>(bytes.size()); ++round)
+            poll(nullptr, 0, 2);
+        ASSERT_EQ(c_rxcount(port()), static_cast<int>(bytes.size()));
+    }
+
+    int16_t capture() { return freceive(port(), kAscii, 4096, StatusRecorder::callback, 0); }
+
+    TempDir m_dir;
+    ScopedWorkingDir m_cwd{m_dir.path()};
+    OpenPort m_port;
+};
+
+struct CaptureCase {
+    const char *name;
+    std::string sent;
+    int16_t endChar;
+    std::string stored;
+    int16_t leftOver;                 // what c_getc gives after the capture
+    std::vector<intptr_t> counts;     // 4009 reports
+    std::vector<intptr_t> silences;   // 4016 reports
+};
+
+void PrintTo(const CaptureCase &c, std::ostream *out) { *out << c.name; }
+
+class AsciiCaptureCase : public AsciiCapture, public ::testing::WithParamInterface<CaptureCase> {};
+
+TEST_P(AsciiCaptureCase, StoresWhatArrivesUntilTheEnd) {
+    const CaptureCase &c = GetParam();
+    COMMASCIISet(port(), 212, c.endChar);
+    if (!c.sent.empty()) peerSends(c.sent);
+    EXPECT_EQ(capture(), 0);
+    EXPECT_EQ(COMMErrnoGet(port()), 0);
+    EXPECT_EQ(readText(m_dir / "temp0000.$$$"), c.stored);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(4009), c.counts);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(4016), c.silences);
+    EXPECT_TRUE(StatusRecorder::instance().contains(4007, 0));
+    COMMRxXlatSet(port(), 114, 0);
+    EXPECT_EQ(c_getc(port()), c.leftOver);
+}
+
+std::string bytes600() {
+    std::string text;
+    for (int i = 0; i < 600; ++i) text += static_cast<char>('a' + i % 26);
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AsciiCaptureCase, ::testing::Values(
+    CaptureCase{"Silence", "", -1, "", -1, {}, {0}},
+    CaptureCase{"EndCharacter", std::string("AB\x1A" "C"), 26, std::string("AB\x1A"), 'C', {}, {}},
+    CaptureCase{"SixHundredBytes", bytes600(), -1, bytes600(), -1, {256, 512}, {600}},
+    CaptureCase{"AllByteValues", std::string("\0\xff\r\n\x11\x13", 6), -1, std::string("\0\xff\r\n\x11\x13", 6), -1, {}, {6}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AsciiCapture, ReportsNameOpeningSilenceAndClose) {
+    EXPECT_EQ(capture(), 0);
+    std::vector<Report> expected = {{4014, 0, "temp0000.$$$"}, {4016, 0, ""}, {4007, 0, ""}};
+    std::vector<Report> got = StatusRecorder::instance().reports();
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].status, expected[i].status);
+        EXPECT_EQ(got[i].name, expected[i].name);
+    }
+}
+
+TEST_F(AsciiCapture, RenameKeepsTheExistingFile) {
+    writeFile(m_dir / "temp0000.$$$", {'o', 'l', 'd'});
+    COMMASCIISet(port(), 112, 1);
+    peerSends("new text");
+    EXPECT_EQ(capture(), 0);
+    EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "old");
+    EXPECT_EQ(readText(m_dir / "temp0000.DL0"), "new text");
+    auto reports = StatusRecorder::instance().reports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports[0].status, 4012);
+    EXPECT_EQ(reports[0].name, "temp0000.DL0");
+}
+
+TEST_F(AsciiCapture, NoFreeRenameCandidateCapturesNothing) {
+    writeFile(m_dir / "temp0000.$$$", {'o'});
+    for (char digit = '0'; digit <= '9'; ++digit) writeFile(m_dir / (std::string("temp0000.DL") + digit), {'d'});
+    COMMASCIISet(port(), 112, 1);
+    peerSends("data");
+    EXPECT_EQ(capture(), -1);
+    EXPECT_EQ(COMMErrnoGet(port()), -113);
+    EXPECT_EQ(readText(m_dir / "temp0000.DL9"), "d");
+    EXPECT_EQ(c_rxcount(port()), 4);  // the data is still there for the host
+}
+
+// A background capture holds the port (its settings cannot change under
+// it) and leaves its outcome in the port's last error.
+TEST_F(AsciiCapture, RunsInTheBackground) {
+    COMMASCIISet(port(), 203, 5000);
+    COMMASCIISet(port(), 212, '.');
+    ASSERT_EQ(freceive(port(), kAscii, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(COMMASCIISet(port(), 212, -1), -122);
+    m_port.line().send("in the background.");
+    for (int round = 0; round < 2500 && COMMPortGet(port(), -122) != 0; ++round) poll(nullptr, 0, 2);
+    ASSERT_EQ(COMMPortGet(port(), -122), 0);
+    EXPECT_EQ(COMMErrnoGet(port()), 0);
+    EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "in the background.");
+}
+
+TEST_F(AsciiCapture, SettingsItems) {
+    EXPECT_EQ(COMMASCIIGet(port(), 203), 300);
+    EXPECT_EQ(COMMASCIIGet(port(), 212), -1);
+    EXPECT_EQ(COMMASCIIGet(port(), 112), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), 208)), "temp0000.$$$");
+    ASSERT_EQ(COMMASCIISet(port(), 208, reinterpret_cast<intptr_t>("capture.txt")), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), 208)), "capture.txt");
+    COMMReportHookSet([](const char *, const char *) {});
+    EXPECT_EQ(COMMASCIISet(port(), 999, 1), -103);
+    EXPECT_EQ(COMMASCIIGet(port(), 999), -103);
+    COMMReportHookSet(nullptr);
+    ASSERT_EQ(COMMASCIISet(port(), 0, 0), 0);
+    EXPECT_EQ(COMMASCIIGet(port(), 203), -1);
+    EXPECT_EQ(COMMASCIISet(nullptr, 1, 0), -102);
+}
+
+// ----------------------------------------------------------- carrier loss
+
+struct CarrierCase {
+    const char *name;
+    bool portWatch;       // transmit item 111
+    bool recordWatch;     // ASCII item 111 set by the host
+    int16_t result;
+    int32_t lastError;
+};
+
+void PrintTo(const CarrierCase &c, std::ostream *out) { *out << c.name; }
+
+class AsciiCarrier : public ::testing::TestWithParam<CarrierCase> {};
+
+// Carrier detect comes from a lines folder (the pty has none). The bytes that
+// came before the loss are stored; the capture then ends with -112 when
+// either carrier watch is on.
+TEST_P(AsciiCarrier, CarrierLossEndsTheCapture) {
+    const CarrierCase &c = GetParam();
+    TempDir dir;
+    ScopedWorkingDir cwd(dir.path());
+    TempDir lines;
+    writeFile(lines.path() / "CD", {'0'});
+    setenv(("KORLINK_LINES" + std::to_string(testCom)).c_str(), lines.path().c_str(), 1);
+    OpenPort open;
+    unsetenv(("KORLINK_LINES" + std::to_string(testCom)).c_str());
+    PortHandle port = open.handle();
+    COMMTxXlatSet(port, 111, c.portWatch);
+    COMMASCIISet(port, 203, 300);
+    if (c.recordWatch) COMMASCIISet(port, 111, 1);
+    open.line().send("hello");
+    for (int round = 0; round < 1000 && c_rxcount(port) < 5; ++round) poll(nullptr, 0, 2);
+    EXPECT_EQ(freceive(port, kAscii, 4096, StatusRecorder::callback, 0), c.result);
+    EXPECT_EQ(COMMErrnoGet(port), c.lastError);
+    EXPECT_EQ(readText(dir / "temp0000.$$$"), "hello");
+    if (c.lastError == -112) {
+        EXPECT_TRUE(StatusRecorder::instance().contains(-112, 5));
+    }
+    EXPECT_EQ(COMMTxXlatGet(port, 111), c.portWatch ? 1 : 0);  // the port's watch is put back
+}
+
+INSTANTIATE_TEST_SUITE_P(Watches, AsciiCarrier, ::testing::Values(
+    CarrierCase{"PortWatch", true, false, -1, -112},
+    CarrierCase{"RecordWatch", false, true, -1, -112},
+    CarrierCase{"NoWatch", false, false, 0, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------ korlink-xfer
+
+TEST(AsciiTool, ReceiveProtocol100CapturesToAFile) {
+    constexpr int toolCom = 11;
+    testsupport::PtyPair line;
+    TempDir dir;
+    line.send("line one\r\nline two\r\n");
+    std::string command = "KORLINK_COM" + std::to_string(toolCom) + "=" + line.slavePath() + " " + XFER_TOOL +
+                          " receive --port 11 --protocol 100 --timeout 300 --dir " + dir.path().string() +
+                          " > " + (dir / "out.txt") + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << readText(dir / "out.txt");
+    EXPECT_EQ(readText(dir / "temp0000.$$$"), "line one\r\nline two\r\n");
+    std::string refused = std::string(XFER_TOOL) + " send --port 11 --protocol ascii x > /dev/null 2>&1";
+    EXPECT_NE(std::system(refused.c_str()), 0);  // capture has no send side
+}
+
+}  // namespace
