@@ -10,14 +10,15 @@ namespace trelm::cli {
 namespace {
 
 const char *const kHelp =
-    "usage: trelmlink grids EVENT.bin [--grid NAME]\n"
+    "usage: trelmlink grids EVENT.bin [--grid NAME] [--verbose]\n"
     "\n"
     "Prints the grids of the main window exactly as it fills them for the event\n"
     "file, without a display. Each grid, in the order MSFlexGrid1 .. MSFlexGrid9\n"
     "(there is no 5), is a line [NAME], one line per row with the cells\n"
     "separated by TAB (an empty cell is empty), then an empty line.\n"
     "\n"
-    "  --grid NAME   print only that grid, for example --grid MSFlexGrid2\n";
+    "  --grid NAME   print only that grid, for example --grid MSFlexGrid2\n"
+    "  --verbose     show the status message (\"Filling Grids...\") on stderr\n";
 
 void printGrid(std::ostream &out, std::string_view name, const grids::Grid &grid) {
     out << '[' << name << "]\n";
@@ -43,7 +44,10 @@ int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostre
     if (!only.empty() && !gridSet.find(only))
         return fail(err, "grids: no grid named '" + only + "' (MSFlexGrid1 to MSFlexGrid9, no 5)");
     grids::initGrids(gridSet);
-    auto filled = grids::fillGridsFromFile(gridSet, parsed.positional[0]);
+    SilentMessagePort silent;
+    StreamMessagePort verbose(err);
+    auto filled = grids::FillGrids(gridSet, parsed.positional[0],
+                                   parsed.verbose ? static_cast<MessagePort &>(verbose) : silent);
     if (!filled)
         return fail(err, filled.error().message());
     // Both models fill all eight grids.

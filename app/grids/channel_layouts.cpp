@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "datafile/statistics.h"
+
 namespace grids {
 
 namespace {
@@ -28,10 +30,7 @@ GridChannels gridChannels(std::int16_t modelFlag, std::int16_t samplerConfig) {
     GridChannels channels;
     channels.eightChannel = trelm::isEightChannel(modelFlag);
     channels.channels = active.canisters;
-    if (channels.eightChannel)
-        channels.filters = active.filters;
-    else
-        channels.filters = {1};
+    channels.filters = trelm::filtersShown(modelFlag, samplerConfig);
     return channels;
 }
 

@@ -11,94 +11,85 @@ namespace {
 
 using trelm::LogRecord;
 
-// One column of the log: its two header texts and how a record fills it.
-enum class Quantity { Filter, Flow, PumpBox };
-struct Column {
-    std::string name;
-    const char *unit;
-    Quantity quantity;
-    int index; // filter channel 1..8 or canister slot 1..5
+// The columns after date, time, ambient and pressure: filter temperatures,
+// flows (each of its canister's slot), then the pump box temperature.
+struct LogColumns {
+    std::vector<int> filters;
+    std::vector<trelm::Canister> canisters;
+    bool pumpBox = false;
+
+    int count() const { return static_cast<int>(filters.size() + canisters.size()) + (pumpBox ? 1 : 0); }
 };
 
-void writeLeadingHeaders(Grid &grid, bool withFilter1) {
-    grid.setText(0, 0, "Date");
-    grid.setText(0, 1, "Time");
-    grid.setText(0, 2, "Ambient T");
-    grid.setText(0, 3, "Pressure");
-    if (withFilter1)
-        grid.setText(0, 4, "Filter 1 T");
-}
-
-// Sets the column count and writes every header of the layout: the names
-// from column `firstNamed` on (the leading ones are already there) and the
-// whole unit row.
-void writeLayout(Grid &grid, const std::vector<Column> &columns, int firstNamed) {
-    grid.setCols(4 + static_cast<int>(columns.size()));
-    for (int col = firstNamed; col < grid.cols(); ++col)
-        grid.setText(0, col, columns[col - 4].name);
-    const char *const leadingUnits[] = {"mm/dd/yy", "HH:mm:ss", "Deg C", "mmHg"};
-    for (int col = 0; col < 4; ++col)
-        grid.setText(1, col, leadingUnits[col]);
-    for (int col = 4; col < grid.cols(); ++col)
-        grid.setText(1, col, columns[col - 4].unit);
-}
-
-std::string cellText(const LogRecord &record, const Column &column) {
-    switch (column.quantity) {
-    case Quantity::Filter:
-        return trelm::formatTenths(record.filterTemperature[column.index - 1]);
-    case Quantity::Flow:
-        return trelm::formatHundredths(record.flow[column.index - 1]);
-    case Quantity::PumpBox:
-        break;
+// Row 0 from column `firstNamed` on, then the whole unit row; the column
+// count becomes the layout's.
+void writeLayout(Grid &grid, const LogColumns &columns, int firstNamed) {
+    grid.setCols(4 + columns.count());
+    std::vector<std::string> names;
+    std::vector<const char *> units = {"mm/dd/yy", "HH:mm:ss", "Deg C", "mmHg"};
+    for (int filter : columns.filters) {
+        names.push_back("Filter " + std::to_string(filter) + " T");
+        units.push_back("Deg C");
     }
-    return trelm::formatTenths(record.pumpBoxTemperature);
+    for (const trelm::Canister &canister : columns.canisters) {
+        names.push_back("Flow " + std::to_string(canister.label));
+        units.push_back("L/min");
+    }
+    names.push_back("Pump Box T");
+    units.push_back("Deg C");
+    for (int col = firstNamed; col < grid.cols(); ++col)
+        grid.setText(0, col, names[col - 4]);
+    for (int col = 0; col < grid.cols(); ++col)
+        grid.setText(1, col, units[col]);
 }
 
 // Adds one row per record, raising the row count before each row.
-void writeRows(Grid &grid, const std::vector<Column> &columns, const std::vector<LogRecord> &log) {
+void writeRows(Grid &grid, const LogColumns &columns, const std::vector<LogRecord> &log) {
     const trelm::DateOrder dateOrder = trelm::LocaleDateOrder();
     int row = 2;
     for (const LogRecord &record : log) {
+        const trelm::LogFigures figures = trelm::logFigures(record, columns.filters, columns.canisters);
         grid.setRows(row + 1);
         grid.setText(row, 0, trelm::FormatDateOnly(record.time, dateOrder));
         grid.setText(row, 1, trelm::FormatTimeOfDay(record.time));
-        grid.setText(row, 2, trelm::formatTenths(record.ambientTemperature));
-        grid.setText(row, 3, trelm::formatScaled(record.ambientPressure, 0));
+        grid.setText(row, 2, figures.ambient);
+        grid.setText(row, 3, figures.pressure);
         int col = 4;
-        for (const Column &column : columns)
-            grid.setText(row, col++, cellText(record, column));
+        for (const std::string &text : figures.filters)
+            grid.setText(row, col++, text);
+        for (const std::string &text : figures.flows)
+            grid.setText(row, col++, text);
+        if (columns.pumpBox)
+            grid.setText(row, col, figures.pumpBox);
         ++row;
     }
 }
 
-const Column kFilter1{"Filter 1 T", "Deg C", Quantity::Filter, 1};
-const Column kPumpBox{"Pump Box T", "Deg C", Quantity::PumpBox, 0};
+void writeLeadingNames(Grid &grid) {
+    grid.setText(0, 0, "Date");
+    grid.setText(0, 1, "Time");
+    grid.setText(0, 2, "Ambient T");
+    grid.setText(0, 3, "Pressure");
+}
 
 } // namespace
 
 void fillFiveChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
-    writeLeadingHeaders(grid, true);
-    std::vector<Column> columns{kFilter1};
+    writeLeadingNames(grid);
+    grid.setText(0, 4, "Filter 1 T");
+    LogColumns columns{{1}, {}, false};
     if (!channels.channels.empty()) {
-        for (const trelm::Canister &canister : channels.channels)
-            columns.push_back({"Flow " + std::to_string(canister.label), "L/min", Quantity::Flow, canister.slot});
-        columns.push_back(kPumpBox);
+        columns = LogColumns{{1}, channels.channels, true};
         writeLayout(grid, columns, 5);
     }
     writeRows(grid, columns, log);
 }
 
 void fillEightChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
-    writeLeadingHeaders(grid, false);
-    std::vector<Column> columns;
+    writeLeadingNames(grid);
+    LogColumns columns;
     if (!channels.channels.empty()) {
-        for (const trelm::Canister &channel : channels.channels)
-            columns.push_back({"Filter " + std::to_string(channel.label) + " T", "Deg C", Quantity::Filter,
-                               channel.label});
-        for (const trelm::Canister &channel : channels.channels)
-            columns.push_back({"Flow " + std::to_string(channel.label), "L/min", Quantity::Flow, channel.slot});
-        columns.push_back(kPumpBox);
+        columns = LogColumns{channels.filters, channels.channels, true};
         writeLayout(grid, columns, 4);
     }
     writeRows(grid, columns, log);

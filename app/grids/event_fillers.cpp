@@ -15,7 +15,6 @@ namespace {
 
 using trelm::EventRecord;
 using trelm::FormatDateTimeShort;
-using trelm::StatBlock;
 
 void fillEventGrid(Grid &grid, const trelm::FileHeader &header, const EventRecord &event) {
     grid.setText(0, 1, trelm::StatusName(event.status));
@@ -41,39 +40,33 @@ void fillFlowStatistics(Grid &grid, const GridChannels &channels, const EventRec
     }
 }
 
-std::string filterAverage(const EventRecord &event, int filter) {
-    return trelm::formatTenths(trelm::filterBlock(event, filter).average);
-}
+std::string filterAverage(const EventRecord &event, int filter) { return trelm::filterFigures(event, filter).average; }
 
 // A "Max Temp (C)" and a "Min Temp (C)" row per filter shown.
 void fillFilterExtremes(Grid &grid, const GridChannels &channels, const EventRecord &event) {
     layoutFilterTempRows(grid, channels);
     int row = 1;
     for (int filter : channels.filters) {
-        const StatBlock &block = trelm::filterBlock(event, filter);
-        grid.setText(row, 1, trelm::formatTenths(block.maximum));
-        grid.setText(row, 2, FormatDateTimeShort(block.maximumTime));
-        grid.setText(row + 1, 1, trelm::formatTenths(block.minimum));
-        grid.setText(row + 1, 2, FormatDateTimeShort(block.minimumTime));
+        const trelm::ExtremeFigures figures = trelm::filterFigures(event, filter);
+        grid.setText(row, 1, figures.maximum);
+        grid.setText(row, 2, FormatDateTimeShort(figures.maximumTime));
+        grid.setText(row + 1, 1, figures.minimum);
+        grid.setText(row + 1, 2, FormatDateTimeShort(figures.minimumTime));
         row += 2;
     }
 }
 
 // Averages carry no date/time; extremes carry the stamp of the extreme.
 void fillAmbient(Grid &grid, const EventRecord &event) {
-    const StatBlock &temperature = trelm::ambientBlock(event);
-    const StatBlock &pressure = trelm::pressureBlock(event);
-    const auto whole = [](std::int16_t stored) { return trelm::formatScaled(stored, 0); };
-    grid.setText(1, 1, trelm::formatTenths(temperature.average));
-    grid.setText(2, 1, trelm::formatTenths(temperature.maximum));
-    grid.setText(2, 2, FormatDateTimeShort(temperature.maximumTime));
-    grid.setText(3, 1, trelm::formatTenths(temperature.minimum));
-    grid.setText(3, 2, FormatDateTimeShort(temperature.minimumTime));
-    grid.setText(4, 1, whole(pressure.average));
-    grid.setText(5, 1, whole(pressure.maximum));
-    grid.setText(5, 2, FormatDateTimeShort(pressure.maximumTime));
-    grid.setText(6, 1, whole(pressure.minimum));
-    grid.setText(6, 2, FormatDateTimeShort(pressure.minimumTime));
+    int row = 1;
+    for (const trelm::ExtremeFigures &figures : {trelm::ambientFigures(event), trelm::barometricFigures(event)}) {
+        grid.setText(row, 1, figures.average);
+        grid.setText(row + 1, 1, figures.maximum);
+        grid.setText(row + 1, 2, FormatDateTimeShort(figures.maximumTime));
+        grid.setText(row + 2, 1, figures.minimum);
+        grid.setText(row + 2, 2, FormatDateTimeShort(figures.minimumTime));
+        row += 3;
+    }
 }
 
 // The steps both models share, in their order; `filterColumn` writes the
@@ -102,10 +95,10 @@ void fillFiveChannelEvent(GridSet &grids, const trelm::FileHeader &header, const
 }
 
 void fillEightChannelEvent(GridSet &grids, const trelm::FileHeader &header, const EventRecord &event) {
-    fillEvent(grids, header, event, [&event](Grid &grid, const GridChannels &channels) {
+    fillEvent(grids, header, event, [&header, &event](Grid &grid, const GridChannels &channels) {
         int row = 2;
         for (const trelm::Canister &channel : channels.channels)
-            grid.setText(row++, 5, filterAverage(event, channel.label));
+            grid.setText(row++, 5, filterAverage(event, trelm::filterOfCanister(header.modelFlag, channel)));
     });
 }
 

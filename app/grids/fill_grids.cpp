@@ -8,10 +8,12 @@
 
 namespace grids {
 
-trelm::Result<FillOutcome> fillGridsFromFile(GridSet &grids, const std::filesystem::path &path) {
+trelm::Result<FillOutcome> FillGrids(GridSet &grids, const std::filesystem::path &path,
+                                     trelm::MessagePort &messages) {
     Clear_Grids(grids);
     if (path.empty())
         return FillOutcome{};
+    const trelm::ShownMessage shown(messages, "Filling Grids...");
     clearDataLogHeaders(grids);
     auto file = trelm::readEventFile(path);
     if (!file)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 
+#include "datafile/message_port.h"
 #include "datafile/records.h"
 #include "datafile/result.h"
 #include "grids/grid_set.h"
@@ -21,11 +22,14 @@ struct FillOutcome {
     std::size_t logRows = 0;
 };
 
-// Clears the grids; with an empty `path` that is all. Otherwise clears the
-// data log's header rows too, reads the whole file and runs the model's
-// event filler and data log filler. A file that cannot be read or is no
-// event file (shorter than its header and event record) gives an error
-// naming it, with the grids left cleared.
-trelm::Result<FillOutcome> fillGridsFromFile(GridSet &grids, const std::filesystem::path &path);
+// Clears the grids; with an empty `path` (no current file) that is all.
+// Otherwise shows "Filling Grids..." on `messages` while it clears the data
+// log's header rows too, reads the whole file and runs the model's event
+// filler and data log filler; the message is removed again however the fill
+// ends. A file that cannot be read or is no event file (shorter than its
+// header and event record) gives an error naming it, with the grids left
+// cleared.
+trelm::Result<FillOutcome> FillGrids(GridSet &grids, const std::filesystem::path &path,
+                                     trelm::MessagePort &messages);
 
 } // namespace grids

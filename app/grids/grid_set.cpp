@@ -5,14 +5,14 @@ namespace grids {
 namespace {
 
 const std::array<GridPlacement, kGridCount> kPlacements = {{
-    {"MSFlexGrid4", 0, "Flow Statistics", 120, 480, 120, 720, 6015, 1935, 7, 6, 2, 1},
-    {"MSFlexGrid8", 0, "Event", 6240, 480, 6240, 720, 2895, 1935, 7, 2, 0, 1},
-    {"MSFlexGrid6", 0, "Minimum / Maximum Filter Temperatures", 120, 2760, 120, 3000, 3255, 2415, 9, 3, 1, 1},
-    {"MSFlexGrid1", 0, "Ambient Temperature and Pressure", 4680, 2760, 4680, 3000, 4095, 1695, 7, 3, 1, 1},
-    {"MSFlexGrid7", 1, "Flow Warnings", 120, 600, 120, 840, 4215, 1815, 6, 4, 1, 1},
-    {"MSFlexGrid9", 1, "Power Failures", 5400, 600, 5400, 840, 3255, 2895, 11, 2, 1, 1},
-    {"MSFlexGrid3", 1, "Warnings", 120, 3600, 120, 3840, 5295, 1695, 6, 5, 1, 1},
-    {"MSFlexGrid2", 2, "", 0, 0, 120, 480, 9015, 5895, 4, 10, 2, 2},
+    {"MSFlexGrid4", 0, "Flow Statistics", 120, 480, 120, 720, 6015, 1935, 7, 6, 2, 1, true},
+    {"MSFlexGrid8", 0, "Event", 6240, 480, 6240, 720, 2895, 1935, 7, 2, 0, 1, true},
+    {"MSFlexGrid6", 0, "Minimum / Maximum Filter Temperatures", 120, 2760, 120, 3000, 3255, 2415, 9, 3, 1, 1, true},
+    {"MSFlexGrid1", 0, "Ambient Temperature and Pressure", 4680, 2760, 4680, 3000, 4095, 1695, 7, 3, 1, 1, true},
+    {"MSFlexGrid7", 1, "Flow Warnings", 120, 600, 120, 840, 4215, 1815, 6, 4, 1, 1, true},
+    {"MSFlexGrid9", 1, "Power Failures", 5400, 600, 5400, 840, 3255, 2895, 11, 2, 1, 1, true},
+    {"MSFlexGrid3", 1, "Warnings", 120, 3600, 120, 3840, 5295, 1695, 6, 5, 1, 1, true},
+    {"MSFlexGrid2", 2, "", 0, 0, 120, 480, 9015, 5895, 4, 10, 2, 2, false},
 }};
 
 const std::array<std::string_view, kGridCount> kNames = {

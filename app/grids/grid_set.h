@@ -26,6 +26,7 @@ struct GridPlacement {
     int cols;
     int fixedRows;
     int fixedCols;
+    bool fitted; // takes its content's size after each fill; otherwise keeps its size and scrolls
 };
 
 inline constexpr int kGridCount = 8;

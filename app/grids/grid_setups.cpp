@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "datafile/statistics.h"
+
 namespace grids {
 
 namespace {
@@ -65,11 +67,8 @@ void Init_PowerFail_Grid(GridSet &grids) {
     grid.setText(0, 0, "Event");
     grid.setText(0, 1, "Date/Time");
     grid.setColWidth(1, kWideColumn);
-    // The entry numbers carry a leading blank, as a positive number's text did.
-    for (int row = 1; row <= 10; ++row) {
-        std::string number = " ";
-        grid.setText(row, 0, number.append(std::to_string(row)));
-    }
+    for (int row = 1; row <= 10; ++row)
+        grid.setText(row, 0, trelm::strForm(row)); // " 1" .. " 10"
     SetMSFlexGridSize(grid);
 }
 

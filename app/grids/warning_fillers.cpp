@@ -8,10 +8,8 @@ namespace grids {
 using trelm::FormatDateTimeShort;
 
 void fillPowerFailures(Grid &grid, const trelm::EventRecord &event) {
-    for (int entry = 1; entry <= trelm::kPowerFailureEntries; ++entry) {
-        const std::int32_t stamp = event.powerFailures[entry - 1];
-        grid.setText(entry, 1, stamp != 0 ? FormatDateTimeShort(stamp) : "");
-    }
+    for (const trelm::PowerFailure &failure : trelm::powerFailureEntries(event))
+        grid.setText(failure.entry, 1, failure.occurred() ? FormatDateTimeShort(failure.time) : "");
     SetMSFlexGridSize(grid);
 }
 
@@ -31,10 +29,11 @@ void fillWarnings(Grid &grid, const GridChannels &channels, const trelm::EventRe
         } else {
             grid.setText(row, 1, "No");
         }
-        // The grid shows a max dT whenever its stored value is not zero.
-        if (event.maxDt.at(filter - 1) != 0) {
-            grid.setText(row, 3, trelm::formatTenths(event.maxDt.at(filter - 1)));
-            grid.setText(row, 4, FormatDateTimeShort(event.maxDtTime.at(filter - 1)));
+        // This grid shows a max dT whenever its stored value is not zero,
+        // whatever its time stamp.
+        if (const auto maxDt = trelm::maxDtOf(event, filter, trelm::MaxDtTest::ByValue)) {
+            grid.setText(row, 3, maxDt->value);
+            grid.setText(row, 4, FormatDateTimeShort(maxDt->time));
         }
         ++row;
     }

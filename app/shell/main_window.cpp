@@ -78,10 +78,9 @@ void MainWindow::choosePort(int port) {
 }
 
 Status MainWindow::FillGrids(const QString &path) {
-    m_msgForm.ShowMessage("Filling Grids...");
-    auto filled = grids::fillGridsFromFile(m_grids, path.toStdString());
+    // The fill shows "Filling Grids..." in the message window itself.
+    auto filled = grids::FillGrids(m_grids, path.toStdString(), m_msgForm);
     refreshGridViews();
-    m_msgForm.HideMessage();
     if (!filled)
         return filled.error();
     m_lastFill = filled.value();

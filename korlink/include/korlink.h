@@ -498,6 +498,61 @@ KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
  * while a background transfer holds the port. */
 KORLINK_API intptr_t COMMASCIIGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
+/* ------------------------------------------------ file transfer (Kermit)
+ *
+ * Protocol 104 of freceive and fsend. freceive receives every file of the
+ * peer's batch into the working directory under the name its file header
+ * gives, reduced to a bare file name (no directory, no "..", no control
+ * characters), or under the name fixed by item 208. fsend sends the queue's
+ * files under their names without directory. Both end with 0 and last
+ * error 0 when the whole batch went through, else -1 with the reason in the
+ * last error: 4016 retries used up, 4018 the peer's error packet, 4096 the
+ * peer's abort packet (receive), 4003 a file that cannot be created or
+ * written (receive), -113 a queued file that cannot be read (send), -123
+ * user cancel (an error packet "User intervention" goes to the peer), -112
+ * carrier lost, -118 no memory.
+ *
+ * Status reports besides those of the XMODEM family: 4101 Send-Init
+ * received or sent, 4100 file header received or acknowledged, 4098 data
+ * phase of a send begins, 4102 end-of-file packet sent, 4097 break (end of
+ * the batch) sent or received, 4099 error packet received or sent, 4096
+ * abort packet received, 4017 running sum of unused data room after each
+ * received data packet. 4023 and 4025 carry the sequence number of the
+ * acknowledgement or negative acknowledgement sent; 4007 on receive carries
+ * the file name.
+ *
+ * A receive ended by a cancel, a carrier loss or used-up retries removes
+ * the partly received file unless item 204 is on; one ended by the peer's
+ * abort or error packet keeps it. With item 112 on, an existing file is not
+ * written over: the file arrives as NAME.DL0..DL9, and when all ten exist
+ * it is refused (4003).
+ *
+ * Settings record, one per port, created with the defaults by COMMKermitSet
+ * (any item but 0) or by the first Kermit transfer; item 0 frees it, and
+ * closing the port frees it. Two sets of protocol parameters, the values
+ * this side asks for (items 511..521) and the values in use (500..510,
+ * filled from the peer's Send-Init during a transfer), in this order:
+ *   packet mark (1), longest packet MAXL (94), time-out in seconds TIME (3),
+ *   padding count (0), padding character (0), end-of-line character (13),
+ *   control prefix '#', eighth-bit prefix '&', block check type '1',
+ *   repeat prefix '~', and one more value stored for the host (0).
+ * A prefix of 0 in the set in use means that prefixing is off. This side
+ * offers eighth-bit prefixing only on a line with parity (noted when the
+ * record is created), else it offers 'Y'; an asked prefix of 'N' refuses
+ * it. The check type offered and used is always type 1.
+ * Further items: 207 retry limit (5), 203 time-out in ms (10000) used for a
+ * packet wait when the peer asks for TIME 0, 208 file name (value: its
+ * address, up to 260 characters; 0 clears it) under which every received
+ * file is stored, 111 carrier-watch flag (stored), 112 rename instead of
+ * overwriting, 204 keep a partly received file (flags: non-zero sets).
+ *
+ * Get returns the value (208: the address of the name, "" when none; flags
+ * 0 or 1), -1 while the record does not exist. Both report an unknown item
+ * ("ERROR: BADPARM1. Parameter %d is unrecognized") and give -103; a null
+ * handle -102; Set gives -122 while a background transfer holds the port
+ * and -118 without memory. */
+KORLINK_API intptr_t COMMKermitGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMKermitSet(PortHandle port, int16_t item, intptr_t value);
 
 #ifdef __cplusplus
 }

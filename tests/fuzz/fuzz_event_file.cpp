@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "datafile/event_file.h"
+#include "datafile/message_port.h"
 #include "export/export_event.h"
 
 namespace {
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!parsed)
         return 0;
     const auto csv = outputDir() / "fuzz.csv";
-    (void)trelm::exportByModel(csv, parsed.value(), "fuzz.bin");
+    trelm::SilentMessagePort messages;
+    (void)trelm::exportByModel(csv, parsed.value(), "fuzz.bin", messages);
     std::filesystem::remove(csv);
     return 0;
 }

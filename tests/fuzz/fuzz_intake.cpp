@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "datafile/intake.h"
+#include "datafile/message_port.h"
+#include "export/export_event.h"
 
 namespace {
 constexpr size_t kImageSize = 114688;
@@ -32,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         for (size_t i = size; i < kImageSize; ++i)
             out.put('\0');
     }
-    auto report = trelm::ConvertReceivedFile(dir / trelm::kReceivedFileName, dir);
+    static trelm::SilentMessagePort messages;
+    static const trelm::CsvExport exportCsv = trelm::csvExportByModel(messages);
+    auto report = trelm::ConvertReceivedFile(dir / trelm::kReceivedFileName, dir, exportCsv);
     if (report) {
         for (const auto &name : report.value().eventFiles)
             if (std::filesystem::path(name).has_parent_path())

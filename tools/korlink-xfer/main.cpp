@@ -1,5 +1,5 @@
 // korlink-xfer: receive or send files over a serial port with the XMODEM
-// family of the library, printing the transfer's status reports.
+// family or Kermit, printing the transfer's status reports.
 //
 //   korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME]
 //   korlink-xfer send --port N --protocol P FILE...
@@ -27,14 +27,16 @@ const char *usageText =
     "\n"
     "Protocols: 105 or xmodem (checksum), 106 or xmodem-crc, 107 or xmodem-1k,\n"
     "           108 or ymodem (batch), 109 or ymodem-g (streaming batch),\n"
-    "           100 or ascii (receive only: raw text until the line is silent)\n"
+    "           104 or kermit (batch), 100 or ascii (receive only: raw text\n"
+    "           until the line is silent)\n"
     "  --dir DIR       receive into DIR (default: the current directory)\n"
     "  --name NAME     write the received data under NAME (default: the name the\n"
     "                  sender announces, or temp0000.$$$ for XMODEM)\n"
     "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
     "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
-    "                  ascii: the silence that ends the capture)\n"
-    "  --retries N     retry limit (default 10)\n"
+    "                  ascii: the silence that ends the capture; Kermit: for each\n"
+    "                  packet, in whole seconds, default 3)\n"
+    "  --retries N     retry limit (default 10; Kermit 5)\n"
     "  --verbose       also print the reports that come with every block\n"
     "  --help          show this text\n"
     "\n"
@@ -76,7 +78,7 @@ struct Protocol {
 };
 
 constexpr Protocol kProtocols[] = {
-    {100, "ascii", false},     {105, "xmodem", true}, {106, "xmodem-crc", true},
+    {100, "ascii", false},     {104, "kermit", true},    {105, "xmodem", true}, {106, "xmodem-crc", true},
     {107, "xmodem-1k", true},  {108, "ymodem", true}, {109, "ymodem-g", true},
 };
 
@@ -122,7 +124,7 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         else options.files.push_back(arg);
     }
     if (options.port == 0) return "--port N is required (N from 1 up)";
-    if (options.protocol == 0) return "--protocol must be 100 or 105..109, or a protocol name";
+    if (options.protocol == 0) return "--protocol must be 100 or 104..109, or a protocol name";
     if (options.command == "send" && !findProtocol(std::to_string(options.protocol))->sends)
         return "protocol " + std::to_string(options.protocol) + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
@@ -139,8 +141,21 @@ void applyAsciiSettings(PortHandle port, const Options &options) {
     if (!options.name.empty()) COMMASCIISet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
 }
 
+// Kermit's packet waits count whole seconds (its TIME parameter).
+void applyKermitSettings(PortHandle port, const Options &options) {
+    if (options.retries) COMMKermitSet(port, 207, options.retries);
+    if (options.timeoutMs) {
+        int seconds = (options.timeoutMs + 999) / 1000;
+        COMMKermitSet(port, 513, seconds);
+        COMMKermitSet(port, 502, seconds);
+    }
+    if (options.rename) COMMKermitSet(port, 112, 1);
+    if (!options.name.empty()) COMMKermitSet(port, 208, reinterpret_cast<intptr_t>(options.name.c_str()));
+}
+
 void applySettings(PortHandle port, const Options &options) {
     if (options.protocol == 100) return applyAsciiSettings(port, options);
+    if (options.protocol == 104) return applyKermitSettings(port, options);
     COMMXMODEMSet(port, 1, 0);
     if (options.timeoutMs) COMMXMODEMSet(port, 203, options.timeoutMs);
     if (options.retries) COMMXMODEMSet(port, 207, options.retries);

@@ -30,7 +30,7 @@ std::string controlText(intptr_t param, bool sending) {
 }  // namespace
 
 bool isPerBlockReport(int32_t status, intptr_t param) {
-    return status == 4009 || status == 4023 || (status == 105 && (param == 1 || param == 2));
+    return status == 4009 || status == 4017 || status == 4023 || (status == 105 && (param == 1 || param == 2));
 }
 
 std::string describeStatus(int32_t status, intptr_t param, bool sending) {

@@ -17,6 +17,7 @@ struct XmodemSettings;  // xmodem_settings.h
 struct ModemSettings;   // modem_settings.h
 struct AsciiSettings;   // ascii_settings.h
 struct TransferState;   // xmodem_settings.h
+struct KermitSettings;  // kermit_settings.h
 struct DeviceOps;       // device_ops.h
 
 // Read-ahead receive buffer. Bytes move from the device into it only when a
@@ -141,6 +142,7 @@ struct Port {
     // --- transfer families: the XMODEM settings are owned (freed at close by
     // releaseTransferRecords); `transfer` is the host's item 114 slot, not owned ---
     XmodemSettings *xmodem = nullptr;
+    KermitSettings *kermit = nullptr;  // owned like the XMODEM settings
     TransferState *transfer = nullptr;
     int16_t sendQueue = -1;        // queue number of the running fsend
 
@@ -243,7 +245,8 @@ int pumpHost();
 // freed and must not be touched). The key is read before the pump runs.
 int16_t cancelCheck(Port &port);
 
-// Frees the XMODEM settings and transfer state of a port being closed.
+// Frees the XMODEM and Kermit settings and the transfer state of a port
+// being closed.
 void releaseTransferRecords(Port &port);
 
 }  // namespace korlink

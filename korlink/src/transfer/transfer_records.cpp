@@ -1,5 +1,6 @@
 #include "ascii/ascii_settings.h"
 #include "modem/modem_settings.h"
+#include "kermit/kermit_settings.h"
 #include "xmodem/xmodem_settings.h"
 
 namespace korlink {
@@ -9,6 +10,7 @@ void releaseTransferRecords(Port &port) {
     port.xmodem = nullptr;
     releaseModemSettings(port);
     releaseAsciiSettings(port);
+    releaseKermitSettings(port);
     // port.transfer is the host's item 114 slot: the host owns what it points to.
     port.transfer = nullptr;
 }

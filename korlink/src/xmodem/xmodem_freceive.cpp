@@ -1,6 +1,8 @@
 // freceive: protocol dispatch, background receives, and COMMXferCancel.
 #include "ascii/ascii_capture.h"
 #include "ascii/ascii_settings.h"
+#include "kermit/kermit_receive.h"
+#include "kermit/kermit_settings.h"
 #include "xmodem/xmodem_background.h"
 #include "xmodem/xmodem_link.h"
 #include "xmodem/xmodem_receive.h"
@@ -9,14 +11,16 @@
 namespace korlink {
 namespace {
 
-// Runs the receive on `io`. The B-protocol, Kermit and ZMODEM families
-// (101..104, 110) have no receive engine in this library yet: like a code
-// outside the table, they receive nothing and give 0.
+// Runs the receive on `io`. The B-protocol and ZMODEM families (101..103,
+// 110) have no receive engine in this library yet: like a code outside the
+// table, they receive nothing and give 0.
 int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state) {
     if (state.protocol == KORLINK_PROTO_ASCII) {
         int32_t done = captureAscii(io, reportHandle, state.bufferSize, state.callback);
         return done == 0 ? KORLINK_OK : done == KORLINK_E_NO_MEMORY ? KORLINK_E_NO_MEMORY : -1;
     }
+    if (state.protocol == KORLINK_PROTO_KERMIT)
+        return receiveKermit(io, reportHandle, state.bufferSize, state.callback);
     if (!isXmodemFamily(state.protocol)) return KORLINK_OK;
     int32_t done = receiveXmodemFamily(io, reportHandle, state.protocol, state.bufferSize,
                                        state.callback);
@@ -45,6 +49,7 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
     // exist before the copy is taken.
     if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) return KORLINK_E_NO_MEMORY;
     if (protocol == KORLINK_PROTO_ASCII && !ensureAsciiSettings(*port)) return KORLINK_E_NO_MEMORY;
+    if (protocol == KORLINK_PROTO_KERMIT && !ensureKermitSettings(*port)) return KORLINK_E_NO_MEMORY;
     if (background == 1) {
         bool started = startBackground(
             *port, [handle, state](Port &copy) { runReceive(copy, handle, state); },

@@ -1,5 +1,7 @@
 // fsend: sends a send queue with a transfer protocol, in the foreground or on
 // a worker thread; the queue is used up whatever the outcome.
+#include "kermit/kermit_send.h"
+#include "kermit/kermit_settings.h"
 #include "transfer/send_queue.h"
 #include "xmodem/xmodem_background.h"
 #include "xmodem/xmodem_link.h"
@@ -9,13 +11,14 @@
 namespace korlink {
 namespace {
 
-// The ASCII, B-protocol, Kermit and ZMODEM families have no send engine in
+// The ASCII, B-protocol and ZMODEM families have no send engine in
 // this library yet; like a code outside the table they fail with -1.
 int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {
     SendQueue *queue = findSendQueue(queueNumber);
     if (!queue) return -1;
     if (queue->callback)
         queue->callback(reportHandle, ST_QUEUED, static_cast<intptr_t>(queue->names.size()));
+    if (queue->protocol == KORLINK_PROTO_KERMIT) return sendKermit(io, reportHandle, *queue);
     if (!isXmodemFamily(queue->protocol)) return -1;
     return sendXmodemFamily(io, reportHandle, *queue) < 0 ? -1 : 0;
 }
@@ -53,6 +56,10 @@ KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protoc
     queue->callback = callback;
     // Shared with a background copy: it must exist before the copy is taken.
     if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) {
+        endSend(*port);
+        return KORLINK_E_NO_MEMORY;
+    }
+    if (protocol == KORLINK_PROTO_KERMIT && !ensureKermitSettings(*port)) {
         endSend(*port);
         return KORLINK_E_NO_MEMORY;
     }

@@ -28,18 +28,6 @@ int64_t parseNumber(const std::string &token, int base, int64_t limit) {
 
 }  // namespace
 
-std::string bareFileName(const std::string &name) {
-    size_t slash = name.find_last_of("/\\");
-    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-    std::string clean;
-    for (char c : base) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32 && byte != 127) clean.push_back(c);
-    }
-    if (clean == "." || clean == "..") clean.clear();
-    return clean;
-}
-
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     BatchHeader header;
     // The name starts at the first byte. A NUL there is the empty name that

@@ -2,6 +2,8 @@
 // sender writes into it.
 #pragma once
 
+#include "transfer/peer_file_name.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,11 +20,6 @@ struct BatchHeader {
 
 // Reads block 0's data. The name is reduced with bareFileName.
 BatchHeader parseBatchHeader(const uint8_t *data, size_t size);
-
-// A peer's file name reduced to a bare name that stays inside the receive
-// folder: the part after the last '/' or '\', control characters removed;
-// "." and ".." give the empty name.
-std::string bareFileName(const std::string &name);
 
 // The length field counts as absurd above this (it is also reported as a
 // 32-bit value): no receive folder takes such a file.

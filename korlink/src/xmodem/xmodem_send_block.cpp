@@ -22,8 +22,9 @@ int64_t localSeconds(time_t utc) {
     return static_cast<int64_t>(utc) + local.tm_gmtoff;
 }
 
-// Reads up to `count` bytes through the queue's read buffer; -1 on error.
-ssize_t readThrough(SendQueue &queue, uint8_t *out, size_t count) {
+}  // namespace
+
+ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count) {
     size_t done = 0;
     while (done < count) {
         if (queue.readPosition == queue.readEnd) {
@@ -41,6 +42,8 @@ ssize_t readThrough(SendQueue &queue, uint8_t *out, size_t count) {
     }
     return static_cast<ssize_t>(done);
 }
+
+namespace {
 
 void appendCheck(Block &block, size_t dataStart, size_t dataLength, bool crc) {
     uint16_t check = blockCheck(block.bytes + dataStart, dataLength, crc);
@@ -83,7 +86,7 @@ bool buildDataBlock(SendQueue &queue, Block &block, size_t blockSize, uint32_t n
                     bool crc, uint8_t padByte) {
     writeBlockHead(block, blockSize, number);
     uint8_t *data = block.bytes + 3;
-    ssize_t got = readThrough(queue, data, blockSize);
+    ssize_t got = readQueuedBytes(queue, data, blockSize);
     if (got < 0) return false;
     auto used = static_cast<size_t>(got);
     block.last = used < blockSize;

@@ -18,6 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 9;
 constexpr int kRingSlots = 2586;
+constexpr double kGoalMs = 100;
 
 testdata::LogRow logRow(int j) {
     testdata::LogRow row;
@@ -36,8 +37,9 @@ double millisecondsSince(Clock::time_point start) {
 
 void report(const char *what, std::vector<double> times) {
     std::sort(times.begin(), times.end());
-    std::printf("%-52s median %7.2f ms  best %7.2f ms  (%d rounds, goal < 100 ms)\n", what, times[times.size() / 2],
-                times.front(), kRounds);
+    const double median = times[times.size() / 2];
+    std::printf("%-50s median %7.2f ms (%3.0f%% of the 100 ms goal)  best %7.2f ms  (%d rounds)\n", what, median,
+                median / kGoalMs * 100, times.front(), kRounds);
 }
 
 template <typename Step>
@@ -71,8 +73,9 @@ int main() {
     // The window keeps its grids between fills, as here.
     grids::GridSet gridSet;
     grids::initGrids(gridSet);
+    trelm::SilentMessagePort silent;
     const bool filled = timeRounds("FillGrids: configuration 10, 2586 log records", [&] {
-        auto outcome = grids::fillGridsFromFile(gridSet, path);
+        auto outcome = grids::FillGrids(gridSet, path, silent);
         return outcome.ok() && gridSet.MSFlexGrid2.rows() == 2 + kRingSlots && gridSet.MSFlexGrid2.cols() == 13;
     });
     const bool printed = timeRounds("trelmlink grids, in process", [&] {

@@ -43,7 +43,7 @@ TEST_P(GridsCommandTest, PrintsEveryGridAsTheWindowFillsIt) {
     const Outcome result = run({"grids", path.string()});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    ASSERT_TRUE(grids::fillGridsFromFile(m_grids, path).ok());
+    ASSERT_TRUE(grids::FillGrids(m_grids, path, m_messages).ok());
     std::string expected;
     for (std::string_view name : grids::gridNames())
         expected += block(name, *m_grids.find(name));
@@ -71,6 +71,10 @@ TEST_F(GridsCommandTest, OneGridByName) {
 }
 
 TEST_F(GridsCommandTest, HelpAndOneLineFailures) {
+    const Outcome verbose = run({"grids", write("v.bin", 0, sample::event(1)).string(), "--verbose", "--grid",
+                                 "MSFlexGrid8"});
+    EXPECT_EQ(verbose.status, 0);
+    EXPECT_EQ(verbose.err, "Filling Grids...\n");
     const Outcome help = run({"grids", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: trelmlink grids EVENT.bin [--grid NAME]", 0), 0u);

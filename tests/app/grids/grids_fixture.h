@@ -27,6 +27,14 @@ inline std::string columnText(const grids::Grid &grid, int col, int first) {
     return text;
 }
 
+// Records what a fill shows and hides, in order.
+class RecordingPort : public trelm::MessagePort {
+public:
+    void ShowMessage(const std::string &text) override { shown += "show " + text + ";"; }
+    void HideMessage() override { shown += "hide;"; }
+    std::string shown;
+};
+
 class GridsTest : public ::testing::Test {
 protected:
     GridsTest() { grids::initGrids(m_grids); }
@@ -40,12 +48,13 @@ protected:
     // Writes the file and fills the grids from it; the fill must succeed.
     grids::FillOutcome fill(std::int16_t model, const testdata::EventBuilder &event,
                             const std::vector<testdata::LogRow> &log = {}) {
-        auto outcome = grids::fillGridsFromFile(m_grids, write("event.bin", model, event, log));
+        auto outcome = grids::FillGrids(m_grids, write("event.bin", model, event, log), m_messages);
         EXPECT_TRUE(outcome.ok()) << (outcome.ok() ? "" : outcome.error().message());
         return outcome.ok() ? outcome.value() : grids::FillOutcome{};
     }
 
     grids::GridSet m_grids;
+    RecordingPort m_messages;
     testdata::TempDir m_dir;
 };
 

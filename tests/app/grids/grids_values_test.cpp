@@ -109,7 +109,7 @@ TEST_F(GridsTest, SharedSlotsShowTheSameFlowWarning) {
 TEST_F(GridsTest, EventFileWithoutLogShowsHeadersAndTwoEmptyRows) {
     const std::filesystem::path path = write("bare.bin", 0, sample::event(2));
     ASSERT_EQ(std::filesystem::file_size(path), 686u);
-    auto outcome = grids::fillGridsFromFile(m_grids, path);
+    auto outcome = grids::FillGrids(m_grids, path, m_messages);
     ASSERT_TRUE(outcome.ok());
     EXPECT_EQ(outcome.value().logRows, 0u);
     EXPECT_EQ(m_grids.MSFlexGrid2.rows(), 4);
@@ -161,9 +161,12 @@ void expectNoData(const grids::GridSet &g) {
 
 TEST_F(GridsTest, NoFileOnlyClearsAndAFailedFileLeavesTheGridsCleared) {
     fill(1, sample::event(10), sample::log());
-    auto none = grids::fillGridsFromFile(m_grids, "");
+    EXPECT_EQ(m_messages.shown, "show Filling Grids...;hide;");
+    m_messages.shown.clear();
+    auto none = grids::FillGrids(m_grids, "", m_messages);
     ASSERT_TRUE(none.ok());
     EXPECT_FALSE(none.value().filled);
+    EXPECT_EQ(m_messages.shown, "");
     expectNoData(m_grids);
     // An empty path leaves the data log's titles; an open clears them.
     EXPECT_EQ(m_grids.MSFlexGrid2.text(0, 12), "Pump Box T");
@@ -173,8 +176,10 @@ TEST_F(GridsTest, NoFileOnlyClearsAndAFailedFileLeavesTheGridsCleared) {
     testdata::writeFile(m_dir / "short.bin", shortFile);
     for (const std::string name : {"short.bin", "missing.bin"}) {
         fill(1, sample::event(10), sample::log());
-        auto failed = grids::fillGridsFromFile(m_grids, m_dir / name);
+        m_messages.shown.clear();
+        auto failed = grids::FillGrids(m_grids, m_dir / name, m_messages);
         ASSERT_FALSE(failed.ok()) << name;
+        EXPECT_EQ(m_messages.shown, "show Filling Grids...;hide;") << name;
         EXPECT_EQ(failed.error().subject, (m_dir / name).string());
         expectNoData(m_grids);
         EXPECT_EQ(rowText(m_grids.MSFlexGrid2, 0) + rowText(m_grids.MSFlexGrid2, 1), std::string(24, '|')) << name;

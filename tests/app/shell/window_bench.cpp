@@ -57,8 +57,9 @@ int main(int argc, char **argv) {
     testdata::writeFile(path, testdata::eventFileBytes({1, 0x0102, 123}, event, ring));
 
     grids::GridSet alone;
+    trelm::SilentMessagePort silent;
     grids::initGrids(alone);
-    const double gridsOnly = medianMilliseconds([&] { return grids::fillGridsFromFile(alone, path).ok(); });
+    const double gridsOnly = medianMilliseconds([&] { return grids::FillGrids(alone, path, silent).ok(); });
 
     trelm::shell::MainWindow window;
     window.show();

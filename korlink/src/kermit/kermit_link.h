@@ -1,0 +1,106 @@
+// The packet layer of a Kermit transfer: reading and sending packets with
+// the parameters in use, their block checks, and the status reports.
+#pragma once
+
+#include "kermit/kermit_settings.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korlink {
+
+// Kermit's printable encodings of small numbers and control characters.
+inline int toChar(int value) { return value + 32; }
+inline int unChar(int character) { return character - 32; }
+inline int ctlFlip(int character) { return character ^ 64; }
+
+// Block check of the characters from LEN to the end of the data: type 1 is
+// one character, type 2 two. `sevenBit` takes each character as 7 bits.
+uint32_t packetSum(const uint8_t *chars, size_t count, bool sevenBit);
+int checkType1(uint32_t sum);
+
+// Status codes of the Kermit engines (the shared ones are in xmodem_link.h).
+enum KermitStatus : int32_t {
+    KST_UNUSED_ROOM = 4017,
+    KST_ABORT_PACKET = 4096,
+    KST_BREAK = 4097,
+    KST_DATA_PHASE = 4098,
+    KST_ERROR_PACKET = 4099,
+    KST_FILE_HEADER = 4100,
+    KST_SEND_INIT = 4101,
+    KST_END_OF_FILE = 4102
+};
+
+// readPacket's results besides a packet type.
+inline constexpr int kermitBadPacket = -1;      // time-out, short or bad type-1 check
+inline constexpr int kermitBadType2 = 'Q';      // type-2 check mismatch
+
+class KermitLink {
+public:
+    // `io` is the port the transfer works on; reports name `reportHandle`.
+    KermitLink(Port &io, PortHandle reportHandle, StatusCallback callback, KermitSettings &settings)
+        : m_io(io), m_reportHandle(reportHandle), m_callback(callback), m_settings(settings) {}
+
+    Port &port() const { return m_io; }
+    KermitSettings &settings() const { return m_settings; }
+    KermitParams &inUse() const { return m_settings.inUse; }
+
+    // Reads the next packet: its type; kermitBadPacket; kermitBadType2; or a
+    // wait result below -1 (-123 cancel, -112 carrier lost, -102 port gone),
+    // unchanged. Any well-formed packet up to LEN 94 is taken, also one
+    // longer than the length this side announced. A packet mark arriving
+    // inside a packet starts a new one.
+    int readPacket() { return readPacketWithin(waitMs()); }
+    // The same with each wait lasting `waitMs` instead of TIME seconds.
+    int readPacketWithin(int32_t waitMs);
+    int sequence() const { return m_sequence; }
+    const uint8_t *data() const { return m_settings.received.data() + 2; }
+    size_t dataLength() const { return m_dataLength; }
+
+    // Sends a packet with the parameters in use (the data must fit
+    // dataRoom()). Y reports 4023 and N 4025 with the sequence number.
+    void sendPacket(char type, int sequence, const uint8_t *data, size_t length);
+    void sendPacket(char type, int sequence) { sendPacket(type, sequence, nullptr, 0); }
+    // Sends the last packet again, unchanged.
+    void resendLast();
+
+    // Characters of the block check in use (1 or 2).
+    int checkLength() const { return m_settings.inUse.chkt == '2' ? 2 : 1; }
+    // Encoded data characters a packet to the peer can hold.
+    size_t dataRoom() const;
+
+    void report(int32_t status, intptr_t param) const {
+        if (m_callback) m_callback(m_reportHandle, status, param);
+    }
+
+private:
+    int waitChar(uint32_t deadline) const;
+    int32_t waitMs() const;
+
+    Port &m_io;
+    PortHandle m_reportHandle;
+    StatusCallback m_callback;
+    KermitSettings &m_settings;
+    int m_sequence = 0;
+    size_t m_dataLength = 0;
+    size_t m_lastLength = 0;     // bytes of the last packet in `outgoing`
+};
+
+// Puts the line into the state a Kermit transfer needs and restores it at
+// the end: transmit and receive options off (no case or line-ending
+// translation of packets). Data format and flow control stay: Kermit's
+// packets are printable, so 7-bit lines and XON/XOFF pacing carry them.
+class KermitLineSetup {
+public:
+    explicit KermitLineSetup(Port &io);
+    ~KermitLineSetup();
+    KermitLineSetup(const KermitLineSetup &) = delete;
+    KermitLineSetup &operator=(const KermitLineSetup &) = delete;
+    bool saved() const { return m_saved; }
+
+private:
+    Port &m_io;
+    bool m_saved = false;
+};
+
+}  // namespace korlink
