@@ -6,10 +6,12 @@ namespace trelm::cli {
 
 namespace {
 
-// Splits `args` into options and plain arguments; exactly one plain argument
-// (the file) is wanted unless help is asked for. Errors name `command`.
+// Splits `args` into options and plain arguments; exactly `fileArguments`
+// plain arguments (files) are wanted unless help is asked for. Errors name
+// `command`.
 Result<Arguments> parseArguments(const std::string &command, const std::vector<std::string> &args,
-                                 const std::set<std::string> &valueOptions, const std::set<std::string> &flagOptions) {
+                                 const std::set<std::string> &valueOptions, const std::set<std::string> &flagOptions,
+                                 std::size_t fileArguments) {
     Arguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -29,8 +31,10 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
             parsed.positional.push_back(arg);
         }
     }
-    if (!parsed.help && parsed.positional.size() != 1)
-        return Error{command, "expects 1 file argument (see --help)"};
+    if (!parsed.help && parsed.positional.size() != fileArguments)
+        return Error{command, fileArguments == 0 ? "takes no file argument (see --help)"
+                                                 : "expects " + std::to_string(fileArguments) +
+                                                       " file argument (see --help)"};
     return parsed;
 }
 
@@ -38,8 +42,9 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
 
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
-                                 Arguments &parsed, const std::set<std::string> &flagOptions) {
-    auto result = parseArguments(command, args, valueOptions, flagOptions);
+                                 Arguments &parsed, const std::set<std::string> &flagOptions,
+                                 std::size_t fileArguments) {
+    auto result = parseArguments(command, args, valueOptions, flagOptions, fileArguments);
     if (!result)
         return fail(err, result.error().message());
     if (result.value().help) {

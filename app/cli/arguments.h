@@ -29,12 +29,13 @@ struct Arguments {
     }
 };
 
-// Parses a subcommand's arguments: one file argument, the options in
+// Parses a subcommand's arguments: `fileArguments` file arguments (one by default), the options in
 // `valueOptions`, each taking a value, and the flags in `flagOptions`;
 // `command` names the subcommand in errors. Returns the exit status when the command ends here, its help
 // printed or a mistake reported; otherwise fills `parsed` and returns nothing.
 std::optional<int> parseOrFinish(const std::string &command, const char *help, const std::vector<std::string> &args,
                                  const std::set<std::string> &valueOptions, std::ostream &out, std::ostream &err,
-                                 Arguments &parsed, const std::set<std::string> &flagOptions = {});
+                                 Arguments &parsed, const std::set<std::string> &flagOptions = {},
+                                 std::size_t fileArguments = 1);
 
 } // namespace trelm::cli

@@ -7,10 +7,14 @@ namespace {
 const char *const kUsage =
     "usage: trelmlink [EVENT.bin]\n"
     "       trelmlink <command> [options]\n"
+    "       trelmlink --demo [ROLE [trelm-sim options]]\n"
     "       trelmlink --version\n"
     "\n"
     "Without a command the window opens; with an event file it opens with\n"
-    "that file loaded. The commands need no display.\n"
+    "that file loaded. --demo opens the window with the sampler simulator\n"
+    "trelm-sim (ROLE sampler unless given) answering on every port option, so\n"
+    "\"&Retrieve Data\" runs a whole download without a sampler. The commands\n"
+    "need no display.\n"
     "\n"
     "commands:\n"
     "  export EVENT.bin [-o OUT.csv|-]           write the CSV export of an event file\n"
@@ -18,6 +22,8 @@ const char *const kUsage =
     "  show EVENT.bin                            print a summary of an event file\n"
     "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
     "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
+    "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
+    "                                            retrieve a sampler's memory without a window\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n";
 
@@ -34,6 +40,7 @@ const Command kCommands[] = {
     {"show", runShow},
     {"grids", runGrids},
     {"report", runReport},
+    {"retrieve", runRetrieve},
 };
 
 } // namespace

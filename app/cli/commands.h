@@ -19,6 +19,7 @@ int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ost
 int runShow(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 // Prints "trelmlink: subject: reason" on err and returns the failure status.
 int fail(std::ostream &err, const std::string &message);

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/report_output.h"
+#include "shell/demo_simulator.h"
 #include "shell/report_pdf.h"
 #include "shell/window_app.h"
 
@@ -13,10 +14,11 @@ int main(int argc, char **argv) {
     std::setlocale(LC_TIME, "");
     trelm::cli::setPdfWriter(trelm::shell::writeReportsPdf);
     const std::vector<std::string> args(argv + 1, argv + argc);
+    const bool demo = !args.empty() && args[0] == "--demo";
     // No arguments opens the window; one argument that is neither an option
     // nor a command is an event file to open in it (as a file manager
     // passes it).
-    const bool window = args.empty() || (args.size() == 1 && !args[0].starts_with('-') &&
+    const bool window = demo || args.empty() || (args.size() == 1 && !args[0].starts_with('-') &&
                                          !trelm::cli::isCommandName(args[0]));
     if (!window)
         return trelm::cli::runCli(args, std::cout, std::cerr);
@@ -25,6 +27,8 @@ int main(int argc, char **argv) {
                      "the commands work without one (see trelmlink --help)\n";
         return 1;
     }
+    if (demo) // --demo [ROLE [simulator options]]
+        return trelm::shell::runDemo(argc, argv, std::vector<std::string>(args.begin() + 1, args.end()));
     const std::optional<std::string> file = args.empty() ? std::nullopt : std::optional(args[0]);
     return trelm::shell::runWindow(argc, argv, file);
 }

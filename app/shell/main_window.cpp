@@ -211,3 +211,9 @@ void MainWindow::enableFileCommands() {
 }
 
 } // namespace trelm::shell
+
+namespace trelm::shell {
+
+void MainWindow::setRetrieveEnabled(bool enabled) { m_cmdRetrieve->setEnabled(enabled); }
+
+} // namespace trelm::shell

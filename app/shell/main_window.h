@@ -78,6 +78,8 @@ public:
     void setPrintEnabled(bool enabled);
     // After a download: the grids were filled, the commands act on the file.
     void enableFileCommands();
+    // "&Retrieve Data" is disabled while a retrieval runs.
+    void setRetrieveEnabled(bool enabled);
 
 signals:
     void retrieveRequested();

@@ -9,6 +9,7 @@
 #include "shell/korlink_hooks.h"
 #include "shell/main_window.h"
 #include "shell/print_command.h"
+#include "shell/window_retrieval.h"
 
 namespace trelm::shell {
 
@@ -35,6 +36,7 @@ std::unique_ptr<MainWindow> openMainWindow(const std::optional<std::string> &eve
     installKorlinkHooks();
     auto window = std::make_unique<MainWindow>();
     new PrintCommand(*window); // the window's child, answering "&Print Report"
+    new WindowRetrieval(*window); // owned by the window
     window->show();
     window->startUp();
     if (file)

@@ -13,7 +13,7 @@ namespace {
 
 const char *const kUsage =
     "usage: trelm-sim ROLE [--image FILE | --seed N] [--baud N] [--path-file F]\n"
-    "                 [--sender korlink|sx] [--log FILE] [--once]\n"
+    "                 [--sender korlink|sx|sb] [--log FILE] [--once]\n"
     "\n"
     "Makes a null-modem cable of two pseudo-terminals, prints the path of the\n"
     "end a program should open (for example KORLINK_COM1=PATH), and serves ROLE\n"
@@ -33,7 +33,9 @@ const char *const kUsage =
     "                    give a five-channel sampler, odd an eight-channel one)\n"
     "  --baud N          pace the line like a cable at N baud (default: unpaced)\n"
     "  --path-file F     also write the terminal's path to F\n"
-    "  --sender sx       send with lrzsz's sx instead of the serial library\n"
+    "  --sender sx       send with lrzsz's sx (XMODEM) instead of the serial library\n"
+    "  --sender sb       send with lrzsz's sb (YMODEM batch), announcing the\n"
+    "                    name swap.bin\n"
     "  --log FILE        append every byte the program sends to FILE\n"
     "  --once            exit after the first transfer (status 0 when it succeeded)\n";
 
@@ -79,8 +81,11 @@ int main(int argc, char **argv) {
         } else if (arg == "--path-file") {
             if (!value(pathFile)) return usageError("--path-file needs a file");
         } else if (arg == "--sender") {
-            if (!value(text) || (text != "sx" && text != "korlink")) return usageError("--sender is korlink or sx");
-            options.sender = text == "sx" ? trelmsim::Sender::Sx : trelmsim::Sender::Library;
+            if (!value(text) || (text != "sx" && text != "sb" && text != "korlink"))
+                return usageError("--sender is korlink, sx or sb");
+            options.sender = text == "sx"   ? trelmsim::Sender::Sx
+                             : text == "sb" ? trelmsim::Sender::Sb
+                                            : trelmsim::Sender::Library;
         } else if (arg == "--log") {
             if (!value(text)) return usageError("--log needs a file");
             options.log = text;

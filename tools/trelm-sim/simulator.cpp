@@ -1,5 +1,7 @@
 #include "simulator.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -72,27 +74,49 @@ const std::string &Simulator::programPath() const { return m_cable->programEnd.s
 
 namespace {
 
-// lrzsz's sx sends the image instead of the library: a sender we did not
-// write. It runs on its own descriptor of the simulator's terminal while the
-// library leaves the line alone.
-int sendWithSx(const std::string &terminal, const std::filesystem::path &image) {
-    pid_t child = fork();
-    if (child < 0)
+// lrzsz's sx or sb sends the image instead of the library: a sender we did
+// not write. It writes to its own descriptor of the simulator's terminal and
+// reads what the program answers from a pipe the simulator feeds from its
+// port, so the receiver's first start character, which may already wait in
+// the port's buffer, reaches it too.
+int sendWithLrzsz(const char *program, PortHandle port, const std::string &terminal,
+                  const std::filesystem::path &image) {
+    int answers[2];
+    if (pipe(answers) != 0)
         return -1;
+    pid_t child = fork();
+    if (child < 0) {
+        close(answers[0]);
+        close(answers[1]);
+        return -1;
+    }
     if (child == 0) {
-        int fd = open(terminal.c_str(), O_RDWR | O_NOCTTY);
+        int fd = open(terminal.c_str(), O_WRONLY | O_NOCTTY);
         if (fd < 0)
             _exit(127);
-        dup2(fd, 0);
+        dup2(answers[0], 0);
         dup2(fd, 1);
+        close(answers[1]);
         int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, 2);
-        execlp("sx", "sx", "-q", image.c_str(), static_cast<char *>(nullptr));
+        execlp(program, program, "-q", image.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
+    close(answers[0]);
+    signal(SIGPIPE, SIG_IGN); // the sender may end while a byte is on its way
     int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        int byte = c_waitc(port, -1, 20);
+        if (byte >= 0) {
+            unsigned char c = static_cast<unsigned char>(byte);
+            if (write(answers[1], &c, 1) < 0)
+                break;
+        }
+    }
+    close(answers[1]);
+    if (waitpid(child, &status, 0) == child || errno == ECHILD)
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+    return -1;
 }
 
 }  // namespace
@@ -114,7 +138,18 @@ Outcome Simulator::serve() {
     };
     context.sendImage = [this, &image]() -> int {
         if (m_options.sender == Sender::Sx)
-            return sendWithSx(m_cable->simulatorEnd.slavePath(), image);
+            return sendWithLrzsz("sx", m_cable->port, m_cable->simulatorEnd.slavePath(), image);
+        if (m_options.sender == Sender::Sb) {
+            // The batch header names the file: a copy called swap.bin.
+            const std::filesystem::path named = std::filesystem::temp_directory_path() /
+                                                ("trelm-sim-" + std::to_string(getpid())) / "swap.bin";
+            std::error_code error;
+            std::filesystem::create_directories(named.parent_path(), error);
+            std::filesystem::copy_file(image, named, std::filesystem::copy_options::overwrite_existing, error);
+            const int sent = error ? -1 : sendWithLrzsz("sb", m_cable->port, m_cable->simulatorEnd.slavePath(), named);
+            std::filesystem::remove_all(named.parent_path(), error);
+            return sent;
+        }
         if (fqueue(kSendQueue, image.c_str()) != 0)
             return -1;
         return fsend(m_cable->port, kSendQueue, 106, 4096, nullptr, 0);
@@ -140,6 +175,10 @@ void Simulator::start() {
 
 void Simulator::stop() {
     m_stop = true;
+    // A transfer the program gave up without the sender noticing would
+    // otherwise run on through all its retries.
+    if (m_thread.joinable() && m_cable->port != nullptr)
+        COMMXferCancel(m_cable->port);
     if (m_thread.joinable())
         m_thread.join();
 }

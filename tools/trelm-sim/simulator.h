@@ -18,7 +18,10 @@ enum class Role { Sampler, Module, Modem, Silent, Noise };
 // Parses "sampler", "module", "modem", "silent", "noise"; false otherwise.
 bool parseRole(const std::string &text, Role &role);
 
-enum class Sender { Library, Sx };
+// Who sends the image: the serial library (XMODEM-CRC), lrzsz's sx
+// (XMODEM), or lrzsz's sb (YMODEM batch, announcing the file name
+// "swap.bin", as a sender that tries to name the file would).
+enum class Sender { Library, Sx, Sb };
 
 struct Options {
     Role role = Role::Sampler;

@@ -1,0 +1,74 @@
+// The command line's face of a retrieval: one stderr line per status
+// message, a progress line while the transfer runs, questions on the
+// terminal when one is attached, answers from the options otherwise.
+#pragma once
+
+#include <chrono>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "datafile/message_port.h"
+#include "retrieval/retrieval_ui.h"
+
+namespace trelm::cli {
+
+struct RetrieveAnswers {
+    std::optional<bool> eventsOnly;   // --events / --all
+    std::optional<std::string> phone; // --phone
+    bool interactive = false;         // questions may be asked on the terminal
+    bool progressOnTerminal = false;  // stderr is a terminal: one updating line
+    bool verbose = false;
+};
+
+class RetrieveUi final : public retrieval::RetrievalUi {
+public:
+    RetrieveUi(std::ostream &err, std::istream &in, RetrieveAnswers answers, std::string portName);
+
+    // Whether a message box was shown (a failure already told).
+    bool told() const { return m_told; }
+    const std::string &lastStatus() const { return m_lastStatus; }
+
+    void loadStatusDialog() override;
+    void setDownloadStatus(const std::string &text) override;
+    void setCancelHintVisible(bool) override {}
+    void setStatusButtons(bool, bool) override {}
+    void showStatusDialog() override {}
+    void hideStatusDialog() override {}
+    void appendMessageLog(const std::string &) override {}
+    void setBytesTransferred(std::int64_t bytes) override;
+    void showModemStatus(const std::string &text) override;
+    void hideModemStatus() override {}
+    void messageBox(const std::string &text) override;
+    bool askEventDataOnly() override;
+    std::string askPhoneNumber(const std::string &stored) override;
+    std::string readSetting(const std::string &section, const std::string &key) override;
+    void writeSetting(const std::string &section, const std::string &key, const std::string &value) override;
+    void setTimerEnabled(bool) override {}
+    void setRetrieveEnabled(bool) override {}
+    void enableFileCommands() override {}
+    Status fillGrids(const std::string &) override { return Done{}; }
+    void showSummaryTab() override {}
+    MessagePort &messages() override;
+
+private:
+    void line(const std::string &text);
+    void endProgress();
+    std::string askLine(const std::string &prompt);
+
+    std::ostream &m_err;
+    std::istream &m_in;
+    RetrieveAnswers m_answers;
+    std::string m_portName;
+    std::string m_lastStatus;
+    std::string m_lastModem;
+    bool m_told = false;
+    bool m_progressShown = false;
+    int m_lastTenth = -1;
+    std::chrono::steady_clock::time_point m_transferStart;
+    SilentMessagePort m_silent;
+    StreamMessagePort m_stream;
+};
+
+} // namespace trelm::cli

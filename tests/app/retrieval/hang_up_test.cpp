@@ -1,0 +1,84 @@
+// "Disconnect Modem" pressed while the dial-up waits: the call ends not
+// connected, the closed port is never used again (the library would report
+// it), nothing is left open.
+#include <gtest/gtest.h>
+
+#include "korlink_binder/korlink_binder.h"
+#include "recording_ui.h"
+#include "retrieval/retrieval.h"
+#include "settings/ini_file.h"
+#include "sim_process.h"
+#include "test_files.h"
+
+namespace {
+
+trelm::retrieval::Retrieval *g_retrieval = nullptr;
+RecordingUi *g_ui = nullptr;
+std::string g_pressAt;
+std::vector<std::string> g_reports;
+
+// The window's pump stands in: the button is pressed while the dial-up
+// pauses with the chosen line shown.
+int pressDisconnect() {
+    if (g_retrieval && g_ui->modemShown && !g_ui->modemLines.empty() && g_ui->modemLines.back() == g_pressAt) {
+        g_ui->modemShown = false;
+        g_retrieval->CmdHangUp_Click();
+    }
+    return 0;
+}
+
+void recordReport(const char *, const char *text) { g_reports.push_back(text); }
+
+class DisconnectModem : public testing::TestWithParam<const char *> {
+protected:
+    void SetUp() override {
+        setenv("TRELMLINK_INI", (m_ini.path() / "TRELMLNK.INI").c_str(), 1);
+        ASSERT_TRUE(trelm::korlink::ready());
+        trelm::korlink::COMMReportHookSet(&recordReport);
+        trelm::korlink::COMMPumpHookSet(&pressDisconnect);
+    }
+    void TearDown() override {
+        trelm::korlink::COMMPumpHookSet(nullptr);
+        trelm::korlink::COMMReportHookSet(nullptr);
+        g_retrieval = nullptr;
+        g_ui = nullptr;
+        g_reports.clear();
+    }
+    testfiles::TempDir m_ini{"hang-up-ini"};
+};
+
+TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
+    SimProcess sim({"modem"});
+    setenv("KORLINK_COM8", sim.path().c_str(), 1);
+    RecordingUi ui;
+    ui.phoneAnswer = "5551234";
+    trelm::retrieval::Settings settings;
+    settings.port = 8;
+    trelm::retrieval::Retrieval retrieval(ui, settings);
+    g_retrieval = &retrieval;
+    g_ui = &ui;
+    g_pressAt = GetParam();
+
+    retrieval.cmdRetrieve_Click();
+
+    EXPECT_EQ(retrieval.outcome(), trelm::retrieval::Outcome::HungUp);
+    EXPECT_FALSE(retrieval.running());
+    EXPECT_FALSE(retrieval.timerEnabled());
+    EXPECT_EQ(retrieval.port(), nullptr);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front(); // no "Port not open!"
+    EXPECT_TRUE(g_reports.empty()) << g_reports.front(); // the closed port was never used
+    EXPECT_TRUE(ui.retrieveEnabled);
+    EXPECT_EQ(ui.questions, 0);
+    EXPECT_NE(ui.modemLines.back(), "Connecting to TRELM Unit, Please Wait...");
+    PortHandle again = trelm::korlink::COMMWinInit(8, 9600, 8, 0, 1, 1024, 512);
+    EXPECT_NE(again, nullptr);
+    trelm::korlink::COMMPortDeinit(again, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhileWaiting, DisconnectModem,
+                         testing::Values("Connecting to Modem...", "Dialing 5551234"),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.param[0] == 'C' ? "ModemCheck" : "Dialling");
+                         });
+
+} // namespace

@@ -1,0 +1,113 @@
+// The headless `trelmlink retrieve` against the simulator in each role, run
+// in-process with its real 400 ms wake-up steps.
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "generated_image.h"
+#include "settings/ini_file.h"
+#include "sim_process.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandCase {
+    const char *name;
+    std::vector<std::string> sim = {};     // empty: a device that does not exist
+    std::vector<std::string> options = {}; // after --device PATH --dir DIR
+    int status = 0;
+    std::vector<std::string> errLines = {}; // stderr has lines holding these texts, in order
+};
+
+std::ostream &operator<<(std::ostream &out, const CommandCase &c) { return out << c.name; }
+
+std::vector<std::string> lines(const std::string &text) {
+    std::vector<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        result.push_back(line);
+    return result;
+}
+
+class RetrieveCommand : public testing::TestWithParam<CommandCase> {
+protected:
+    void SetUp() override { setenv("TRELMLINK_INI", (m_ini.path() / "TRELMLNK.INI").c_str(), 1); }
+    testfiles::TempDir m_data{"retrieve-data"};
+    testfiles::TempDir m_ini{"retrieve-ini"};
+};
+
+TEST_P(RetrieveCommand, ReportsAndExitsAsTheRoleDemands) {
+    const CommandCase &c = GetParam();
+    std::optional<SimProcess> sim;
+    if (!c.sim.empty())
+        sim.emplace(c.sim);
+    std::vector<std::string> args = {"retrieve", "--device", sim ? sim->path() : "/nonexistent/tty", "--dir",
+                                     m_data.path().string()};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(trelm::cli::runCli(args, out, err), c.status) << err.str();
+
+    // The expected lines appear in order among the progress lines.
+    const std::vector<std::string> said = lines(err.str());
+    auto at = said.begin();
+    for (const std::string &expected : c.errLines) {
+        at = std::find_if(at, said.end(),
+                          [&](const std::string &line) { return line.find(expected) != std::string::npos; });
+        EXPECT_NE(at, said.end()) << "missing: " << expected << "\nin:\n" << err.str();
+    }
+    const std::vector<std::string> written = lines(out.str());
+    if (c.status == 0) {
+        EXPECT_EQ(written.size(), static_cast<size_t>(testdata::generatedImage(1).events));
+        for (const std::string &name : written)
+            EXPECT_TRUE(fs::is_regular_file(m_data.path() / name)) << name;
+        EXPECT_FALSE(fs::exists(m_data.path() / "temp0000.$$$"));
+    } else {
+        EXPECT_TRUE(written.empty());
+        EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roles, RetrieveCommand,
+    testing::Values(
+        CommandCase{"SamplerEvents", {"sampler"}, {"--events"}, 0,
+                    {"Starting Download...", "Downloading Event Data From TRELM Unit, Please Wait...",
+                     "Retrieving data...", "Transfer complete!"}},
+        CommandCase{"SamplerAllWithoutTerminal", {"sampler"}, {}, 0,
+                    {"Downloading All Data From TRELM Unit, Please Wait...", "Transfer complete!"}},
+        CommandCase{"SamplerThroughSx", {"sampler", "--sender", "sx"}, {"--all"}, 0, {"Transfer complete!"}},
+        CommandCase{"DataModule", {"module"}, {"--all"}, 0,
+                    {"Downloading From Data Module, Please Wait...", "Transfer complete!"}},
+        CommandCase{"Modem", {"modem"}, {"--all", "--phone", "5551234"}, 0,
+                    {"Connecting to Modem...", "Modem Attached...", "Dialing 5551234",
+                     "Connecting to TRELM Unit, Please Wait...", "Waking DataLogger...", "Transfer complete!"}},
+        CommandCase{"ModemWithoutNumber", {"modem"}, {"--all"}, 1,
+                    {"Modem Attached...", "): no telephone number: give one with --phone"}},
+        CommandCase{"Silent", {"silent"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"Noise", {"noise"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"UnopenableDevice", {}, {"--all"}, 1,
+                    {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!"}}),
+    [](const testing::TestParamInfo<CommandCase> &info) { return std::string(info.param.name); });
+
+TEST(RetrieveCommandArguments, MistakesAreRefusedBeforeAnyPortIsOpened) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"retrieve", "--events", "--all", "--port", "1"},
+        {"retrieve", "--port", "1", "--device", "/dev/null"},
+        {"retrieve", "--port", "0"},
+        {"retrieve", "--port", "1", "--dir", "/nonexistent/folder"},
+        {"retrieve", "stray-file"},
+    };
+    for (const auto &args : mistakes) {
+        std::ostringstream out, err;
+        EXPECT_EQ(trelm::cli::runCli(args, out, err), 1) << args.back();
+        EXPECT_EQ(lines(err.str()).size(), 1u) << err.str();
+        EXPECT_TRUE(out.str().empty());
+    }
+}
+
+} // namespace

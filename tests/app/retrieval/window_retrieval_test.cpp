@@ -1,0 +1,189 @@
+// "&Retrieve Data" in the window, offscreen, against the simulator: the real
+// timer StartDownLoad, the status and modem dialogs, Escape through the
+// library's pump, the files, grids and commands afterwards.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+#include <optional>
+
+#include "korlink_binder/korlink_binder.h"
+#include "settings/ini_file.h"
+#include "settings/process_state.h"
+#include "shell/demo_simulator.h"
+#include "shell/window_retrieval.h"
+#include "sim_process.h"
+#include "window_fixture.h"
+
+namespace fs = std::filesystem;
+using trelm::retrieval::Outcome;
+
+namespace {
+
+constexpr int kPort = 7;
+
+struct WindowCase {
+    const char *name;
+    std::vector<std::string> sim = {}; // empty: a port that cannot be opened
+    bool eventsOnly = false;
+    Outcome outcome = Outcome::Complete;
+    QString finalStatus = {};
+    int questions = 0;
+    bool pressEscape = false;
+    bool wakeError = false;
+};
+
+std::ostream &operator<<(std::ostream &out, const WindowCase &c) { return out << c.name; }
+
+// Runs the event loop until `done` or the time is up; polls, never sleeps.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+class WindowRetrievalTable : public WindowTest, public testing::WithParamInterface<WindowCase> {};
+
+TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
+    const WindowCase &c = GetParam();
+    std::optional<SimProcess> sim;
+    if (!c.sim.empty())
+        sim.emplace(c.sim);
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), sim ? sim->path().c_str() : "/nonexistent/tty", 1);
+    writeIni("[PORT]\nCOMM= 7\n[PHONE_NUM]\nNUMBER=5550000\n");
+    trelm::shell::MainWindow &window = start();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    ASSERT_NE(front, nullptr);
+    int questions = 0;
+    QStringList prompts;
+    front->setEventQuestion([&] {
+        ++questions;
+        return c.eventsOnly;
+    });
+    front->setPhoneQuestion([&](const QString &stored) {
+        prompts << stored;
+        return QString("5551234");
+    });
+    trelm::shell::DownloadStatusDialog &dialog = front->statusDialog();
+    bool escapePosted = false;
+    if (c.pressEscape) {
+        auto *bytes = dialog.findChild<QLineEdit *>("txtBytesTransferred");
+        QObject::connect(bytes, &QLineEdit::textChanged, [&](const QString &text) {
+            if (!escapePosted && text.toLongLong() >= 8192) {
+                escapePosted = true;
+                QCoreApplication::postEvent(&dialog, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            }
+        });
+    }
+    auto *retrieve = find<QPushButton>("cmdRetrieve");
+    trelm::retrieval::Retrieval &retrieval = front->retrieval();
+
+    retrieve->click();
+    EXPECT_TRUE(waitUntil([&] { return !retrieval.running() || !retrieval.timerEnabled(); }, 60000));
+    if (c.wakeError) {
+        EXPECT_TRUE(retrieval.running());
+        EXPECT_EQ(dialog.status(), "Error Waking DataLogger!");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(retrieve->isEnabled()); // behind the modal dialog
+        auto *retry = dialog.findChild<QPushButton *>("cmdRetry");
+        ASSERT_TRUE(retry->isEnabled());
+        retry->click();
+        EXPECT_TRUE(window.StartDownLoad()->isActive());
+        EXPECT_FALSE(retry->isEnabled());
+        EXPECT_TRUE(waitUntil([&] { return dialog.status() == "Waking DataLogger..."; }, 5000));
+        window.StartDownLoad()->stop(); // no second round of misses: "&OK" as soon as it is enabled
+        dialog.findChild<QPushButton *>("cmdOK")->setEnabled(true);
+        dialog.findChild<QPushButton *>("cmdOK")->click();
+    }
+    EXPECT_EQ(retrieval.outcome(), c.outcome) << trelm::retrieval::outcomeName(retrieval.outcome()) << ": "
+                                              << retrieval.failure() << " " << m_messages.join("|").toStdString();
+    EXPECT_EQ(questions, c.questions);
+    if (!c.finalStatus.isEmpty()) {
+        EXPECT_EQ(dialog.status(), c.finalStatus);
+    }
+
+    // Whatever ended it: the port is free and the commands work.
+    EXPECT_TRUE(retrieve->isEnabled());
+    EXPECT_FALSE(window.StartDownLoad()->isActive());
+    if (sim) {
+        PortHandle again = trelm::korlink::COMMWinInit(kPort, 9600, 8, 0, 1, 1024, 512);
+        EXPECT_NE(again, nullptr);
+        trelm::korlink::COMMPortDeinit(again, 0);
+    }
+    const bool fileCommands = find<QPushButton>("CmdPrint")->isEnabled() && find<QPushButton>("cmdNewFile")->isEnabled();
+    const std::string &current = trelm::processState().CurrentBinFile;
+    switch (c.outcome) {
+    case Outcome::Complete:
+        EXPECT_TRUE(fileCommands);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(window.SSTab1()->currentIndex(), 0);
+        EXPECT_TRUE(fs::is_regular_file(fs::current_path() / current)) << current;
+        EXPECT_TRUE(fs::is_regular_file(fs::current_path() / fs::path(current).replace_extension(".csv")));
+        EXPECT_EQ(find<QLineEdit>("txtExportFile")->text().toStdString(), current);
+        EXPECT_GE(dialog.bytesText().toLongLong(), 114688);
+        EXPECT_TRUE(dialog.messageLog().contains("ACK Packet Sent"));
+        EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
+        break;
+    case Outcome::TransferFailed: // Escape
+        EXPECT_TRUE(fileCommands);
+        EXPECT_TRUE(dialog.messageLog().contains("User cancelled"));
+        EXPECT_EQ(sim->waitExit(5000), 1); // the sender saw the cancel
+        EXPECT_TRUE(current.empty());
+        EXPECT_FALSE(fs::exists(fs::current_path() / "swap.bin"));
+        break;
+    case Outcome::OpenFailed:
+        EXPECT_EQ(m_messages, QStringList{"Unable to open Port!"});
+        EXPECT_FALSE(fileCommands);
+        break;
+    default:
+        EXPECT_FALSE(fs::exists(fs::current_path() / "swap.bin"));
+        break;
+    }
+    if (!prompts.isEmpty()) {
+        EXPECT_EQ(prompts, QStringList{"5550000"});
+        EXPECT_EQ(trelm::readIniText(trelm::IniFilePath(), "PHONE_NUM", "NUMBER"), "5551234");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roles, WindowRetrievalTable,
+    testing::Values(
+        WindowCase{.name = "SamplerEventData", .sim = {"sampler"}, .eventsOnly = true,
+                   .finalStatus = "Transfer complete!", .questions = 1},
+        WindowCase{.name = "SamplerAllData", .sim = {"sampler"}, .finalStatus = "Transfer complete!", .questions = 1},
+        WindowCase{.name = "DataModule", .sim = {"module"}, .finalStatus = "Transfer complete!"},
+        WindowCase{.name = "Modem", .sim = {"modem"}, .finalStatus = "Transfer complete!", .questions = 1},
+        WindowCase{.name = "Silent", .sim = {"silent"}, .outcome = Outcome::Abandoned, .wakeError = true},
+        WindowCase{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
+                   .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
+        WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
+    [](const testing::TestParamInfo<WindowCase> &info) { return std::string(info.param.name); });
+
+// --demo: the simulator beside the program, every port option mapped to it,
+// and a whole download from the window.
+TEST_F(WindowTest, DemoRetrievesFromTheSimulatorOnAnyPortOption) {
+    trelm::shell::DemoSimulator demo;
+    ASSERT_TRUE(demo.start({"sampler"}).ok());
+    for (int port = 1; port <= 10; ++port)
+        EXPECT_EQ(std::getenv(("KORLINK_COM" + std::to_string(port)).c_str()), demo.terminal());
+    writeIni("[PORT]\nCOMM= 4\n");
+    trelm::shell::MainWindow &window = start();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    front->setEventQuestion([] { return false; });
+    find<QPushButton>("cmdRetrieve")->click();
+    EXPECT_TRUE(waitUntil([&] { return !front->retrieval().running(); }, 60000));
+    EXPECT_EQ(front->retrieval().outcome(), Outcome::Complete) << front->retrieval().failure();
+    EXPECT_EQ(front->statusDialog().status(), "Transfer complete!");
+}
+
+} // namespace
