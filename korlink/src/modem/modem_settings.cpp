@@ -2,6 +2,7 @@
 // COMMModemIsFixedSpeed, COMMLinkGet.
 #include "modem/modem_settings.h"
 
+#include "byteio/byte_common.h"
 #include "frame/library_state.h"
 
 #include <cstdlib>
@@ -21,16 +22,10 @@ void releaseModemSettings(Port &port) {
 }
 
 Port *modemPort(PortHandle handle, const char *function, int16_t &refusal) {
-    Port *port = checkPort(handle, function);
-    if (port == nullptr) {
-        refusal = KORLINK_E_NULL_PORT;
-        return nullptr;
-    }
-    // A background transfer's copy shares this record.
-    if (heldByBackground(*port)) {
-        refusal = KORLINK_E_LOCKED;
-        return nullptr;
-    }
+    // The byte operations' check: a background transfer's copy shares this
+    // record, so a held port is refused as well.
+    Port *port = bytePort(handle, function, refusal);
+    if (port == nullptr) return nullptr;
     if (ensureModemSettings(*port) == nullptr) {
         refusal = KORLINK_E_NO_MEMORY;
         return nullptr;
