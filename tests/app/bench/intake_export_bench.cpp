@@ -18,22 +18,11 @@ constexpr int kRounds = 7;
 constexpr int kEvents = 24;
 constexpr int kRingSlots = 2586;
 
-testdata::LogRow logRow(int j) {
-    testdata::LogRow row;
-    row.time = 1118838605 + 60 * j;
-    row.ambient = static_cast<std::int16_t>(200 + j % 50);
-    row.pressure = 760;
-    row.pumpBox = 250;
-    row.filter.fill(static_cast<std::int16_t>(210 + j % 30));
-    row.flow.fill(static_cast<std::int16_t>(1660 + j % 20));
-    return row;
-}
-
 // 24 events of 107 or 108 records each cover the ring; the last one wraps.
 testdata::ImageBuilder fullImage() {
     testdata::ImageBuilder image({1, 0x0102, 123});
     for (int j = 0; j < kRingSlots; ++j)
-        image.logSlot(j, logRow(j));
+        image.logSlot(j, testdata::minuteLogRow(j));
     const int shift = 50; // start the first event mid-ring so the last one wraps
     for (int n = 0; n < kEvents; ++n) {
         const int first = (shift + n * kRingSlots / kEvents) % kRingSlots;
@@ -79,7 +68,7 @@ int main() {
     testdata::TempDir dir;
     std::vector<testdata::LogRow> ring;
     for (int j = 0; j < kRingSlots; ++j)
-        ring.push_back(logRow(j));
+        ring.push_back(testdata::minuteLogRow(j));
     testdata::EventBuilder event;
     event.status(5).start(1118838605).config(11);
     testdata::writeFile(dir / "full.bin", testdata::eventFileBytes({1, 0x0102, 123}, event, ring));

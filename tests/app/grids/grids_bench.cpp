@@ -20,17 +20,6 @@ constexpr int kRounds = 9;
 constexpr int kRingSlots = 2586;
 constexpr double kGoalMs = 100;
 
-testdata::LogRow logRow(int j) {
-    testdata::LogRow row;
-    row.time = 1118838605 + 60 * j;
-    row.ambient = static_cast<std::int16_t>(200 + j % 50);
-    row.pressure = 760;
-    row.pumpBox = 250;
-    row.filter.fill(static_cast<std::int16_t>(210 + j % 30));
-    row.flow.fill(static_cast<std::int16_t>(1660 + j % 20));
-    return row;
-}
-
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -64,7 +53,7 @@ int main() {
     testdata::TempDir dir;
     std::vector<testdata::LogRow> ring;
     for (int j = 0; j < kRingSlots; ++j)
-        ring.push_back(logRow(j));
+        ring.push_back(testdata::minuteLogRow(j));
     testdata::EventBuilder event;
     event.status(5).start(1118838605).elapse(86400).config(10);
     const std::filesystem::path path = dir / "full.bin";

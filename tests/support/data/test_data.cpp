@@ -32,6 +32,17 @@ Bytes logRecordBytes(const LogRow &row) {
     return bytes;
 }
 
+LogRow minuteLogRow(int j) {
+    LogRow row;
+    row.time = 1118838605 + 60 * j;
+    row.ambient = static_cast<std::int16_t>(200 + j % 50);
+    row.pressure = 760;
+    row.pumpBox = 250;
+    row.filter.fill(static_cast<std::int16_t>(210 + j % 30));
+    row.flow.fill(static_cast<std::int16_t>(1660 + j % 20));
+    return row;
+}
+
 EventBuilder::EventBuilder() : m_bytes(680, 0) {}
 
 EventBuilder &EventBuilder::setShort(std::size_t offset, std::int16_t value) {

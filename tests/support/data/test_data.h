@@ -28,6 +28,10 @@ struct LogRow {
 };
 Bytes logRecordBytes(const LogRow &row);
 
+// Record j of a log taken once a minute from 6/15/2005 12:30:05, with values
+// that vary a little from record to record: the benchmarks' full rings.
+LogRow minuteLogRow(int j);
+
 // One EventRecord (680 bytes), set field by field.
 class EventBuilder {
 public:
