@@ -1,5 +1,7 @@
 // Check values of the transfer protocols: the 8-bit sum, the CRC-16 register
 // shifted most significant bit first, and the reflected CRC-32.
+#include "transfer/checks.h"
+
 #include "frame/port.h"
 
 #include <array>
@@ -19,7 +21,39 @@ constexpr std::array<uint32_t, 256> makeCrc32Table() {
 
 constexpr std::array<uint32_t, 256> crc32Table = makeCrc32Table();
 
+// CRC-CCITT (polynomial 0x1021, most significant bit first) a byte at a time:
+// a block's check is on the path of every block sent or received.
+constexpr std::array<uint16_t, 256> makeCcittTable() {
+    std::array<uint16_t, 256> table{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t value = i << 8;
+        for (int bit = 0; bit < 8; ++bit) value = (value & 0x8000) ? (value << 1) ^ 0x1021 : value << 1;
+        table[i] = static_cast<uint16_t>(value);
+    }
+    return table;
+}
+
+constexpr std::array<uint16_t, 256> ccittTable = makeCcittTable();
+
+uint16_t ccittStep(uint16_t crc, uint8_t byte) {
+    return static_cast<uint16_t>((crc << 8) ^ ccittTable[((crc >> 8) ^ byte) & 0xFF]);
+}
+
 }  // namespace
+
+namespace korlink {
+
+uint16_t blockCheck(const uint8_t *data, size_t count, bool crc) {
+    uint16_t check = 0;
+    if (crc) {
+        for (size_t i = 0; i < count; ++i) check = ccittStep(check, data[i]);
+    } else {
+        for (size_t i = 0; i < count; ++i) check = static_cast<uint16_t>(check + data[i]);
+    }
+    return check;
+}
+
+}  // namespace korlink
 
 extern "C" {
 
@@ -48,7 +82,7 @@ KORLINK_API uint16_t crc16(uint16_t crc, uint8_t byte, uint16_t polynomial) {
 }
 
 KORLINK_API uint16_t crc_ccitt(uint16_t crc, uint8_t byte) {
-    return crc16(crc, byte, 0x1021);
+    return ccittStep(crc, byte);
 }
 
 KORLINK_API uint32_t crc32(uint32_t crc, uint8_t byte, uint32_t /*unused*/) {

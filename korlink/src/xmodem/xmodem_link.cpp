@@ -7,12 +7,6 @@
 
 namespace korlink {
 
-uint16_t blockCheck(const uint8_t *data, size_t count, bool crc) {
-    uint16_t check = 0;
-    for (size_t i = 0; i < count; ++i) check = crc ? crc_ccitt(check, data[i]) : checksum(check, data[i]);
-    return check;
-}
-
 int TransferLink::waitByte() const { return waitByte(m_timeoutMs); }
 
 int TransferLink::waitByte(int32_t timeoutMs) const {

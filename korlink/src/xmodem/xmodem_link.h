@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frame/port.h"
+#include "transfer/checks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,9 +48,6 @@ inline size_t fileBufferSize(int32_t requested) {
                                : requested > maxFileBuffer ? maxFileBuffer
                                                            : requested);
 }
-
-// The check value of a block's data: CRC-16 when `crc`, else the 8-bit sum.
-uint16_t blockCheck(const uint8_t *data, size_t count, bool crc);
 
 class TransferLink {
 public:

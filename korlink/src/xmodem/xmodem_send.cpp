@@ -8,6 +8,7 @@
 #include "frame/library_state.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korlink {
 namespace {
@@ -21,16 +22,42 @@ constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
 // a receiver before that discard and vanish whole; the receiver then sits
 // out its own time-out of several seconds before it asks again, and a busy
 // machine makes this frequent. Two defences keep a send moving:
-//  - where the receiver turns to a new file or phase (its start character,
-//    a header's acceptance, the end of the data) the next block waits
-//    phaseGraceMs, a moment in which the receiver finishes its discard;
 //  - a data block met by silence for as long as its unsent part needs on
-//    the line plus quickRepeatMs is sent once more at once, without waiting
-//    out the time-out. A receiver that did have the first copy acknowledges the
-//    repeat as well; that extra ACK is taken in before the next block goes
-//    out, so it is never read as the next block's acknowledgement.
-constexpr int32_t phaseGraceMs = 100;
-constexpr int32_t quickRepeatMs = 250;
+//    the line plus the answer allowance is sent once more at once, without
+//    waiting out the time-out. A receiver that did have the first copy
+//    acknowledges the repeat as well; that extra ACK is taken in before the
+//    next block goes out, so it is never read as the next block's
+//    acknowledgement;
+//  - a header block, the end of a file and the end of a batch, which are not
+//    repeated that way, wait a grace first: a moment in which the receiver
+//    finishes its discard.
+// Both follow the receiver's pace, the time its answers take beyond the
+// line time: the allowance is their smoothed mean plus four times their
+// spread, between minAllowanceMs (the shortest byte wait there is) and
+// maxAllowanceMs; the grace is the mean plus twice the spread, up to
+// maxGraceMs. Both start at their maximum, so a slow receiver is never
+// hurried before its pace is known.
+constexpr double minAllowanceMs = 55;
+constexpr double maxAllowanceMs = 250;
+constexpr double maxGraceMs = 100;
+
+class AnswerPace {
+public:
+    // One answer that came `ms` after the block had left the line.
+    void sample(double ms) {
+        double error = ms - m_meanMs;
+        m_meanMs += error / 8;
+        m_spreadMs += (std::abs(error) - m_spreadMs) / 4;
+    }
+    int32_t allowanceMs() const {
+        return static_cast<int32_t>(std::clamp(m_meanMs + 4 * m_spreadMs, minAllowanceMs, maxAllowanceMs));
+    }
+    int32_t graceMs() const { return static_cast<int32_t>(std::min(m_meanMs + 2 * m_spreadMs, maxGraceMs) + 0.5); }
+
+private:
+    double m_meanMs = 0;
+    double m_spreadMs = maxAllowanceMs / 4;
+};
 
 class FileSender {
 public:
@@ -50,8 +77,10 @@ private:
     int32_t sendData();
     int32_t sendEot();
     int32_t sendUntilAccepted(const Block &block, bool headerBlock);
-    int awaitAnswer(const Block &block, int attempt, bool &repeated);
-    int32_t takeExtraAcks();
+    struct Pending;
+    void sendAttempt(const Block &block, Pending &pending);
+    int awaitAnswer(const Block &block, int attempt, Pending &pending);
+    int32_t takeExtraAcks(int owed);
     int32_t unsentTimeMs(size_t blockLength) const;
     int32_t answerTo(int reply, int attempt);
     int32_t countCan();
@@ -71,6 +100,7 @@ private:
     bool m_crc = true;
     int m_canCount = 0;
     uint32_t m_blockNumber = 0;
+    AnswerPace m_answers;
 };
 
 int16_t FileSender::run() {
@@ -148,8 +178,8 @@ int32_t FileSender::sendFile() {
     m_link.report(ST_BYTE_COUNT, 0);
     m_canCount = 0;
     m_blockNumber = 0;
-    if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
     if (batch()) {
+        if (int stop = m_link.pause(m_answers.graceMs()); stop != 0) return answerTo(stop, 0);
         Block header;
         buildHeaderBlock(header, m_queue.currentName, m_queue.currentSize, modified, mode, m_crc);
         int32_t code = sendUntilAccepted(header, true);
@@ -157,7 +187,6 @@ int32_t FileSender::sendFile() {
         // The header's length 0 says it all: a padding block would arrive
         // as data at a receiver that keeps whole blocks.
         if (m_queue.currentSize == 0) return sendEot();
-        if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
     }
     int32_t code = sendData();
     return code == READY ? sendEot() : code;
@@ -182,17 +211,29 @@ int32_t FileSender::sendData() {
     return READY;
 }
 
+// One data block on its way: when its latest attempt went out, the line
+// time its unsent part needed then, the silence after which a copy goes out
+// once more, and how many copies the receiver may still answer.
+struct FileSender::Pending {
+    uint32_t sentAt = 0;
+    int32_t lineMs = 0;
+    int32_t silenceMs = 0;
+    uint32_t deadline = 0;
+    int unanswered = 0;
+    bool repeated = false;
+};
+
 // Sends a block until the receiver accepts it. Block 0 is accepted by ACK
 // followed by 'C', or by 'G' alone (a streaming receiver acknowledges
 // nothing). A 'C' alone is a receiver still asking for block 0: it did not
 // get it, and data sent now would be taken for a header and end its batch.
 int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
+    Pending pending;
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
-        m_link.send(block.bytes, block.length);
-        bool repeated = false;
+        sendAttempt(block, pending);
         int32_t code;
         do {
-            int reply = headerBlock ? m_link.waitByte() : awaitAnswer(block, attempt, repeated);
+            int reply = headerBlock ? m_link.waitByte() : awaitAnswer(block, attempt, pending);
             // A lone 'C' after the header only repeats the receiver's request
             // for it: the header is sent again. 'G' accepts it and streams.
             if (headerBlock && reply == 'G') return READY;
@@ -201,37 +242,60 @@ int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
                 if (reply == 'C') return READY;
                 if (reply >= -1) return ST_TIMEOUT;
             }
+            if (reply == ACK || reply == NAK) --pending.unanswered;
             code = answerTo(reply, attempt);
         } while (code == REPLY_NONE);
-        if (code == READY && repeated) code = takeExtraAcks();
+        if (code == READY && pending.unanswered > 0) code = takeExtraAcks(pending.unanswered);
         if (code != ST_TIMEOUT) return code;  // READY or a stop
     }
     return ST_TIMEOUT;
 }
 
-// The receiver's first answer to a data block; after a silence as long as
-// the block's unsent part needs on the line plus quickRepeatMs the block
-// goes out once more (`repeated`, reported as a time-out of this attempt),
-// then the rest of the time-out is waited.
-int FileSender::awaitAnswer(const Block &block, int attempt, bool &repeated) {
-    int32_t quick = unsentTimeMs(block.length) + quickRepeatMs;
-    if (repeated || quick >= m_link.timeoutMs()) return m_link.waitByte();
-    int reply = m_link.waitByte(quick);
-    if (reply != -1) return reply;
-    m_link.report(ST_TIMEOUT, attempt);
+void FileSender::sendAttempt(const Block &block, Pending &pending) {
     m_link.send(block.bytes, block.length);
-    repeated = true;
-    return m_link.waitByte(m_link.timeoutMs() - quick);
+    pending.sentAt = tickMs();
+    pending.lineMs = unsentTimeMs(block.length);
+    pending.silenceMs = pending.lineMs + m_answers.allowanceMs();
+    pending.deadline = pending.sentAt + static_cast<uint32_t>(m_link.timeoutMs());
+    pending.repeated = false;
+    ++pending.unanswered;
 }
 
-// After a repeated block: ACKs that come until the line has been quiet for
-// quickRepeatMs answer the second copy and are dropped; a cancel still stops
-// the send. Bounded by the time-out however much arrives.
-int32_t FileSender::takeExtraAcks() {
+// The receiver's next answer to a data block, -1 when the attempt's time-out
+// passes first. Each silence as long as the block's unsent part needs on the
+// line plus the answer allowance sends the block once more (reported as a
+// time-out of this attempt), and the next silence allowed is twice as long:
+// a receiver still busy is not flooded, and a copy lost again is still
+// repeated well before the time-out.
+int FileSender::awaitAnswer(const Block &block, int attempt, Pending &pending) {
+    for (;;) {
+        int32_t left = static_cast<int32_t>(pending.deadline - tickMs());
+        if (left <= 0) return -1;
+        int reply = m_link.waitByte(std::min(pending.silenceMs, left));
+        if (reply == ACK && !pending.repeated) {
+            int32_t took = static_cast<int32_t>(tickMs() - pending.sentAt) - pending.lineMs;
+            m_answers.sample(std::max(took, 0));
+        }
+        if (reply != -1 || tickReached(pending.deadline)) return reply;
+        m_link.report(ST_TIMEOUT, attempt);
+        m_link.send(block.bytes, block.length);
+        pending.repeated = true;
+        ++pending.unanswered;
+        pending.silenceMs = 2 * pending.silenceMs + unsentTimeMs(block.length);
+    }
+}
+
+// After an accepted block, the receiver may still answer the copies it had
+// beyond the one it acknowledged: up to `owed` answers are taken in as they
+// come, until the line has been quiet for the answer allowance, so that none
+// is read as the next block's answer. A cancel still stops the send. Bounded
+// by the time-out however much arrives.
+int32_t FileSender::takeExtraAcks(int owed) {
     uint32_t deadline = tickMs() + static_cast<uint32_t>(m_link.timeoutMs());
-    while (!tickReached(deadline)) {
-        int byte = m_link.waitByte(quickRepeatMs);
+    while (owed > 0 && !tickReached(deadline)) {
+        int byte = m_link.waitByte(m_answers.allowanceMs());
         if (byte == -1) break;
+        if (byte == ACK || byte == NAK) --owed;
         if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) return answerTo(byte, 0);
         if (byte != CAN) continue;
         int32_t code = countCan();
@@ -305,7 +369,7 @@ int32_t FileSender::pollStreaming() {
 }
 
 int32_t FileSender::sendEot() {
-    if (int stop = m_link.pause(phaseGraceMs); stop != 0) return answerTo(stop, 0);
+    if (int stop = m_link.pause(m_answers.graceMs()); stop != 0) return answerTo(stop, 0);
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
         m_link.send(EOT);
         int32_t code;
@@ -337,8 +401,10 @@ void FileSender::finishFile(int32_t code) {
     m_link.port().lastError = code == ST_FILE_SENT ? 0 : code;
 }
 
-// The empty block 0 after the receiver's next 'C' ends the batch. A cancel
-// or carrier loss meanwhile ends the send with that code.
+// The empty block 0 after the receiver's next 'C' ends the batch. It is
+// repeated on silence like a data block: a receiver that had it has ended
+// its batch and ignores any copy. A cancel or carrier loss meanwhile ends
+// the send with that code.
 void FileSender::endBatch() {
     int stop = 0;
     for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
@@ -346,12 +412,13 @@ void FileSender::endBatch() {
         if (byte == 'C' || byte == 'G' || byte == NAK) break;
         if (byte < -1) stop = byte;
     }
-    if (stop == 0) stop = m_link.pause(phaseGraceMs);
+    if (stop == 0) stop = m_link.pause(m_answers.graceMs());
     Block empty;
     buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
+    Pending pending;
     for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
-        m_link.send(empty.bytes, empty.length);
-        int reply = m_link.waitByte();
+        sendAttempt(empty, pending);
+        int reply = awaitAnswer(empty, attempt, pending);
         if (reply == ACK) return;
         if (reply < -1) stop = reply;
     }

@@ -24,6 +24,11 @@ TEST(ChecksTest, CrcCcittIsTheXmodemCrc) {
     EXPECT_EQ(crc, 0x31C3);
     EXPECT_EQ(crcOf(checkString, 0x1021), 0x31C3);
     EXPECT_EQ(crc_ccitt(0, 0), 0);
+    // The table-driven step agrees with the bitwise register for every byte
+    // from registers with each top-byte value.
+    for (unsigned reg = 0; reg < 0x10000; reg += 0x0101)
+        for (unsigned byte = 0; byte < 256; ++byte)
+            ASSERT_EQ(crc_ccitt(reg, byte), crc16(reg, byte, 0x1021)) << reg << " " << byte;
 }
 
 TEST(ChecksTest, Crc16TakesAnyPolynomialMostSignificantBitFirst) {

@@ -165,8 +165,8 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
 
 // A send to rx beside CPU hogs (as a build in another terminal loads the
 // machine) finishes within twice the time it takes without them: no block
-// waits out the receiver's time-out. The idle time counts as at least 5 s,
-// so that the machine's own noise does not decide.
+// waits out the receiver's time-out or its own. The idle time counts as at
+// least 5 s, so that the machine's own noise does not decide.
 double secondsToSendToRx(const std::vector<uint8_t> &data, std::chrono::seconds limit) {
     PeerLink link;
     std::string source = link.ourDir() / "source.bin";
@@ -180,10 +180,7 @@ double secondsToSendToRx(const std::vector<uint8_t> &data, std::chrono::seconds 
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The file gets through intact beside CPU hogs. How long it takes against the
-// idle run is printed, not asserted: the ratio depends on whatever else the
-// machine runs, and the send benchmark measures it.
-TEST(LoadedSendTest, SendToRxBesideCpuHogsArrivesIntact) {
+TEST(LoadedSendTest, SendToRxBesideCpuHogsTakesAtMostTwiceTheIdleTime) {
     std::vector<uint8_t> data = patternBytes(256 * 1024, 16);
     double idle = secondsToSendToRx(data, peerLimit);
     double loaded = 0;
@@ -192,6 +189,7 @@ TEST(LoadedSendTest, SendToRxBesideCpuHogsArrivesIntact) {
         loaded = secondsToSendToRx(data, 90s);  // the hogs may slow rx a lot
     }
     std::printf("256 KB to rx: idle %.2f s, beside 4 CPU hogs %.2f s\n", idle, loaded);
+    EXPECT_LE(loaded, 2 * std::max(idle, 5.0));
 }
 
 }  // namespace

@@ -60,6 +60,19 @@ void loseBlockAfterAck(testsupport::PtyPair &line, const std::vector<std::string
     finishPlainFile(line, blocks, 2);
 }
 
+// On a busy machine the receiver may still be clearing its input when the
+// repeat comes: block 2 is lost twice, and a third copy must still come
+// before the receiver's silence ends.
+void loseBlockTwice(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    EXPECT_EQ(take(line, blocks[0].size()), blocks[0]);
+    answer(line, ACK);
+    for (int copy = 1; copy <= 3; ++copy)
+        EXPECT_EQ(take(line, blocks[1].size(), receiverSilence), blocks[1]) << "copy " << copy << " not in time";
+    answer(line, ACK);
+    finishPlainFile(line, blocks, 2);
+}
+
 // A slow receiver: it has block 2 but acknowledges it only after the quick
 // repeat went out, then acknowledges the repeat too. Block 3 may follow only
 // once both ACKs are in; nothing but block 3 itself may follow it before its
@@ -103,6 +116,26 @@ void loseHeaderAfterC(testsupport::PtyPair &line, const std::vector<std::string>
     answer(line, ACK);
 }
 
+// The empty header that ends the batch is lost after the receiver's 'C': it
+// must come again before the receiver gives up waiting for it.
+void loseBatchEnd(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    EXPECT_EQ(take(line, 133).substr(0, 3), std::string("\x01\x00\xff", 3));
+    answer(line, ACK);
+    answer(line, 'C');
+    for (const std::string &block : blocks) {
+        EXPECT_EQ(take(line, block.size()), block);
+        answer(line, ACK);
+    }
+    EXPECT_EQ(take(line, 1), std::string(1, EOT));
+    answer(line, ACK);
+    answer(line, 'C');
+    std::string end = take(line, 133);                    // lost to the receiver
+    EXPECT_EQ(end.substr(0, 4), std::string("\x01\x00\xff\x00", 4));
+    EXPECT_EQ(take(line, 133, receiverSilence), end) << "the end of the batch not repeated in time";
+    answer(line, ACK);
+}
+
 class SendRecoveryTest : public ::testing::TestWithParam<RecoveryCase> {};
 
 TEST_P(SendRecoveryTest, FileGoesThroughInOrderWithoutWaitingOutTheTimeout) {
@@ -131,8 +164,10 @@ TEST_P(SendRecoveryTest, FileGoesThroughInOrderWithoutWaitingOutTheTimeout) {
 INSTANTIATE_TEST_SUITE_P(
     Receivers, SendRecoveryTest,
     ::testing::Values(RecoveryCase{"block_lost_after_ack", 106, loseBlockAfterAck},
+                      RecoveryCase{"block_lost_twice", 107, loseBlockTwice},
                       RecoveryCase{"late_double_ack", 106, acknowledgeLateAndTwice},
-                      RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC}),
+                      RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC},
+                      RecoveryCase{"batch_end_lost", 108, loseBatchEnd}),
     [](const auto &info) { return std::string(info.param.label); });
 
 }  // namespace

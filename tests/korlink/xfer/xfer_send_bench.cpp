@@ -3,12 +3,16 @@
 // own as lrzsz's are), against lrzsz's own senders (sx, sx -k, sb -k) to the
 // same receivers over the same relayed ptys; once on the machine as it is and
 // once beside CPU hogs started here. Arguments,
-// when given, pick the protocols to measure (korlink_xfer_send_bench 106 108).
+// when given, pick the protocols to measure (korlink_xfer_send_bench 106 108);
+// `--rounds N` sends each N times and compares the medians, since a single
+// pair of sends can differ by a few per cent on an idle machine.
 #include "cpu_hogs.h"
 #include "peer_link.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using namespace xfertest;
@@ -79,12 +83,27 @@ Run sendOnce(const Case &c, const std::vector<uint8_t> &data, bool ours) {
     return run;
 }
 
-void measure(const std::vector<Case> &cases, const std::vector<uint8_t> &data, const char *load,
+// The run of median time among `runs` (sorted in place); a failed run
+// counts as the slowest.
+Run median(std::vector<Run> &runs) {
+    std::sort(runs.begin(), runs.end(), [](const Run &a, const Run &b) {
+        return std::make_pair(!a.ok, a.seconds) < std::make_pair(!b.ok, b.seconds);
+    });
+    return runs[runs.size() / 2];
+}
+
+void measure(const std::vector<Case> &cases, const std::vector<uint8_t> &data, const char *load, int rounds,
              bool &allOk) {
     for (const Case &c : cases) {
-        Run ours = sendOnce(c, data, true);
-        Run theirs = sendOnce(c, data, false);
-        allOk = allOk && ours.ok && theirs.ok;
+        std::vector<Run> oursRuns, theirRuns;
+        for (int round = 0; round < rounds; ++round) {
+            oursRuns.push_back(sendOnce(c, data, true));
+            theirRuns.push_back(sendOnce(c, data, false));
+        }
+        for (const Run &run : oursRuns) allOk = allOk && run.ok;
+        for (const Run &run : theirRuns) allOk = allOk && run.ok;
+        Run ours = median(oursRuns);
+        Run theirs = median(theirRuns);
         std::printf("  %-8s %-6s ours %7.2f s (%d NAKs, %d time-outs)%s, lrzsz %7.2f s%s, ratio ours/lrzsz %.2f\n",
                     load, c.label, ours.seconds, ours.naks, ours.repeats, ours.ok ? "" : " FAILED", theirs.seconds,
                     theirs.ok ? "" : " FAILED", ours.seconds / theirs.seconds);
@@ -101,19 +120,22 @@ int main(int argc, char **argv) {
         {"107", 107, {"rx", "-q", "-c", "out.bin"}, {"sx", "-q", "-k"}, 1024},
         {"108", 108, {"rb", "-q"}, {"sb", "-q", "-k"}, 0},
     };
-    if (argc > 1)
-        std::erase_if(cases, [&](const Case &c) {
-            for (int i = 1; i < argc; ++i)
-                if (std::strcmp(argv[i], c.label) == 0) return false;
-            return true;
-        });
+    int rounds = 1;
+    std::vector<std::string> picked;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+        else picked.emplace_back(argv[i]);
+    }
+    if (!picked.empty())
+        std::erase_if(cases, [&](const Case &c) { return std::find(picked.begin(), picked.end(), c.label) == picked.end(); });
     std::vector<uint8_t> data = patternBytes(fileSize, 71);
-    std::printf("1 MB to lrzsz receivers over relayed ptys: the library's fsend against lrzsz's sender\n");
+    std::printf("1 MB to lrzsz receivers over relayed ptys: the library's fsend against lrzsz's sender"
+                " (median of %d)\n", rounds);
     bool allOk = true;
-    measure(cases, data, "as is", allOk);
+    measure(cases, data, "as is", rounds, allOk);
     {
-        CpuHogs hogs(4, 600s);
-        measure(cases, data, "loaded", allOk);
+        CpuHogs hogs(4, std::chrono::seconds(600 * rounds));
+        measure(cases, data, "loaded", rounds, allOk);
     }
     std::printf("goal: every ratio <= 1.00\n");
     return allOk ? 0 : 1;

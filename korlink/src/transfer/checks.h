@@ -1,0 +1,13 @@
+// Block checks shared by the transfer engines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korlink {
+
+// The check value of a block's data: CRC-CCITT when `crc`, else the 8-bit
+// sum (in the low byte of the 16-bit total).
+uint16_t blockCheck(const uint8_t *data, size_t count, bool crc);
+
+}  // namespace korlink
