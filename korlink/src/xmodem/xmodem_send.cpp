@@ -33,13 +33,14 @@ constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
 //    finishes its discard.
 // Both follow the receiver's pace, the time its answers take beyond the
 // line time: the allowance is their smoothed mean plus four times their
-// spread, between minAllowanceMs (the shortest byte wait there is) and
-// maxAllowanceMs; the grace is the mean plus twice the spread, up to
+// spread, between minAllowanceMs and maxAllowanceMs (the floor keeps a
+// receiver that is only descheduled for a moment from drawing copies); the grace is the mean plus twice the spread, up to
 // maxGraceMs. Both start at their maximum, so a slow receiver is never
 // hurried before its pace is known.
-constexpr double minAllowanceMs = 55;
+constexpr double minAllowanceMs = 100;
 constexpr double maxAllowanceMs = 250;
 constexpr double maxGraceMs = 100;
+constexpr int32_t eotPatienceMs = 1500;
 
 class AnswerPace {
 public:
@@ -78,7 +79,7 @@ private:
     int32_t sendEot();
     int32_t sendUntilAccepted(const Block &block, bool headerBlock);
     struct Pending;
-    void sendAttempt(const Block &block, Pending &pending);
+    void sendAttempt(const Block &block, Pending &pending, int32_t patienceMs);
     int awaitAnswer(const Block &block, int attempt, Pending &pending);
     int32_t takeExtraAcks(int owed);
     int32_t unsentTimeMs(size_t blockLength) const;
@@ -230,7 +231,7 @@ struct FileSender::Pending {
 int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
     Pending pending;
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
-        sendAttempt(block, pending);
+        sendAttempt(block, pending, m_answers.allowanceMs());
         int32_t code;
         do {
             int reply = headerBlock ? m_link.waitByte() : awaitAnswer(block, attempt, pending);
@@ -251,11 +252,13 @@ int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
     return ST_TIMEOUT;
 }
 
-void FileSender::sendAttempt(const Block &block, Pending &pending) {
+// Sends an attempt of `block`; a silence of its line time plus `patienceMs`
+// brings the first repeat.
+void FileSender::sendAttempt(const Block &block, Pending &pending, int32_t patienceMs) {
     m_link.send(block.bytes, block.length);
     pending.sentAt = tickMs();
     pending.lineMs = unsentTimeMs(block.length);
-    pending.silenceMs = pending.lineMs + m_answers.allowanceMs();
+    pending.silenceMs = pending.lineMs + patienceMs;
     pending.deadline = pending.sentAt + static_cast<uint32_t>(m_link.timeoutMs());
     pending.repeated = false;
     ++pending.unanswered;
@@ -368,12 +371,23 @@ int32_t FileSender::pollStreaming() {
     }
 }
 
+// The end of the file. A plain XMODEM receiver that had it has ended its
+// transfer, so a copy can do no harm there: a silence of eotPatienceMs (some
+// receivers answer only after draining the line for a second) brings a
+// repeat, and a lost EOT does not cost the whole time-out. In a batch a
+// stray EOT would reach a receiver already waiting for the next header, so
+// there it is sent again only after the time-out.
 int32_t FileSender::sendEot() {
     if (int stop = m_link.pause(m_answers.graceMs()); stop != 0) return answerTo(stop, 0);
+    Block eot;
+    eot.bytes[0] = EOT;
+    eot.length = 1;
+    int32_t patience = batch() ? m_link.timeoutMs() : std::max(m_answers.allowanceMs(), eotPatienceMs);
+    Pending pending;
     for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
-        m_link.send(EOT);
+        sendAttempt(eot, pending, patience);
         int32_t code;
-        do code = answerTo(m_link.waitByte(), attempt);
+        do code = answerTo(awaitAnswer(eot, attempt, pending), attempt);
         while (code == REPLY_NONE);
         if (code == READY) {
             m_link.report(ST_CONTROL, EOT);
@@ -417,7 +431,7 @@ void FileSender::endBatch() {
     buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
     Pending pending;
     for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
-        sendAttempt(empty, pending);
+        sendAttempt(empty, pending, m_answers.allowanceMs());
         int reply = awaitAnswer(empty, attempt, pending);
         if (reply == ACK) return;
         if (reply < -1) stop = reply;

@@ -73,6 +73,19 @@ void loseBlockTwice(testsupport::PtyPair &line, const std::vector<std::string> &
     finishPlainFile(line, blocks, 2);
 }
 
+// The EOT reaches the receiver while it clears its input after the last ACK;
+// it must come again before the receiver's silence ends.
+void loseEot(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    for (const std::string &block : blocks) {
+        EXPECT_EQ(take(line, block.size()), block);
+        answer(line, ACK);
+    }
+    EXPECT_EQ(take(line, 1), std::string(1, EOT));         // lost to the receiver
+    EXPECT_EQ(take(line, 1, receiverSilence), std::string(1, EOT)) << "the EOT not repeated in time";
+    answer(line, ACK);
+}
+
 // A slow receiver: it has block 2 but acknowledges it only after the quick
 // repeat went out, then acknowledges the repeat too. Block 3 may follow only
 // once both ACKs are in; nothing but block 3 itself may follow it before its
@@ -166,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RecoveryCase{"block_lost_after_ack", 106, loseBlockAfterAck},
                       RecoveryCase{"block_lost_twice", 107, loseBlockTwice},
                       RecoveryCase{"late_double_ack", 106, acknowledgeLateAndTwice},
+                      RecoveryCase{"eot_lost", 106, loseEot},
                       RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC},
                       RecoveryCase{"batch_end_lost", 108, loseBatchEnd}),
     [](const auto &info) { return std::string(info.param.label); });
