@@ -37,14 +37,27 @@ std::string take(testsupport::PtyPair &line, size_t count, std::chrono::millisec
     return line.receive(count, limit);
 }
 
-// Blocks 2..n acknowledged at once, then EOT.
-void finishPlainFile(testsupport::PtyPair &line, const std::vector<std::string> &blocks, size_t from) {
+// The blocks from index `from` on, each acknowledged at once.
+void acknowledgeBlocks(testsupport::PtyPair &line, const std::vector<std::string> &blocks, size_t from) {
     for (size_t i = from; i < blocks.size(); ++i) {
         EXPECT_EQ(take(line, blocks[i].size()), blocks[i]) << "block " << i + 1;
         answer(line, ACK);
     }
+}
+
+// The rest of the blocks, then the EOT, acknowledged at once.
+void finishPlainFile(testsupport::PtyPair &line, const std::vector<std::string> &blocks, size_t from) {
+    acknowledgeBlocks(line, blocks, from);
     EXPECT_EQ(take(line, 1), std::string(1, EOT));
     answer(line, ACK);
+}
+
+// A batch file after its header was accepted: the 'C' for the data, every
+// block and the EOT acknowledged at once, then the 'C' for the next header.
+void finishBatchFile(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
+    answer(line, 'C');
+    finishPlainFile(line, blocks, 0);
+    answer(line, 'C');
 }
 
 // Block 2 reaches the receiver while it still clears its input after the
@@ -77,10 +90,7 @@ void loseBlockTwice(testsupport::PtyPair &line, const std::vector<std::string> &
 // it must come again before the receiver's silence ends.
 void loseEot(testsupport::PtyPair &line, const std::vector<std::string> &blocks) {
     answer(line, 'C');
-    for (const std::string &block : blocks) {
-        EXPECT_EQ(take(line, block.size()), block);
-        answer(line, ACK);
-    }
+    acknowledgeBlocks(line, blocks, 0);
     EXPECT_EQ(take(line, 1), std::string(1, EOT));         // lost to the receiver
     EXPECT_EQ(take(line, 1, receiverSilence), std::string(1, EOT)) << "the EOT not repeated in time";
     answer(line, ACK);
@@ -117,14 +127,7 @@ void loseHeaderAfterC(testsupport::PtyPair &line, const std::vector<std::string>
     answer(line, 'C');
     EXPECT_EQ(take(line, 133), header) << "data sent to a receiver still asking for the header";
     answer(line, ACK);
-    answer(line, 'C');
-    for (const std::string &block : blocks) {
-        EXPECT_EQ(take(line, block.size()), block);
-        answer(line, ACK);
-    }
-    EXPECT_EQ(take(line, 1), std::string(1, EOT));
-    answer(line, ACK);
-    answer(line, 'C');
+    finishBatchFile(line, blocks);
     EXPECT_EQ(take(line, 133).size(), 133u);              // the empty header ending the batch
     answer(line, ACK);
 }
@@ -135,14 +138,7 @@ void loseBatchEnd(testsupport::PtyPair &line, const std::vector<std::string> &bl
     answer(line, 'C');
     EXPECT_EQ(take(line, 133).substr(0, 3), std::string("\x01\x00\xff", 3));
     answer(line, ACK);
-    answer(line, 'C');
-    for (const std::string &block : blocks) {
-        EXPECT_EQ(take(line, block.size()), block);
-        answer(line, ACK);
-    }
-    EXPECT_EQ(take(line, 1), std::string(1, EOT));
-    answer(line, ACK);
-    answer(line, 'C');
+    finishBatchFile(line, blocks);
     std::string end = take(line, 133);                    // lost to the receiver
     EXPECT_EQ(end.substr(0, 4), std::string("\x01\x00\xff\x00", 4));
     EXPECT_EQ(take(line, 133, receiverSilence), end) << "the end of the batch not repeated in time";
