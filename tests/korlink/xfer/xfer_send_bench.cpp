@@ -100,8 +100,9 @@ void measure(const std::vector<Case> &cases, const std::vector<uint8_t> &data, c
             oursRuns.push_back(sendOnce(c, data, true));
             theirRuns.push_back(sendOnce(c, data, false));
         }
+        // Only the library's sends decide the exit status: lrzsz's own
+        // failures (beside CPU hogs its senders can give up) are printed.
         for (const Run &run : oursRuns) allOk = allOk && run.ok;
-        for (const Run &run : theirRuns) allOk = allOk && run.ok;
         Run ours = median(oursRuns);
         Run theirs = median(theirRuns);
         std::printf("  %-8s %-6s ours %7.2f s (%d NAKs, %d time-outs)%s, lrzsz %7.2f s%s, ratio ours/lrzsz %.2f\n",
