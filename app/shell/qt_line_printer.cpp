@@ -106,20 +106,9 @@ void QtLinePrinter::advanceLine() {
 }
 
 Status QtLinePrinter::endDocument() {
+    if (m_jobs != Jobs::OneForAll) return finishJob();
     m_inDocument = false;
-    if (m_jobs == Jobs::OneForAll || !m_painter.isActive())
-        return takeFailure();
-    if (m_failure) {
-        m_printer.abort();
-        m_painter.end();
-        removeOutputFile();
-        return takeFailure();
-    }
-    if (!m_painter.end() || m_printer.printerState() == QPrinter::Error) {
-        removeOutputFile();
-        return Error{m_name, "the print job failed"};
-    }
-    return Done{};
+    return takeFailure();
 }
 
 void QtLinePrinter::abortDocument() {

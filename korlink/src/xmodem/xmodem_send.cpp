@@ -28,15 +28,16 @@ constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
 //    acknowledges the repeat as well; that extra ACK is taken in before the
 //    next block goes out, so it is never read as the next block's
 //    acknowledgement;
-//  - a header block, the end of a file and the end of a batch, which are not
-//    repeated that way, wait a grace first: a moment in which the receiver
-//    finishes its discard.
+//  - a header block, the end of a file and the end of a batch, which come
+//    where the receiver turns to a new phase, wait a grace first: a moment
+//    in which the receiver finishes its discard.
 // Both follow the receiver's pace, the time its answers take beyond the
 // line time: the allowance is their smoothed mean plus four times their
 // spread, between minAllowanceMs and maxAllowanceMs (the floor keeps a
-// receiver that is only descheduled for a moment from drawing copies); the grace is the mean plus twice the spread, up to
-// maxGraceMs. Both start at their maximum, so a slow receiver is never
-// hurried before its pace is known.
+// receiver that is only descheduled for a moment from drawing copies); the
+// grace is the mean plus twice the spread, up to maxGraceMs. Both start at
+// their maximum, so a slow receiver is never hurried before its pace is
+// known.
 constexpr double minAllowanceMs = 100;
 constexpr double maxAllowanceMs = 250;
 constexpr double maxGraceMs = 100;
@@ -212,7 +213,7 @@ int32_t FileSender::sendData() {
     return READY;
 }
 
-// One data block on its way: when its latest attempt went out, the line
+// A block (or EOT) on its way: when its latest attempt went out, the line
 // time its unsent part needed then, the silence after which a copy goes out
 // once more, and how many copies the receiver may still answer.
 struct FileSender::Pending {
