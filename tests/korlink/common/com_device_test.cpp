@@ -20,6 +20,8 @@ struct Mapping {
     bool named;                            // the variable names the device
 };
 
+void PrintTo(const Mapping &m, std::ostream *out) { *out << m.name; }
+
 class ComDeviceMapping : public testing::TestWithParam<Mapping> {
 protected:
     void TearDown() override { unsetenv(comVariable(GetParam().com).c_str()); }
@@ -55,6 +57,8 @@ struct Legacy {
     int port;
     int com;
 };
+
+void PrintTo(const Legacy &l, std::ostream *out) { *out << l.name; }
 
 class ComNumbers : public testing::TestWithParam<Legacy> {};
 

@@ -33,10 +33,12 @@ TEST(StatusTable, EveryNamedCodeHasOneRow) {
 }
 
 TEST(StatusTable, EveryResultCodeHasAMeaning) {
-    for (int32_t code : {KORLINK_OK, KORLINK_E_TIMEOUT, KORLINK_E_NULL_PORT, KORLINK_E_BAD_ARG2, KORLINK_E_BAD_ARG3,
-                         KORLINK_E_REGISTERED, KORLINK_E_CARRIER_LOST, KORLINK_E_FILE, KORLINK_E_DEVICE,
-                         KORLINK_E_NO_MEMORY, KORLINK_E_LOCKED, KORLINK_E_CANCELLED, KORLINK_STATUS_FILE_FAILED,
-                         KORLINK_STATUS_TIMEOUT, KORLINK_STATUS_REMOTE_CANCEL}) {
+    // What korlink-xfer can print as a result or last error.
+    const int32_t results[] = {KORLINK_OK, KORLINK_E_TIMEOUT, KORLINK_E_NULL_PORT, KORLINK_E_BAD_ARG2,
+                               KORLINK_E_BAD_ARG3, KORLINK_E_REGISTERED, KORLINK_E_CARRIER_LOST, KORLINK_E_FILE,
+                               KORLINK_E_DEVICE, KORLINK_E_NO_MEMORY, KORLINK_E_LOCKED, KORLINK_E_CANCELLED,
+                               KORLINK_STATUS_FILE_FAILED, KORLINK_STATUS_TIMEOUT, KORLINK_STATUS_REMOTE_CANCEL};
+    for (int32_t code : results) {
         const StatusRow *row = statusRow(code);
         ASSERT_NE(row, nullptr) << code;
         EXPECT_NE(row->meaning, nullptr) << code;
@@ -53,6 +55,8 @@ struct Line {
     bool sending;
     std::optional<std::string> text;  // korlink-xfer's line; nothing: no line
 };
+
+void PrintTo(const Line &l, std::ostream *out) { *out << l.name; }
 
 class XferLines : public testing::TestWithParam<Line> {};
 
