@@ -10,7 +10,8 @@ void applyXmodem(PortHandle port, const TransferSettings &settings) {
     if (settings.timeoutMs) COMMXMODEMSet(port, KORLINK_XMODEM_TIMEOUT_MS, settings.timeoutMs);
     if (settings.retries) COMMXMODEMSet(port, KORLINK_XMODEM_RETRY_LIMIT, settings.retries);
     if (settings.rename) COMMXMODEMSet(port, KORLINK_XMODEM_RENAME, 1);
-    if (!settings.name.empty()) COMMXMODEMSet(port, KORLINK_XMODEM_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    if (!settings.name.empty())
+        COMMXMODEMSet(port, KORLINK_XMODEM_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 // ASCII capture keeps its own settings: the time-out is the silence that
@@ -19,7 +20,8 @@ void applyAscii(PortHandle port, const TransferSettings &settings) {
     COMMASCIISet(port, KORLINK_ASCII_CREATE, 0);
     if (settings.timeoutMs) COMMASCIISet(port, KORLINK_ASCII_TIMEOUT_MS, settings.timeoutMs);
     if (settings.rename) COMMASCIISet(port, KORLINK_ASCII_RENAME, 1);
-    if (!settings.name.empty()) COMMASCIISet(port, KORLINK_ASCII_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    if (!settings.name.empty())
+        COMMASCIISet(port, KORLINK_ASCII_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 // Kermit's packet waits count whole seconds (its TIME parameter).
@@ -31,12 +33,14 @@ void applyKermit(PortHandle port, const TransferSettings &settings) {
         COMMKermitSet(port, KORLINK_KERMIT_USED_TIME, seconds);
     }
     if (settings.rename) COMMKermitSet(port, KORLINK_KERMIT_RENAME, 1);
-    if (!settings.name.empty()) COMMKermitSet(port, KORLINK_KERMIT_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    if (!settings.name.empty())
+        COMMKermitSet(port, KORLINK_KERMIT_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 const Protocol kProtocols[] = {
     {KORLINK_PROTO_ASCII, "ascii", false, "ASCII capture, receive only: raw text until the line is silent", applyAscii},
-    {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines", applyKermit},
+    {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines",
+     applyKermit},
     {KORLINK_PROTO_XMODEM, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},
     {KORLINK_PROTO_XMODEM_CRC, "xmodem-crc", true, "XMODEM-CRC, 128-byte blocks with a CRC", applyXmodem},
     {KORLINK_PROTO_XMODEM_1K, "xmodem-1k", true, "XMODEM-1K, 1024-byte blocks with a CRC", applyXmodem},
