@@ -1,4 +1,5 @@
 // Opening and closing ports, the 32-slot port table and the exit hook.
+#include "common/com_device.h"
 #include "device/device_termios.h"
 #include "device/simulated_lines.h"
 #include "frame/library_state.h"
@@ -27,27 +28,6 @@ void defaultConsoleOutput(PortHandle, int byte) {
 }
 
 void runAtExit() { COMMPortsDeinitAll(); }
-
-// Legacy base addresses name COM 1 to 4; anything else is the COM number.
-int comNumber(int port) {
-    switch (port) {
-    case 1016: return 1;
-    case 760: return 2;
-    case 1000: return 3;
-    case 744: return 4;
-    default: return port;
-    }
-}
-
-// snprintf rather than std::to_string: the latter instantiates library
-// templates whose symbols would be exported next to the API.
-std::string devicePath(int com) {
-    char text[48];
-    std::snprintf(text, sizeof text, "KORLINK_COM%d", com);
-    if (const char *path = std::getenv(text); path != nullptr && *path != '\0') return path;
-    std::snprintf(text, sizeof text, "/dev/ttyS%d", com - 1);
-    return text;
-}
 
 bool inTable(const Port &port) {
     return port.registered && port.slotIndex < kPortSlots && g_slots[port.slotIndex] == &port;
@@ -128,8 +108,8 @@ KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
     setLibraryError(KORLINK_E_NO_MEMORY);
     Port *object = newPort(rxBufferSize, txBufferSize);
     if (object == nullptr) return nullptr;
-    object->portNumber = static_cast<int16_t>(comNumber(port));
-    if (openDevice(devicePath(object->portNumber).c_str(), object->fd) != KORLINK_OK) {
+    object->portNumber = static_cast<int16_t>(common::comNumber(port));
+    if (openDevice(common::comDevicePath(object->portNumber).c_str(), object->fd) != KORLINK_OK) {
         deletePort(object);
         setLibraryError(KORLINK_E_DEVICE);
         return nullptr;
