@@ -16,7 +16,7 @@ namespace korlink {
 struct XmodemSettings;  // xmodem_settings.h
 struct ModemSettings;   // modem_settings.h
 struct AsciiSettings;   // ascii_settings.h
-struct TransferState;   // xmodem_settings.h
+struct TransferState;   // transfer/transfer_state.h
 struct KermitSettings;  // kermit_settings.h
 struct DeviceOps;       // device_ops.h
 
@@ -142,7 +142,7 @@ struct Port {
     bool closedByHost = false;     // closed by host code inside such an export
 
     // --- transfer families: the XMODEM settings are owned (freed at close by
-    // releaseTransferRecords); `transfer` is the host's item 114 slot, not owned ---
+    // releaseFamilyRecords); `transfer` is the host's item 114 slot, not owned ---
     XmodemSettings *xmodem = nullptr;
     KermitSettings *kermit = nullptr;  // owned like the XMODEM settings
     TransferState *transfer = nullptr;
@@ -265,8 +265,8 @@ int pumpHost();
 // freed and must not be touched). The key is read before the pump runs.
 int16_t cancelCheck(Port &port);
 
-// Frees the XMODEM and Kermit settings and the transfer state of a port
-// being closed.
-void releaseTransferRecords(Port &port);
+// Frees every family's record of a port being closed (XMODEM, Kermit, ASCII,
+// modem; families/port_records.cpp).
+void releaseFamilyRecords(Port &port);
 
 }  // namespace korlink

@@ -103,7 +103,7 @@ int16_t registerPort(Port &port) {
 
 PortCall::~PortCall() {
     if (--m_port.callDepth == 0 && m_port.closedByHost) {
-        releaseTransferRecords(m_port);
+        releaseFamilyRecords(m_port);
         deletePort(&m_port);
     }
 }
@@ -174,7 +174,7 @@ KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
         port->closedByHost = true;
         return result;
     }
-    releaseTransferRecords(*port);
+    releaseFamilyRecords(*port);
     deletePort(port);
     return result;
 }

@@ -1,6 +1,8 @@
 #include "xmodem/xmodem_send.h"
 
-#include "xmodem/xmodem_link.h"
+#include "transfer/line_setup.h"
+#include "transfer/transfer_link.h"
+#include "transfer/queued_file.h"
 #include "xmodem/xmodem_send_block.h"
 #include "xmodem/xmodem_settings.h"
 
