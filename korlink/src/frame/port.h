@@ -18,7 +18,8 @@ struct ModemSettings;   // modem_settings.h
 struct AsciiSettings;   // ascii_settings.h
 struct TransferState;   // transfer/transfer_state.h
 struct KermitSettings;  // kermit_settings.h
-struct DeviceOps;       // device_ops.h
+struct DeviceOps;       // device/device_ops.h
+class MemoryLine;       // device/device_memory.h
 
 // Read-ahead receive buffer. Bytes move from the device into it only when a
 // receive operation asks for them. Owned by the registered port (freed when it
@@ -168,7 +169,8 @@ struct Port {
     void (*consoleOutput)(PortHandle, int) = nullptr;  // default console hook
 
     // --- device ---
-    const DeviceOps *ops = nullptr;
+    const DeviceOps *ops = nullptr;   // the backend; every device access goes through it
+    MemoryLine *memoryLine = nullptr;  // the in-memory backend's line, else null
     std::string simulatedLines;    // folder standing in for the modem lines (simulated_lines.h)
     termios deviceSettings{};      // item 102; refreshed by reads of the block
     termios savedSettings{};       // taken at open, written back at close
@@ -239,16 +241,12 @@ int16_t reportArgError(int16_t code, const char *function, const char *format, .
 void setLibraryError(int32_t code);
 void setCloseCode(int32_t code);
 
-// Millisecond tick from CLOCK_MONOTONIC.
+// Millisecond tick of the process's clock (frame/clock.h): CLOCK_MONOTONIC,
+// or a virtual clock chosen by a harness.
 uint32_t tickMs();
-// Lets `ms` milliseconds of idle time pass: a sleep, or a step of the virtual
-// clock in fuzzing builds.
+// Lets `ms` milliseconds of idle time pass: a sleep, or a step of the
+// virtual clock.
 void passIdleTime(int ms);
-#ifdef KORLINK_VIRTUAL_TIME
-// Called whenever the library would wait for the line: a fuzzing harness
-// delivers the peer's bytes there, so they arrive at a fixed virtual time.
-void setIdleHook(void (*hook)());
-#endif
 
 // Queues a key code that the next pump poll reports before the host's pump
 // is asked (there is no window message queue to post it to on Linux).
