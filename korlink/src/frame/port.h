@@ -123,12 +123,13 @@ struct WatchSlot {
 // One open port. A PortHandle is the address of a Port.
 //
 // The object is copyable on purpose: a background transfer works on a private
-// heap copy (xmodem_background.cpp), registered as live but not in the port
+// heap copy (transfer/background.cpp), registered as live but not in the port
 // table, calls the public byte exports on handleOf(copy) and drops it from the
-// live set when the job ends. The copy shares the device descriptor, the
-// receive buffer and the transfer records (plain pointers); options, flow
-// control, line state, watch slots and the data-format word are its own, so
-// whatever it switches for the transfer never leaks into the host's port.
+// live set when the job ends. The copy shares the device (descriptor or
+// memory line), the receive buffer and the transfer records (plain
+// pointers); options, flow control, line state, watch slots and the
+// data-format word are its own, so whatever it switches for the transfer
+// never leaks into the host's port.
 // COMMPortDeinit refuses a copy (-121) before touching anything shared.
 struct Port {
     // --- frame (port table, errors) ---
@@ -138,7 +139,7 @@ struct Port {
     bool watchCarrier = false;     // carrier loss ends waits with -112 (transmit item 111)
     int16_t cancelKey = 283;       // Escape
     intptr_t windowHandle = 0;     // COMMPortSet 108
-    int fd = -1;                   // the open device
+    int fd = -1;                   // the termios backend's descriptor, else -1
     int16_t callDepth = 0;         // exports running host code on this port (PortCall)
     bool closedByHost = false;     // closed by host code inside such an export
 
