@@ -14,7 +14,9 @@ struct Clock {
 };
 
 // Process-wide; the system clock at load. Chosen before any port is opened
-// and left alone while transfers run.
+// and left alone while transfers run. The virtual clock moves only when idle
+// time passes, so it goes with the in-memory device (device/device_memory.h),
+// whose waits are idle steps; a tty's waits are real polls.
 void useSystemClock();
 // A virtual clock starting at 0. `idleHook` (may be null) runs at every idle
 // step, before the clock moves on: a harness delivers the peer's bytes there,
