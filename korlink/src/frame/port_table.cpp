@@ -1,15 +1,9 @@
-// Opening and closing ports, the 32-slot port table and the exit hook.
-#include "common/com_device.h"
-#include "device/device_termios.h"
-#include "device/simulated_lines.h"
+// The 32-slot port table, the life of port objects and the exit hook.
 #include "frame/library_state.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <string>
-#include <termios.h>
 #include <unistd.h>
 
 namespace korlink {
@@ -29,7 +23,12 @@ void defaultConsoleOutput(PortHandle, int byte) {
 
 void runAtExit() { COMMPortsDeinitAll(); }
 
-bool inTable(const Port &port) {
+// Receive and transmit sizes below this would leave a port unable to work.
+constexpr int32_t kMinimumBufferSize = 64;
+
+}  // namespace
+
+bool inPortTable(const Port &port) {
     return port.registered && port.slotIndex < kPortSlots && g_slots[port.slotIndex] == &port;
 }
 
@@ -37,9 +36,6 @@ void deletePort(Port *port) {
     delete port->rx;
     delete port;
 }
-
-// Receive and transmit sizes below this would leave a port unable to work.
-constexpr int32_t kMinimumBufferSize = 64;
 
 Port *newPort(int16_t rxBufferSize, int16_t txBufferSize) {
     auto *port = new (std::nothrow) Port;
@@ -54,8 +50,6 @@ Port *newPort(int16_t rxBufferSize, int16_t txBufferSize) {
     port->transmitSize = std::max<int32_t>(txBufferSize, kMinimumBufferSize);
     return port;
 }
-
-}  // namespace
 
 int16_t registerPort(Port &port) {
     if (port.registered) return KORLINK_E_REGISTERED;
@@ -83,7 +77,7 @@ int16_t registerPort(Port &port) {
 
 PortCall::~PortCall() {
     if (--m_port.callDepth == 0 && m_port.closedByHost) {
-        releaseTransferRecords(m_port);
+        releaseFamilyRecords(m_port);
         deletePort(&m_port);
     }
 }
@@ -102,62 +96,6 @@ int16_t unregisterPort(Port &port) {
 using namespace korlink;
 
 extern "C" {
-
-KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits, int16_t parity,
-                                   int16_t stopBits, int16_t rxBufferSize, int16_t txBufferSize) {
-    setLibraryError(KORLINK_E_NO_MEMORY);
-    Port *object = newPort(rxBufferSize, txBufferSize);
-    if (object == nullptr) return nullptr;
-    object->portNumber = static_cast<int16_t>(common::comNumber(port));
-    if (openDevice(common::comDevicePath(object->portNumber).c_str(), object->fd) != KORLINK_OK) {
-        deletePort(object);
-        setLibraryError(KORLINK_E_DEVICE);
-        return nullptr;
-    }
-    object->simulatedLines = simulatedLinesFolder(object->portNumber);
-    int configured = configureDevice(*object, baud, dataBits, parity, stopBits);
-    object->ops = &termiosOps();
-    object->baud = baud;
-    object->item112 = 8;
-    object->optionFlags &= ~3u;
-    object->cancelKey = 283;
-    int16_t registered = configured == KORLINK_OK ? registerPort(*object) : int16_t{KORLINK_E_DEVICE};
-    if (registered != KORLINK_OK) {
-        // Settings saved by a successful configure are written back.
-        closeDevice(*object, configured != KORLINK_OK);
-        deletePort(object);
-        setLibraryError(registered);
-        return nullptr;
-    }
-    setLibraryError(1);  // what the settings steps leave behind on success
-    return handleOf(object);
-}
-
-KORLINK_API int16_t COMMPortDeinit(PortHandle handle, int16_t keepSettings) {
-    Port *port = checkPort(handle, "COMMPortDeinit()");
-    if (port == nullptr) return KORLINK_E_NULL_PORT;
-    // A background transfer's copy is live but not in the table; it shares
-    // the device, receive buffer and transfer records with its port.
-    if (!inTable(*port)) return KORLINK_E_STILL_REFERENCED;
-    if (port->referenceCount > 1) {
-        --port->referenceCount;
-        setCloseCode(KORLINK_E_STILL_REFERENCED);
-        return KORLINK_OK;
-    }
-    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
-    int16_t result = unregisterPort(*port);
-    if (port->fd >= 0) port->ops->closeDevice(*port, keepSettings != 0);
-    removeLive(port);
-    // Closed from host code that an export on this port is running: that
-    // export frees the object when it returns (PortCall).
-    if (port->callDepth > 0) {
-        port->closedByHost = true;
-        return result;
-    }
-    releaseTransferRecords(*port);
-    deletePort(port);
-    return result;
-}
 
 // A port still referenced by other opens is closed as well: the call is
 // meant to leave nothing open. Ports held by a background transfer stay.
