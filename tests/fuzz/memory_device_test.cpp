@@ -16,6 +16,7 @@
 #include "frame/clock.h"
 #include "korlink.h"
 #include "transfer/checks.h"
+#include "case_name.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ struct ReceiveCase {
     size_t blockSize;
     bool crc;
 };
+void PrintTo(const ReceiveCase &c, std::ostream *out) { *out << c.name; }
 
 class MemoryReceiveTest : public MemoryDeviceTest, public ::testing::WithParamInterface<ReceiveCase> {};
 
@@ -132,7 +134,7 @@ TEST_P(MemoryReceiveTest, WholeReceiveCompletesAgainstScriptedSender) {
     const ReceiveCase &c = GetParam();
     const std::string payload = "event data from the memory line\r\n";
     g_sender = ScriptedSender{dataBlock(payload, c.blockSize, c.crc)};
-    COMMXMODEMSet(m_port, 203, 1000);
+    COMMXMODEMSet(m_port, KORLINK_XMODEM_TIMEOUT_MS, 1000);
     korlink::useVirtualClock(senderStep);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(freceive(m_port, c.protocol, 4096, nullptr, 0), 0);
@@ -148,6 +150,6 @@ INSTANTIATE_TEST_SUITE_P(Protocols, MemoryReceiveTest,
                          ::testing::Values(ReceiveCase{"XmodemChecksum", KORLINK_PROTO_XMODEM, 128, false},
                                            ReceiveCase{"XmodemCrc", KORLINK_PROTO_XMODEM_CRC, 128, true},
                                            ReceiveCase{"Xmodem1k", KORLINK_PROTO_XMODEM_1K, 1024, true}),
-                         [](const ::testing::TestParamInfo<ReceiveCase> &info) { return info.param.name; });
+                         testsupport::CaseName());
 
 }  // namespace
