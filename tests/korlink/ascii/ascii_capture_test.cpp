@@ -42,8 +42,8 @@ struct CaptureCase {
     int16_t endChar;
     std::string stored;
     int16_t leftOver;                 // what c_getc gives after the capture
-    std::vector<intptr_t> counts;     // 4009 reports
-    std::vector<intptr_t> silences;   // 4016 reports
+    std::vector<intptr_t> counts;     // KORLINK_STATUS_BYTE_COUNT reports
+    std::vector<intptr_t> silences;   // KORLINK_STATUS_TIMEOUT reports
 };
 
 void PrintTo(const CaptureCase &c, std::ostream *out) { *out << c.name; }
@@ -160,8 +160,8 @@ void PrintTo(const CarrierCase &c, std::ostream *out) { *out << c.name; }
 class AsciiCarrier : public ::testing::TestWithParam<CarrierCase> {};
 
 // Carrier detect comes from a lines folder (the pty has none). The bytes that
-// came before the loss are stored; the capture then ends with -112 when
-// either carrier watch is on.
+// came before the loss are stored; the capture then ends with
+// KORLINK_E_CARRIER_LOST when either carrier watch is on.
 TEST_P(AsciiCarrier, CarrierLossEndsTheCapture) {
     const CarrierCase &c = GetParam();
     TempDir dir;

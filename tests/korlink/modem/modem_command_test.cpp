@@ -83,7 +83,7 @@ TEST_F(ModemSettingsTest, TextsAreCutToTheirFieldAndBadItemsRefused) {
     EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, KORLINK_MODEM_DIAL_COMMAND)), "DT");
     ASSERT_EQ(COMMModemSet(m_port, KORLINK_MODEM_FIXED_SPEED, 0), 0);
     EXPECT_EQ(COMMModemIsFixedSpeed(m_port), 0);
-    EXPECT_EQ(COMMModemSet(m_port, KORLINK_MODEM_ECHO, 0), KORLINK_E_BAD_ARG3);   // a null text is not read
+    EXPECT_EQ(COMMModemSet(m_port, KORLINK_MODEM_ECHO, 0), KORLINK_E_BAD_ARG3);         // a null text is not read
     EXPECT_EQ(COMMModemSet(m_port, KORLINK_MODEM_INITIALISED, 1), KORLINK_E_BAD_ARG2);  // read-only
     EXPECT_EQ(COMMModemGet(m_port, KORLINK_MODEM_HOST_VALUE), KORLINK_E_BAD_ARG2);      // set-only
     EXPECT_EQ(COMMLinkGet(m_port, 205), KORLINK_E_BAD_ARG2);
@@ -201,7 +201,7 @@ void PrintTo(const LengthCase &c, std::ostream *out) { *out << c.commandLength <
 class CommandLength : public ModemTest, public ::testing::WithParamInterface<LengthCase> {};
 
 // AT, Q and CR leave 38 characters for the command: a line of 42 or more is
-// refused whole with -118.
+// refused whole with KORLINK_E_NO_MEMORY.
 TEST_P(CommandLength, LongLinesAreRefusedWithoutSendingAnything) {
     useShortWaits();
     std::string command(GetParam().commandLength, '1');

@@ -1,6 +1,7 @@
 // A host that closes the port from inside a byte operation: from a string
 // watch callback, a receive or transmit hook, or its pump. The operation ends
-// without touching the freed port: -102, or the byte that the callback saw.
+// without touching the freed port: KORLINK_E_NULL_PORT, or the byte that the
+// callback saw.
 // The test runs with freed memory overwritten (see CMakeLists.txt), so a
 // read of the freed port goes astray instead of finding the old values.
 #include "port_fixture.h"

@@ -109,8 +109,9 @@ TEST_F(BatchReceiveTest, NameReducedToNothingIsStoredUnderAGeneratedName) {
         EXPECT_EQ(receiveFile(std::string(announced) + std::string(1, '\0') + "100 0", data), 0)
             << announced;
         EXPECT_EQ(readFile((receiveDir / stored[run]).string()), data) << announced;
-        // The host learns the name: as the file is opened (4014), then as
-        // the rename rule left it (4012).
+        // The host learns the name: as the file is opened
+        // (KORLINK_STATUS_FILE_OPENING), then as the rename rule left it
+        // (KORLINK_STATUS_RENAMED).
         std::vector<Report> reports = recorder.reports();
         auto named = [&reports](int32_t status) {
             auto found = std::find_if(reports.begin(), reports.end(),

@@ -1,6 +1,6 @@
 // COMMXferCancel wins whichever wait a transfer is in: the request (a plain
 // cancel request, or the cancel key posted to the port's window, item 108)
-// ends freceive or fsend with -123 and the cancel sequence, and nothing
+// ends freceive or fsend with KORLINK_E_CANCELLED and the cancel sequence, and nothing
 // else is sent once it has been seen.
 #include "case_name.h"
 #include "wait_until.h"
@@ -86,7 +86,7 @@ protected:
 
     void SetUp() override {
         // Short waits and few retries: a transfer that lost the request ends
-        // soon by itself, with another code than -123.
+        // soon by itself, with another code than KORLINK_E_CANCELLED.
         ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 1000), 0);
         ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_RETRY_LIMIT, 2), 0);
         if (std::get<1>(GetParam()) == Path::WindowKey) {

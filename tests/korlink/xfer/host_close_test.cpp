@@ -1,5 +1,5 @@
 // A host that closes the port from inside a call (its pump, or the status
-// callback of a transfer): the call ends with -102 at once, sends nothing
+// callback of a transfer): the call ends with KORLINK_E_NULL_PORT at once, sends nothing
 // more, restores nothing and reports nothing through the dead handle. Run
 // under AddressSanitizer, the same table shows that the freed port is never
 // read again.

@@ -222,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, BufferSizeTest,
                          testsupport::CaseName());
 
 // A protocol the library has no engine for moves nothing and fails: -1 with
-// last error -103, never the 0 of a transfer that happened.
+// last error KORLINK_E_BAD_ARG2, never the 0 of a transfer that happened.
 class UnknownProtocolTest : public ReceiveTest, public ::testing::WithParamInterface<int16_t> {};
 
 TEST_P(UnknownProtocolTest, ReceiveAndSendFailWithoutTouchingTheLine) {
