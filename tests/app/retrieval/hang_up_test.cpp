@@ -3,6 +3,7 @@
 // it), nothing is left open.
 #include <gtest/gtest.h>
 
+#include "case_name.h"
 #include "korlink_binder/korlink_binder.h"
 #include "recording_ui.h"
 #include "retrieval/retrieval.h"
@@ -29,7 +30,14 @@ int pressDisconnect() {
 
 void recordReport(const char *, const char *text) { g_reports.push_back(text); }
 
-class DisconnectModem : public testing::TestWithParam<const char *> {
+struct DisconnectCase {
+    const char *name;
+    const char *pressAt; // the modem line shown while the button is pressed
+};
+
+std::ostream &operator<<(std::ostream &out, const DisconnectCase &c) { return out << c.name; }
+
+class DisconnectModem : public testing::TestWithParam<DisconnectCase> {
 protected:
     void SetUp() override {
         setenv("TRELMLINK_INI", (m_ini.path() / "TRELMLNK.INI").c_str(), 1);
@@ -54,10 +62,10 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
     ui.phoneAnswer = "5551234";
     trelm::retrieval::Settings settings;
     settings.port = 8;
-    trelm::retrieval::Retrieval retrieval(ui, settings);
+    trelm::retrieval::Retrieval retrieval(ui.roles(), settings);
     g_retrieval = &retrieval;
     g_ui = &ui;
-    g_pressAt = GetParam();
+    g_pressAt = GetParam().pressAt;
 
     retrieval.cmdRetrieve_Click();
 
@@ -76,9 +84,8 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WhileWaiting, DisconnectModem,
-                         testing::Values("Connecting to Modem...", "Dialing 5551234"),
-                         [](const testing::TestParamInfo<const char *> &info) {
-                             return std::string(info.param[0] == 'C' ? "ModemCheck" : "Dialling");
-                         });
+                         testing::Values(DisconnectCase{"ModemCheck", "Connecting to Modem..."},
+                                         DisconnectCase{"Dialling", "Dialing 5551234"}),
+                         CaseName());
 
 } // namespace
