@@ -84,17 +84,7 @@ bool Retrieval::dialUp() {
     m_ui.settings.writeSetting("PHONE_NUM", "NUMBER", number);
     enter(State::Dialling);
     showModemLine("Modem Attached...");
-    switch (dial(number)) {
-    case PollEnd::Answered:
-        return true;
-    case PollEnd::GaveUp:
-        fail(Outcome::ModemFailed, "Host Modem Not Answering!");
-        return false;
-    case PollEnd::Stopped:
-        endStoppedDialUp();
-        return false;
-    }
-    return false;
+    return modemAnswered(dial(number), "Host Modem Not Answering!");
 }
 
 bool Retrieval::modemCheck() {
@@ -109,18 +99,10 @@ bool Retrieval::modemCheck() {
     };
     poll.isAnswer = modemAnswers;
     poll.stopped = [this] { return m_state != State::CheckingModem; };
-    switch (pollReplies(m_port, m_ui.questions, poll).end) {
-    case PollEnd::Answered:
-        showModemLine("Modem Attached...");
-        return true;
-    case PollEnd::GaveUp:
-        fail(Outcome::ModemFailed, "Modem Not Responding!");
+    if (!modemAnswered(pollReplies(m_port, m_ui.questions, poll).end, "Modem Not Responding!"))
         return false;
-    case PollEnd::Stopped:
-        endStoppedDialUp();
-        return false;
-    }
-    return false;
+    showModemLine("Modem Attached...");
+    return true;
 }
 
 PollEnd Retrieval::dial(const std::string &number) {
@@ -136,12 +118,23 @@ PollEnd Retrieval::dial(const std::string &number) {
     return pollReplies(m_port, m_ui.questions, poll).end;
 }
 
-// A wait of the dial-up returned into a retrieval that a button ended: after
-// "Disconnect Modem" the retrieval ends here; after the status dialog was
-// closed it has ended already.
-void Retrieval::endStoppedDialUp() {
-    if (m_state == State::HangingUp)
-        finish(Outcome::HungUp);
+// True when the modem gave its answer; otherwise the retrieval ends here: a
+// modem that stayed silent is told with `silentMessage`. After "Disconnect
+// Modem" the retrieval ends when the dial-up's wait has returned; after the
+// status dialog was closed it has ended already.
+bool Retrieval::modemAnswered(PollEnd end, const char *silentMessage) {
+    switch (end) {
+    case PollEnd::Answered:
+        return true;
+    case PollEnd::GaveUp:
+        fail(Outcome::ModemFailed, silentMessage);
+        return false;
+    case PollEnd::Stopped:
+        if (m_state == State::HangingUp)
+            finish(Outcome::HungUp);
+        return false;
+    }
+    return false;
 }
 
 } // namespace trelm::retrieval

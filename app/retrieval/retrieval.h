@@ -87,7 +87,7 @@ private:
     bool dialUp();
     bool modemCheck();
     PollEnd dial(const std::string &number);
-    void endStoppedDialUp();
+    bool modemAnswered(PollEnd end, const char *silentMessage);
     // wake_up.cpp
     void wakeUpStep1();
     void startTransfer();
