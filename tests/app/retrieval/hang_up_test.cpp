@@ -101,6 +101,6 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
 INSTANTIATE_TEST_SUITE_P(WhileWaiting, DisconnectModem,
                          testing::Values(DisconnectCase{"ModemCheck", "Connecting to Modem..."},
                                          DisconnectCase{"Dialling", "Dialing 5551234"}),
-                         CaseName());
+                         testsupport::CaseName());
 
 } // namespace

@@ -90,6 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
         PollCase{.name = "AnswerAfterSilenceAndNoise", .replies = {"", "ZZ", "", "OK"}, .rounds = 4, .reply = "OK"},
         PollCase{.name = "StopDuringAWaitLeavesThePortUnread", .replies = {"", "OK"}, .stopAfterRounds = 2,
                  .end = PollEnd::Stopped, .rounds = 2}),
-    CaseName());
+    testsupport::CaseName());
 
 } // namespace

@@ -251,6 +251,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),
-    CaseName());
+    testsupport::CaseName());
 
 } // namespace

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"Noise", {"noise"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
         CommandCase{"UnopenableDevice", {}, {"--all"}, 1,
                     {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!"}}),
-    CaseName());
+    testsupport::CaseName());
 
 TEST(RetrieveCommandArguments, MistakesAreRefusedBeforeAnyPortIsOpened) {
     const std::vector<std::vector<std::string>> mistakes = {

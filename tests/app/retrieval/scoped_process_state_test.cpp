@@ -75,6 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ScopeCase{.name = "VariableSetTwice", .before = "old", .sets = {"one", "two"}},
                     ScopeCase{.name = "BothLeftByException", .folder = Folder::Existing, .before = "old",
                               .sets = {"new"}, .leaveByException = true}),
-    CaseName());
+    testsupport::CaseName());
 
 } // namespace

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Message{"ByteCount4010NoLine", 4010, 0, std::nullopt},
                     Message{"ByteCount4011NoLine", 4011, 0, std::nullopt},
                     Message{"FileLengthNoLine", 4013, 114688, std::nullopt}),
-    CaseName());
+    testsupport::CaseName());
 
 TEST(TransferLog, ADataBlockAddsTraceLinesItsMessagesAndTheCount) {
     RecordingUi ui;

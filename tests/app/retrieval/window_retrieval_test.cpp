@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
                    .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
-    CaseName());
+    testsupport::CaseName());
 
 // --demo: the simulator beside the program, every port option mapped to it,
 // and a whole download from the window.
