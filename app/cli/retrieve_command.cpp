@@ -10,6 +10,7 @@
 #include "korlink_binder/com_device.h"
 #include "korlink_binder/korlink_binder.h"
 #include "retrieval/retrieval.h"
+#include "retrieval/scoped_process_state.h"
 #include "settings/ini_file.h"
 
 namespace trelm::cli {
@@ -42,8 +43,13 @@ const char *const kHelp =
 // The COM number a --device path is opened as: outside COM 1 to 10, so it
 // stands for no port option of the window.
 constexpr int kDevicePort = 99;
-// Escape as the library's pump reports it: what cancels a transfer.
+// The highest COM number --port takes.
+constexpr int kHighestPort = 255;
+// Escape as the library's pump reports it (scan code 1 * 256 + ESC 27):
+// what cancels a transfer.
 constexpr int kEscapeKey = 283;
+// The window's timer StartDownLoad fires every 400 ms.
+constexpr std::int32_t kWakeUpTickMs = 400;
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -81,19 +87,19 @@ private:
 bool parsePort(const std::string &text, int &port) {
     char *end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 1 || value > 255)
+    if (text.empty() || *end != '\0' || value < 1 || value > kHighestPort)
         return false;
     port = static_cast<int>(value);
     return true;
 }
 
-// Runs the retrieval as the window's timer would: one wake-up step per 400
-// ms. A wake-up error ends it, as there is nobody to press "&Retry".
+// Runs the retrieval as the window's timer would: one wake-up step per tick.
+// A wake-up error ends it, as there is nobody to press "&Retry".
 void drive(retrieval::Retrieval &retrieval) {
     retrieval.cmdRetrieve_Click();
     while (retrieval.running()) {
         if (!g_interrupted && retrieval.timerEnabled()) {
-            korlink::ms_pause(400);
+            korlink::ms_pause(kWakeUpTickMs);
             if (!g_interrupted)
                 retrieval.StartDownLoad_Timer();
         } else {
@@ -115,12 +121,15 @@ int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::os
         return fail(err, "retrieve: --port and --device exclude each other");
 
     int port = 0;
+    // The library opens COM n at the device its environment names: --device
+    // names its path there for this command only.
+    retrieval::ScopedProcessState process;
     if (parsed.options.count("--device")) {
         const std::string device = parsed.option("--device", "");
         if (device.empty())
             return fail(err, "retrieve: --device needs a path");
         port = kDevicePort;
-        setenv(("KORLINK_COM" + std::to_string(port)).c_str(), device.c_str(), 1);
+        process.setEnvironment("KORLINK_COM" + std::to_string(port), device);
     } else if (parsed.options.count("--port")) {
         if (!parsePort(parsed.option("--port", ""), port))
             return fail(err, "retrieve: --port needs a port number from 1 to 255");
@@ -151,7 +160,8 @@ int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::os
     retrieval::Settings settings;
     settings.port = static_cast<std::int16_t>(port);
     settings.dataDir = dir;
-    retrieval::Retrieval retrieval(ui, settings);
+    retrieval::HeadlessWindow noWindow(ui.messages());
+    retrieval::Retrieval retrieval(retrieval::RetrievalUi{ui, ui, ui, noWindow}, settings);
     {
         InterruptWatch watch;
         drive(retrieval);

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "datafile/message_port.h"
-#include "retrieval/retrieval_ui.h"
+#include "retrieval/questions.h"
+#include "retrieval/settings_store.h"
+#include "retrieval/status_display.h"
 
 namespace trelm::cli {
 
@@ -22,7 +24,11 @@ struct RetrieveAnswers {
     bool verbose = false;
 };
 
-class RetrieveUi final : public retrieval::RetrievalUi {
+// The status display, the questions and the settings of a retrieval; the
+// command line has no window (retrieval::HeadlessWindow).
+class RetrieveUi final : public retrieval::StatusDisplay,
+                         public retrieval::Questions,
+                         public retrieval::SettingsStore {
 public:
     RetrieveUi(std::ostream &err, std::istream &in, RetrieveAnswers answers, std::string portName);
 
@@ -45,12 +51,8 @@ public:
     std::string askPhoneNumber(const std::string &stored) override;
     std::string readSetting(const std::string &section, const std::string &key) override;
     void writeSetting(const std::string &section, const std::string &key, const std::string &value) override;
-    void setTimerEnabled(bool) override {}
-    void setRetrieveEnabled(bool) override {}
-    void enableFileCommands() override {}
-    Status fillGrids(const std::string &) override { return Done{}; }
-    void showSummaryTab() override {}
-    MessagePort &messages() override;
+    // Where the intake's messages go: stderr with --verbose, else nowhere.
+    MessagePort &messages();
 
 private:
     void line(const std::string &text);

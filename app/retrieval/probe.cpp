@@ -1,8 +1,4 @@
 // The connection probe (what answers on the port) and the modem dial-up.
-#include <algorithm>
-#include <cctype>
-
-#include "korlink_binder/fill_str.h"
 #include "korlink_binder/korlink_binder.h"
 #include "retrieval/retrieval.h"
 
@@ -10,185 +6,135 @@ namespace trelm::retrieval {
 
 namespace {
 
-std::string upperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
+constexpr char kCarriageReturn = '\r';
+// The probe asks every 10 ms and gives up when its count passes 15; a reply
+// that is no answer counts twice.
+constexpr std::int32_t kProbeWaitMs = 10;
+constexpr int kProbeLimit = 15;
+constexpr int kProbeNoiseCount = 2;
+// With no answer at all the modem check gives up after 16 silent rounds,
+// the dialling after 55.
+constexpr int kModemCheckLimit = 15;
+constexpr int kDialLimit = 54;
 
-bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string &text, const char *part) { return text.find(part) != std::string::npos; }
 
-// Everything waiting on the port, upper-cased; empty when nothing waits.
-std::string replyOn(PortHandle port) {
-    if (korlink::c_rxcount(port) <= 0)
-        return {};
-    return upperCase(fill_str(port));
-}
+bool modemAnswers(const std::string &reply) { return reply.size() > 1 && contains(reply, "OK"); }
+bool moduleAnswers(const std::string &reply) { return reply.size() > 1 && contains(reply, "*"); }
+bool samplerAnswers(const std::string &reply) { return reply.size() == 1 && reply[0] == kCarriageReturn; }
+bool callConnected(const std::string &reply) { return reply.size() > 1 && contains(reply, "CONNECT"); }
 
 } // namespace
 
-void Retrieval::connectionProbe() {
-    int counter = 0;
-    int phase = 0;
-    while (counter < 19) {
-        if (phase == 0) {
-            portCheck();
-            phase = 1;
-        } else if (phase == 1) {
-            portCheck();
-            korlink::c_puts(m_port, "AT\r");
-            korlink::ms_pause(10);
-            const std::string reply = replyOn(m_port);
-            ++counter;
-            if (reply.size() > 1 && contains(reply, "OK")) {
-                phase = 2;
-                dialUp();
-            } else if (reply.size() > 1 && contains(reply, "*")) {
-                korlink::c_putc(m_port, '\r');
-                m_wakeUpStep = 2;
-                m_dataModule = true;
-                m_directFallback = true;
-                phase = 2;
-                closeAllPorts();
-            } else if (reply.size() == 1 && reply[0] == '\r') {
-                m_directFallback = true;
-                m_wakeUpStep = 7;
-                phase = 2;
-                closeAllPorts();
-            } else if (!reply.empty()) {
-                ++counter;
-                portCheck();
-            }
-            // Only while still probing: after an answer the port may be
-            // closed already, and a dial-up must not be followed by a
-            // direct wake-up.
-            if (phase == 1 && counter > 15) {
-                counter = 0;
-                portCheck();
-                closeAllPorts();
-                m_modemConnected = false;
-                m_directFallback = true;
-                m_wakeUpStep = 0;
-                m_ui.setStatusButtons(true, true);
-                phase = 2;
-            }
+Retrieval::Link Retrieval::connectionProbe() {
+    checkPort();
+    ReplyPoll poll;
+    poll.waitMs = kProbeWaitMs;
+    poll.limit = kProbeLimit;
+    poll.noiseCount = kProbeNoiseCount;
+    poll.ask = [this] {
+        checkPort();
+        korlink::c_puts(m_port, "AT\r");
+    };
+    poll.isAnswer = [](const std::string &reply) {
+        return modemAnswers(reply) || moduleAnswers(reply) || samplerAnswers(reply);
+    };
+    poll.stopped = [this] { return m_state != State::Probing; };
+    const PollResult probe = pollReplies(m_port, m_ui.questions, poll);
+    switch (probe.end) {
+    case PollEnd::Stopped:
+        return Link::Ended;
+    case PollEnd::GaveUp:
+        // Nobody answered "AT": wake whatever is there directly, from step 0.
+        checkPort();
+        m_wakeUp.step = 0;
+        break;
+    case PollEnd::Answered:
+        if (modemAnswers(probe.reply))
+            return dialUp() ? Link::Modem : Link::Ended;
+        if (moduleAnswers(probe.reply)) {
+            korlink::c_putc(m_port, kCarriageReturn);
+            m_wakeUp.step = 2;
+            m_wakeUp.dataModule = true;
         } else {
-            counter = 20;
+            m_wakeUp.step = 7; // the sampler: straight to "Starting Download..."
         }
+        break;
     }
+    closeAllPorts();
+    return Link::Direct;
 }
 
-void Retrieval::dialUp() {
-    m_hangUp = false;
-    m_modemConnected = false;
-    m_dialling = true;
-    const bool attached = modemCheck();
-    if (!attached) {
-        m_dialling = false;
-        return;
-    }
-    m_ui.hideModemStatus();
-    const std::string number = m_ui.askPhoneNumber(m_ui.readSetting("PHONE_NUM", "NUMBER"));
-    if (number.empty() || m_hangUp || !m_port) {
-        m_modemConnected = false;
-        m_ui.hideModemStatus();
-        m_dialling = false;
-        finish(m_hangUp ? Outcome::HungUp : Outcome::ModemFailed);
+// True when the call stands; otherwise the retrieval has ended.
+bool Retrieval::dialUp() {
+    enter(State::CheckingModem);
+    if (!modemCheck())
+        return false;
+    enter(State::AskingNumber);
+    const std::string number = m_ui.questions.askPhoneNumber(m_ui.settings.readSetting("PHONE_NUM", "NUMBER"));
+    if (m_state != State::AskingNumber || number.empty() || !m_port) {
+        if (m_state == State::HangingUp)
+            finish(Outcome::HungUp);
+        else if (running())
+            finish(Outcome::ModemFailed);
         if (m_failure.empty())
             m_failure = "no telephone number to dial";
-        return;
+        return false;
     }
-    m_ui.writeSetting("PHONE_NUM", "NUMBER", number);
-    m_ui.showModemStatus("Modem Attached...");
-    dial(number);
-    m_dialling = false;
-    if (!m_modemConnected && m_running)
-        finish(m_hangUp ? Outcome::HungUp : Outcome::ModemFailed);
+    m_ui.settings.writeSetting("PHONE_NUM", "NUMBER", number);
+    enter(State::Dialling);
+    showModemLine("Modem Attached...");
+    return modemAnswered(dial(number), "Host Modem Not Answering!");
 }
 
 bool Retrieval::modemCheck() {
-    int counter = 0;
-    int phase = 0;
-    while (counter < 19) {
-        if (phase == 0) {
-            portCheck();
-            phase = 1;
-        } else if (phase == 1) {
-            portCheck();
-            m_ui.showModemStatus("Connecting to Modem...");
-            korlink::c_puts(m_port, "AT\r\n");
-            korlink::ms_pause(m_settings.modemPauseMs);
-            if (m_hangUp) { // "Disconnect Modem" during the pause closed the port
-                finish(Outcome::HungUp);
-                return false;
-            }
-            const std::string reply = replyOn(m_port);
-            if (reply.empty()) {
-                ++counter;
-            } else if (reply.size() > 1 && contains(reply, "OK")) {
-                m_modemConnected = true;
-                m_ui.showModemStatus("Modem Attached...");
-                phase = 2;
-            } else {
-                portCheck();
-            }
-            if (counter > 15) {
-                m_ui.hideModemStatus();
-                m_failure = "Modem Not Responding!";
-                m_ui.messageBox(m_failure);
-                m_modemConnected = false;
-                finish(Outcome::ModemFailed);
-                return false;
-            }
-        } else {
-            counter = 20;
-        }
-    }
+    checkPort();
+    ReplyPoll poll;
+    poll.waitMs = m_settings.modemPauseMs;
+    poll.limit = kModemCheckLimit;
+    poll.ask = [this] {
+        checkPort();
+        showModemLine("Connecting to Modem...");
+        korlink::c_puts(m_port, "AT\r\n");
+    };
+    poll.isAnswer = modemAnswers;
+    poll.stopped = [this] { return m_state != State::CheckingModem; };
+    if (!modemAnswered(pollReplies(m_port, m_ui.questions, poll).end, "Modem Not Responding!"))
+        return false;
+    showModemLine("Modem Attached...");
     return true;
 }
 
-bool Retrieval::dial(const std::string &number) {
-    int counter = 0;
-    int phase = 0;
-    while (counter < 55) {
-        if (phase == 0) {
-            portCheck();
-            phase = 1;
-        } else if (phase == 1) {
-            const std::string command = "ATDT" + number + "\r\n";
-            korlink::c_puts(m_port, command.c_str());
-            phase = 2;
-        } else if (phase == 2) {
-            if (!m_hangUp) {
-                m_ui.showModemStatus("Dialing " + number);
-                korlink::ms_pause(m_settings.modemPauseMs);
-            }
-            // "Disconnect Modem" closed the port: the call ends here, not
-            // connected, and the closed port is not used again.
-            if (m_hangUp)
-                return false;
-            m_ui.showModemStatus("Connecting to TRELM Unit, Please Wait...");
-            const std::string reply = replyOn(m_port);
-            if (reply.empty()) {
-                ++counter;
-            } else if (reply.size() > 1 && contains(reply, "CONNECT")) {
-                m_modemConnected = true;
-                phase = 3;
-            } else {
-                portCheck();
-            }
-            if (counter > 54) {
-                m_ui.hideModemStatus();
-                m_failure = "Host Modem Not Answering!";
-                m_ui.messageBox(m_failure);
-                m_modemConnected = false;
-                return false;
-            }
-        } else {
-            counter = 56;
-        }
+PollEnd Retrieval::dial(const std::string &number) {
+    checkPort();
+    korlink::c_puts(m_port, ("ATDT" + number + "\r\n").c_str());
+    ReplyPoll poll;
+    poll.waitMs = m_settings.modemPauseMs;
+    poll.limit = kDialLimit;
+    poll.ask = [this, &number] { showModemLine("Dialing " + number); };
+    poll.beforeReading = [this] { showModemLine("Connecting to TRELM Unit, Please Wait..."); };
+    poll.isAnswer = callConnected;
+    poll.stopped = [this] { return m_state != State::Dialling; };
+    return pollReplies(m_port, m_ui.questions, poll).end;
+}
+
+// True when the modem gave its answer; otherwise the retrieval ends here: a
+// modem that stayed silent is told with `silentMessage`. After "Disconnect
+// Modem" the retrieval ends when the dial-up's wait has returned; after the
+// status dialog was closed it has ended already.
+bool Retrieval::modemAnswered(PollEnd end, const char *silentMessage) {
+    switch (end) {
+    case PollEnd::Answered:
+        return true;
+    case PollEnd::GaveUp:
+        fail(Outcome::ModemFailed, silentMessage);
+        return false;
+    case PollEnd::Stopped:
+        if (m_state == State::HangingUp)
+            finish(Outcome::HungUp);
+        return false;
     }
-    return m_modemConnected;
+    return false;
 }
 
 } // namespace trelm::retrieval

@@ -1,42 +1,57 @@
+// The retrieval's commands and the one place its controls are set.
 #include "retrieval/retrieval.h"
 
-#include "korlink_binder/fill_str.h"
 #include "korlink_binder/korlink_binder.h"
 
 namespace trelm::retrieval {
 
 namespace {
 
-constexpr int kMissLimit = 15;
-constexpr char kCarriageReturn = '\r';
-constexpr char kEscape = 27;
+// The line of every retrieval: 9600 baud, 8 data bits, no parity, one stop
+// bit, a receive buffer that holds a whole burst and a small transmit buffer.
+constexpr std::int32_t kBaud = 9600;
+constexpr std::int16_t kDataBits = 8;
+constexpr std::int16_t kReceiveBufferBytes = 32000;
+constexpr std::int16_t kTransmitBufferBytes = 512;
 
 } // namespace
 
-const char *outcomeName(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Running: return "running";
-    case Outcome::Complete: return "complete";
-    case Outcome::IntakeFailed: return "intake failed";
-    case Outcome::TransferFailed: return "transfer failed";
-    case Outcome::OpenFailed: return "port not opened";
-    case Outcome::ModemFailed: return "modem failed";
-    case Outcome::HungUp: return "modem disconnected";
-    case Outcome::Abandoned: return "abandoned";
-    }
-    return "unknown";
-}
-
-Retrieval::Retrieval(RetrievalUi &ui, Settings settings) : m_ui(ui), m_settings(std::move(settings)) {}
+Retrieval::Retrieval(RetrievalUi ui, Settings settings) : m_ui(ui), m_settings(std::move(settings)) {}
 
 Retrieval::~Retrieval() {
     if (m_port)
         closeAllPorts();
 }
 
-void Retrieval::setTimer(bool enabled) {
-    m_timerEnabled = enabled;
-    m_ui.setTimerEnabled(enabled);
+void Retrieval::enter(State state) {
+    m_state = state;
+    const Controls controls = controlsFor(state, m_outcome);
+    m_ui.window.setTimerEnabled(controls.timer);
+    m_ui.window.setRetrieveEnabled(controls.retrieve);
+    switch (controls.buttons) {
+    case Buttons::Keep: break;
+    case Buttons::Neither: m_ui.status.setStatusButtons(false, false); break;
+    case Buttons::OkOnly: m_ui.status.setStatusButtons(true, false); break;
+    case Buttons::OkAndRetry: m_ui.status.setStatusButtons(true, true); break;
+    }
+    if (controls.cancelHint != Set::Keep)
+        m_ui.status.setCancelHintVisible(controls.cancelHint == Set::On);
+    if (controls.statusDialog == Set::On && !m_visible.statusDialog) {
+        m_ui.status.showStatusDialog();
+        m_visible.statusDialog = true;
+    } else if (controls.statusDialog == Set::Off) {
+        m_ui.status.hideStatusDialog();
+        m_visible.statusDialog = false;
+    }
+    if (controls.modemWindow == Set::Off && m_visible.modemWindow) {
+        m_ui.status.hideModemStatus();
+        m_visible.modemWindow = false;
+    }
+}
+
+void Retrieval::showModemLine(const std::string &text) {
+    m_ui.status.showModemStatus(text);
+    m_visible.modemWindow = true;
 }
 
 void Retrieval::closeAllPorts() {
@@ -45,197 +60,91 @@ void Retrieval::closeAllPorts() {
 }
 
 void Retrieval::finish(Outcome outcome) {
-    setTimer(false);
     if (m_port)
         closeAllPorts();
     m_outcome = outcome;
-    m_running = false;
-    m_ui.setRetrieveEnabled(true);
+    enter(State::Idle);
 }
 
-PortHandle Retrieval::openPort() {
-    // 9600 baud, 8 data bits, no parity, one stop bit; 32000-byte receive
-    // and 512-byte transmit buffers.
-    return korlink::COMMWinInit(m_settings.port, 9600, 8, 0, 1, 32000, 512);
+void Retrieval::fail(Outcome outcome, const std::string &message) {
+    finish(outcome);
+    m_failure = message;
+    m_ui.questions.messageBox(message);
 }
 
-void Retrieval::portCheck() {
-    // Also empties the receive buffer: what was said before is not an answer.
-    const std::int16_t result = korlink::c_rxflush(m_port, 0);
-    if (result == -102)
-        m_ui.messageBox("Port not open!");
-    else if (result == -122)
-        m_ui.messageBox("Port locked by background transfer!");
+bool Retrieval::openPort() {
+    m_port = korlink::COMMWinInit(m_settings.port, kBaud, kDataBits, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE,
+                                  kReceiveBufferBytes, kTransmitBufferBytes);
+    if (!m_port)
+        fail(Outcome::OpenFailed, "Unable to open Port!");
+    return m_port != nullptr;
 }
+
+void Retrieval::checkPort() { retrieval::checkPort(m_port, m_ui.questions); }
 
 void Retrieval::cmdRetrieve_Click() {
-    if (m_running)
+    if (running())
         return; // one retrieval at a time: a second open would close the first's port
-    m_running = true;
     m_outcome = Outcome::Running;
     m_failure.clear();
     m_intake = IntakeReport{};
-    m_statusShown = false;
-    m_ui.setRetrieveEnabled(false);
-    m_ui.loadStatusDialog();
-    m_modemConnected = false;
-    m_directFallback = false;
-
-    m_port = openPort();
-    if (!m_port) {
-        m_failure = "Unable to open Port!";
-        m_ui.messageBox(m_failure);
-        finish(Outcome::OpenFailed);
+    enter(State::Probing);
+    m_ui.status.loadStatusDialog();
+    m_visible.statusDialog = false;
+    if (!openPort())
         return;
-    }
-    connectionProbe();
-    if (!m_running)
-        return; // the dial-up ended the retrieval
-    if (!m_modemConnected && m_directFallback) {
-        m_port = openPort(); // the probe closed it
-        if (!m_port) {
-            m_failure = "Unable to open Port!";
-            m_ui.messageBox(m_failure);
-            finish(Outcome::OpenFailed);
-            return;
-        }
-        setTimer(true);
-        m_ui.setStatusButtons(false, false);
-        m_ui.showStatusDialog();
-        m_statusShown = true;
-        return;
-    }
-    if (m_modemConnected) {
-        // The status dialog stays loaded, not shown, until step 8 asks the
-        // Event/All question.
-        m_ui.hideModemStatus();
-        m_wakeUpStep = 0;
-        setTimer(true);
-        m_ui.setStatusButtons(false, false);
-        return;
-    }
-    finish(Outcome::ModemFailed);
-}
-
-void Retrieval::StartDownLoad_Timer() {
-    if (!m_timerEnabled || !m_port)
-        return;
-    switch (m_wakeUpStep) {
-    case 0:
-        portCheck();
-        m_ui.setDownloadStatus("Waking DataLogger...");
-        m_wakeUpStep = 1;
+    switch (connectionProbe()) {
+    case Link::Direct:
+        if (openPort()) // the probe closed it
+            enter(State::WakingLogger);
         break;
-    case 1: wakeUpStep1(); break;
-    case 2: korlink::c_putc(m_port, 'p'); m_wakeUpStep = 3; break;
-    case 3: korlink::c_putc(m_port, '0'); m_wakeUpStep = 4; break;
-    case 4: korlink::c_putc(m_port, kCarriageReturn); m_wakeUpStep = 5; break;
-    case 5: korlink::c_putc(m_port, kCarriageReturn); m_wakeUpStep = 6; break;
-    case 6:
-        portCheck();
-        korlink::c_putc(m_port, 'b');
-        m_wakeUpStep = 7;
+    case Link::Modem:
+        m_wakeUp.step = 0;
+        enter(State::WakingAfterCall);
         break;
-    case 7:
-        m_ui.setDownloadStatus("Starting Download...");
-        m_wakeUpStep = 8;
+    case Link::Ended:
+        if (running())
+            finish(Outcome::ModemFailed);
         break;
-    default: startTransfer(); break;
     }
-}
-
-void Retrieval::wakeUpStep1() {
-    korlink::c_putc(m_port, kCarriageReturn);
-    // What arrived answers the CR of the tick before.
-    if (korlink::c_rxcount(m_port) > 0) {
-        const std::string text = fill_str(m_port);
-        if (text.size() > 1 && text.find('*') != std::string::npos) {
-            korlink::c_putc(m_port, kCarriageReturn);
-            m_dataModule = true;
-            m_wakeUpStep = 2;
-        } else if (text.size() == 1 && text[0] == kCarriageReturn) {
-            m_wakeUpStep = 7;
-        } else {
-            ++m_missCounter;
-            portCheck();
-        }
-    } else {
-        ++m_missCounter;
-    }
-    if (m_missCounter > kMissLimit) {
-        m_missCounter = 0;
-        m_ui.setDownloadStatus("Error Waking DataLogger!");
-        m_wakeUpStep = 0;
-        setTimer(false);
-        m_ui.setStatusButtons(true, true);
-        // After a modem connection the dialog is loaded but not yet shown:
-        // show it, or "&OK" and "&Retry" could not be reached and the port
-        // would stay open.
-        if (!m_statusShown) {
-            m_ui.showStatusDialog();
-            m_statusShown = true;
-        }
-    }
-}
-
-void Retrieval::startTransfer() {
-    // Off before the question: a tick during the question box must not
-    // start a second transfer.
-    setTimer(false);
-    m_wakeUpStep = 0;
-    m_ui.setCancelHintVisible(true);
-    if (m_dataModule) {
-        m_dataModule = false;
-        m_ui.setDownloadStatus("Downloading From Data Module, Please Wait...");
-    } else {
-        m_ui.hideStatusDialog();
-        m_ui.setCancelHintVisible(false);
-        const bool eventsOnly = m_ui.askEventDataOnly();
-        m_ui.showStatusDialog();
-        m_statusShown = true;
-        m_ui.setCancelHintVisible(true);
-        if (!m_port) { // closed while the question was open
-            finish(Outcome::Abandoned);
-            return;
-        }
-        m_ui.setDownloadStatus(eventsOnly ? "Downloading Event Data From TRELM Unit, Please Wait..."
-                                          : "Downloading All Data From TRELM Unit, Please Wait...");
-        const std::string command = std::string(1, kEscape) + (eventsOnly ? "{TFH" : "{TFA") + kCarriageReturn;
-        korlink::c_puts(m_port, command.c_str());
-    }
-    receiveStep();
-    m_ui.enableFileCommands();
 }
 
 void Retrieval::cmdRetry_Click() {
-    if (!m_running || !m_port)
+    if (m_state != State::WakeUpFailed || !m_port)
         return;
-    m_ui.setCancelHintVisible(false);
-    m_wakeUpStep = 0;
-    setTimer(true);
-    m_ui.setStatusButtons(false, false);
+    m_wakeUp.step = 0;
+    enter(State::WakingLogger);
 }
 
 void Retrieval::statusDialogUnloaded() {
-    setTimer(false);
-    m_ui.setStatusButtons(true, true);
+    m_visible.statusDialog = false; // the dialog hid itself
     closeAllPorts();
-    // During the transfer the receive sees its port closed and ends it.
-    if (m_running && !m_receiving)
+    // During the transfer the receive sees its port closed and ends the
+    // retrieval itself.
+    if (running() && !isReceiving(m_state))
         finish(Outcome::Abandoned);
 }
 
 void Retrieval::CmdHangUp_Click() {
     if (m_port)
-        portCheck();
+        checkPort();
     closeAllPorts();
-    setTimer(false);
-    m_hangUp = true;
-    m_modemConnected = false;
-    m_ui.hideModemStatus();
-    // Inside the dial-up its loop ends the retrieval at its next step.
-    if (m_running && !m_dialling)
+    switch (m_state) {
+    case State::CheckingModem:
+    case State::AskingNumber:
+    case State::Dialling:
+        // The dial-up waits below this call: it ends the retrieval when its
+        // wait returns, not now, so "&Retrieve Data" cannot start another
+        // retrieval inside that wait.
+        enter(State::HangingUp);
+        break;
+    case State::Idle:
+    case State::HangingUp:
+        break;
+    default:
         finish(Outcome::HungUp);
+        break;
+    }
 }
 
 } // namespace trelm::retrieval

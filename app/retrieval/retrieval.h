@@ -3,48 +3,39 @@
 // modem that then dials the sampler's modem), the wake-up dialogue paced by
 // the 400 ms timer StartDownLoad, the Event/All choice, the XMODEM-CRC
 // receive and the intake. Qt-free: it talks to the serial library through
-// the binder and to the operator through a RetrievalUi; the window and the
-// command line drive it with the same calls.
+// the binder and to the operator through the roles of a RetrievalUi; the
+// window and the command line drive it with the same calls.
 //
-// Whatever ends a retrieval (done, cancelled, failed, timed out, the peer
-// gone, the dialog closed) closes every port and enables "&Retrieve Data"
-// again; only the wake-up error keeps the port open, for "&Retry".
+// One State (retrieval_state.h) says where it stands; entering a state sets
+// every control and dialog from the table there. Whatever ends a retrieval
+// (done, cancelled, failed, timed out, the peer gone, the dialog closed)
+// closes every port and enables "&Retrieve Data" again; only the wake-up
+// error keeps the port open, for "&Retry".
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "datafile/intake.h"
 #include "korlink.h"
+#include "retrieval/reply_poll.h"
+#include "retrieval/retrieval_state.h"
 #include "retrieval/retrieval_ui.h"
 
 namespace trelm::retrieval {
 
-// How a retrieval ended; Running while it goes on.
-enum class Outcome {
-    Running,
-    Complete,         // received and taken in: the data is on disk
-    IntakeFailed,     // received, but not (wholly) taken in; the received file is kept
-    TransferFailed,   // the receive failed or was cancelled
-    OpenFailed,       // "Unable to open Port!"
-    ModemFailed,      // no modem answer, no connection, or no number
-    HungUp,           // "Disconnect Modem"
-    Abandoned,        // the status dialog was closed before the transfer
-};
-
 struct Settings {
     std::int16_t port = 1;              // the COM number
     std::filesystem::path dataDir;      // where the image lands; empty: the working directory
-    std::int32_t xmodemTimeoutMs = 0;   // XMODEM item 203, 0 keeps the library's
-    std::int16_t xmodemRetries = 0;     // XMODEM item 207, 0 keeps the library's
+    std::int32_t xmodemTimeoutMs = 0;   // KORLINK_XMODEM_TIMEOUT_MS, 0 keeps the library's
+    std::int16_t xmodemRetries = 0;     // KORLINK_XMODEM_RETRY_LIMIT, 0 keeps the library's
     std::int32_t modemPauseMs = 1000;   // the pause after each modem command
 };
 
 class Retrieval {
 public:
-    Retrieval(RetrievalUi &ui, Settings settings);
+    Retrieval(RetrievalUi ui, Settings settings);
     ~Retrieval();
     Retrieval(const Retrieval &) = delete;
     Retrieval &operator=(const Retrieval &) = delete;
@@ -56,18 +47,19 @@ public:
     void cmdRetrieve_Click();
     // One tick of StartDownLoad: one step of the wake-up dialogue.
     void StartDownLoad_Timer();
-    // The status dialog's "&Retry": the wake-up again from step 0.
+    // The status dialog's "&Retry" after the wake-up error: the wake-up again from step 0.
     void cmdRetry_Click();
     // The status dialog unloaded ("&OK", "Hang Up Modem", or closed).
     void statusDialogUnloaded();
     // "Disconnect Modem" of the modem window.
     void CmdHangUp_Click();
 
-    bool timerEnabled() const { return m_timerEnabled; }
-    bool running() const { return m_running; }
+    State state() const { return m_state; }
+    bool timerEnabled() const { return isWaking(m_state); }
+    bool running() const { return m_state != State::Idle; }
     Outcome outcome() const { return m_outcome; }
-    int missCounter() const { return m_missCounter; }
-    int wakeUpStep() const { return m_wakeUpStep; }
+    int missCounter() const { return m_wakeUp.misses; }
+    int wakeUpStep() const { return m_wakeUp.step; }
     PortHandle port() const { return m_port; }
     // The intake of the last complete transfer.
     const IntakeReport &intakeReport() const { return m_intake; }
@@ -75,44 +67,59 @@ public:
     const std::string &failure() const { return m_failure; }
 
 private:
+    // How the probe left the line.
+    enum class Link {
+        Direct, // the sampler or a data module answered, or nothing did: the port is closed, to be opened again
+        Modem,  // a modem call stands on the open port
+        Ended,  // the dial-up ended the retrieval
+    };
+
     // retrieval.cpp
-    void setTimer(bool enabled);
+    void enter(State state);
     void closeAllPorts();
     void finish(Outcome outcome);
-    PortHandle openPort();
-    void portCheck();
+    void fail(Outcome outcome, const std::string &message);
+    bool openPort();
+    void checkPort();
+    void showModemLine(const std::string &text);
+    // probe.cpp
+    Link connectionProbe();
+    bool dialUp();
+    bool modemCheck();
+    PollEnd dial(const std::string &number);
+    bool modemAnswered(PollEnd end, const char *silentMessage);
+    // wake_up.cpp
     void wakeUpStep1();
     void startTransfer();
-    // probe.cpp
-    void connectionProbe();
-    void dialUp();
-    bool modemCheck();
-    bool dial(const std::string &number);
-    bool hungUp() const { return m_hangUp; }
     // receive_step.cpp
     void receiveStep();
     bool runReceive(PortHandle port);
     void takeIn();
 
-    RetrievalUi &m_ui;
+    // The wake-up dialogue's own data.
+    struct WakeUp {
+        int step = 0;   // 0 to 8
+        int misses = 0; // ticks without a usable answer; kept across retrievals, reset only when it passes 15
+        // A data module answered: the 'b' of step 6 starts its transfer and
+        // nobody is asked. Cleared when a transfer starts, not by a new retrieval.
+        bool dataModule = false;
+    };
+    // What the retrieval last made visible, so that a dialog is shown (and
+    // raised) only when it was not, as a state asks for it.
+    struct Visible {
+        bool statusDialog = false;
+        bool modemWindow = false;
+    };
+
+    RetrievalUi m_ui;
     Settings m_settings;
-    PortHandle m_port = nullptr;
-    int m_wakeUpStep = 0;
-    int m_missCounter = 0; // kept across retrievals; reset only when it passes 15
-    bool m_dataModule = false;
-    bool m_modemConnected = false;
-    bool m_directFallback = false;
-    bool m_hangUp = false;
-    bool m_timerEnabled = false;
-    bool m_running = false;
-    bool m_statusShown = false;
-    bool m_dialling = false;  // inside the dial-up, whose pauses let "Disconnect Modem" run
-    bool m_receiving = false; // inside freceive, whose waits let the dialog close
+    State m_state = State::Idle;
     Outcome m_outcome = Outcome::Running;
+    PortHandle m_port = nullptr;
+    WakeUp m_wakeUp;
+    Visible m_visible;
     IntakeReport m_intake;
     std::string m_failure;
 };
-
-const char *outcomeName(Outcome outcome);
 
 } // namespace trelm::retrieval

@@ -1,58 +1,34 @@
-// What the retrieval shows and asks while it runs: the user-interface port
-// between the Qt-free retrieval and its two front ends (the window's status
-// and modem dialogs, the command line's stderr lines). Every call runs on the
-// user-interface thread, also those made from inside the library's waits.
+// The user interface of a retrieval: the four roles it plays, each given by
+// the front end that has it. The window plays all four; the command line
+// plays the status display, the questions and the settings, and has no
+// window (HeadlessWindow). Every call runs on the user-interface thread.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "datafile/message_port.h"
-#include "datafile/result.h"
+#include "retrieval/questions.h"
+#include "retrieval/settings_store.h"
+#include "retrieval/status_display.h"
+#include "retrieval/window_controls.h"
 
 namespace trelm::retrieval {
 
-class RetrievalUi {
-public:
-    virtual ~RetrievalUi() = default;
+struct RetrievalUi {
+    StatusDisplay &status;
+    Questions &questions;
+    SettingsStore &settings;
+    WindowControls &window;
 
-    // The status dialog frmDownLoadStat. Loading it empties its progress
-    // line, message log and byte counter and hides lblMsg.
-    virtual void loadStatusDialog() = 0;
-    virtual void setDownloadStatus(const std::string &text) = 0; // lblDownloadStat
-    virtual void setCancelHintVisible(bool visible) = 0;          // lblMsg
-    virtual void setStatusButtons(bool okEnabled, bool retryEnabled) = 0;
-    virtual void showStatusDialog() = 0; // shown modally, without blocking the caller
-    virtual void hideStatusDialog() = 0;
-    // The dialog's message log (one line without its CR LF) and byte counter.
-    virtual void appendMessageLog(const std::string &line) = 0;
-    virtual void setBytesTransferred(std::int64_t bytes) = 0;
+    // A front end that plays every role itself.
+    template <typename AllRoles>
+    static RetrievalUi of(AllRoles &ui) {
+        return RetrievalUi{ui, ui, ui, ui};
+    }
 
-    // The modem window frmDownLoadModem and its one status line.
-    virtual void showModemStatus(const std::string &text) = 0;
-    virtual void hideModemStatus() = 0;
-
-    // A message box with an OK button.
-    virtual void messageBox(const std::string &text) = 0;
-    // "Would you like to only download the Event Data?": true for Yes.
-    virtual bool askEventDataOnly() = 0;
-    // "Enter Phone Number:" offering `stored`; empty text when cancelled.
-    virtual std::string askPhoneNumber(const std::string &stored) = 0;
-
-    // The settings file, with the front end's way of telling a failure.
-    virtual std::string readSetting(const std::string &section, const std::string &key) = 0;
-    virtual void writeSetting(const std::string &section, const std::string &key, const std::string &value) = 0;
-
-    // The main window: the timer StartDownLoad, "&Retrieve Data", the file
-    // commands "&Print Report" and "&Export File", the grids and tab 0.
-    virtual void setTimerEnabled(bool enabled) = 0;
-    virtual void setRetrieveEnabled(bool enabled) = 0;
-    virtual void enableFileCommands() = 0;
-    virtual Status fillGrids(const std::string &eventFile) = 0;
-    virtual void showSummaryTab() = 0;
-
-    // Where the intake's own messages ("Exporting data...") go.
-    virtual MessagePort &messages() = 0;
+    // The transfer log's lines and byte counts go to the status display.
+    void appendMessageLog(const std::string &line) { status.appendMessageLog(line); }
+    void setBytesTransferred(std::int64_t bytes) { status.setBytesTransferred(bytes); }
 };
 
 } // namespace trelm::retrieval

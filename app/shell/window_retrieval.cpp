@@ -17,7 +17,7 @@ WindowRetrieval::WindowRetrieval(MainWindow &window)
       m_modem(new ModemStatusDialog(&window)) {
     setObjectName("WindowRetrieval");
     // The window's data folder is the working directory: the image lands there.
-    m_retrieval = std::make_unique<retrieval::Retrieval>(static_cast<retrieval::RetrievalUi &>(*this),
+    m_retrieval = std::make_unique<retrieval::Retrieval>(retrieval::RetrievalUi{*this, *this, *this, *this},
                                                         retrieval::Settings{});
     m_askEvents = [this] {
         return QMessageBox::question(m_status->isVisible() ? static_cast<QWidget *>(m_status) : &m_window,

@@ -14,7 +14,12 @@ namespace trelm::shell {
 
 class MainWindow;
 
-class WindowRetrieval : public QObject, private retrieval::RetrievalUi {
+// Plays every role of the retrieval's user interface.
+class WindowRetrieval : public QObject,
+                        private retrieval::StatusDisplay,
+                        private retrieval::Questions,
+                        private retrieval::SettingsStore,
+                        private retrieval::WindowControls {
     Q_OBJECT
 public:
     // Attaches to the window's retrieve command and timer; owned by it.
@@ -32,6 +37,7 @@ public:
     void setPhoneQuestion(std::function<QString(const QString &stored)> ask);
 
 private:
+    // StatusDisplay
     void loadStatusDialog() override;
     void setDownloadStatus(const std::string &text) override;
     void setCancelHintVisible(bool visible) override;
@@ -42,11 +48,14 @@ private:
     void setBytesTransferred(std::int64_t bytes) override;
     void showModemStatus(const std::string &text) override;
     void hideModemStatus() override;
+    // Questions
     void messageBox(const std::string &text) override;
     bool askEventDataOnly() override;
     std::string askPhoneNumber(const std::string &stored) override;
+    // SettingsStore
     std::string readSetting(const std::string &section, const std::string &key) override;
     void writeSetting(const std::string &section, const std::string &key, const std::string &value) override;
+    // WindowControls
     void setTimerEnabled(bool enabled) override;
     void setRetrieveEnabled(bool enabled) override;
     void enableFileCommands() override;

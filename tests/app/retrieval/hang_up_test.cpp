@@ -1,8 +1,10 @@
 // "Disconnect Modem" pressed while the dial-up waits: the call ends not
 // connected, the closed port is never used again (the library would report
-// it), nothing is left open.
+// it), nothing is left open, and "&Retrieve Data" stays disabled for the
+// rest of that wait, so no second retrieval can start inside it.
 #include <gtest/gtest.h>
 
+#include "case_name.h"
 #include "korlink_binder/korlink_binder.h"
 #include "recording_ui.h"
 #include "retrieval/retrieval.h"
@@ -16,12 +18,21 @@ trelm::retrieval::Retrieval *g_retrieval = nullptr;
 RecordingUi *g_ui = nullptr;
 std::string g_pressAt;
 std::vector<std::string> g_reports;
+bool g_pressed = false;
+int g_pumpsAfterPress = 0;
+bool g_retrieveEnabledInWait = false;
 
 // The window's pump stands in: the button is pressed while the dial-up
 // pauses with the chosen line shown.
 int pressDisconnect() {
+    if (g_pressed) {
+        ++g_pumpsAfterPress;
+        g_retrieveEnabledInWait = g_retrieveEnabledInWait || g_ui->retrieveEnabled;
+        return 0;
+    }
     if (g_retrieval && g_ui->modemShown && !g_ui->modemLines.empty() && g_ui->modemLines.back() == g_pressAt) {
         g_ui->modemShown = false;
+        g_pressed = true;
         g_retrieval->CmdHangUp_Click();
     }
     return 0;
@@ -29,7 +40,14 @@ int pressDisconnect() {
 
 void recordReport(const char *, const char *text) { g_reports.push_back(text); }
 
-class DisconnectModem : public testing::TestWithParam<const char *> {
+struct DisconnectCase {
+    const char *name;
+    const char *pressAt; // the modem line shown while the button is pressed
+};
+
+std::ostream &operator<<(std::ostream &out, const DisconnectCase &c) { return out << c.name; }
+
+class DisconnectModem : public testing::TestWithParam<DisconnectCase> {
 protected:
     void SetUp() override {
         setenv("TRELMLINK_INI", (m_ini.path() / "TRELMLNK.INI").c_str(), 1);
@@ -43,6 +61,9 @@ protected:
         g_retrieval = nullptr;
         g_ui = nullptr;
         g_reports.clear();
+        g_pressed = false;
+        g_pumpsAfterPress = 0;
+        g_retrieveEnabledInWait = false;
     }
     testfiles::TempDir m_ini{"hang-up-ini"};
 };
@@ -54,10 +75,10 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
     ui.phoneAnswer = "5551234";
     trelm::retrieval::Settings settings;
     settings.port = 8;
-    trelm::retrieval::Retrieval retrieval(ui, settings);
+    trelm::retrieval::Retrieval retrieval(ui.roles(), settings);
     g_retrieval = &retrieval;
     g_ui = &ui;
-    g_pressAt = GetParam();
+    g_pressAt = GetParam().pressAt;
 
     retrieval.cmdRetrieve_Click();
 
@@ -68,6 +89,8 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front(); // no "Port not open!"
     EXPECT_TRUE(g_reports.empty()) << g_reports.front(); // the closed port was never used
     EXPECT_TRUE(ui.retrieveEnabled);
+    EXPECT_GT(g_pumpsAfterPress, 0); // the wait went on after the press
+    EXPECT_FALSE(g_retrieveEnabledInWait);
     EXPECT_EQ(ui.questions, 0);
     EXPECT_NE(ui.modemLines.back(), "Connecting to TRELM Unit, Please Wait...");
     PortHandle again = trelm::korlink::COMMWinInit(8, 9600, 8, 0, 1, 1024, 512);
@@ -76,9 +99,8 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WhileWaiting, DisconnectModem,
-                         testing::Values("Connecting to Modem...", "Dialing 5551234"),
-                         [](const testing::TestParamInfo<const char *> &info) {
-                             return std::string(info.param[0] == 'C' ? "ModemCheck" : "Dialling");
-                         });
+                         testing::Values(DisconnectCase{"ModemCheck", "Connecting to Modem..."},
+                                         DisconnectCase{"Dialling", "Dialing 5551234"}),
+                         testsupport::CaseName());
 
 } // namespace

@@ -1,5 +1,6 @@
-// A user interface for the retrieval that records what it is shown and
-// answers its questions from fields the test sets.
+// Fakes of the retrieval's user-interface roles: each records what it is
+// shown and answers questions from fields the test sets. RecordingUi plays
+// all four, as the window does.
 #pragma once
 
 #include <algorithm>
@@ -11,26 +12,17 @@
 #include "retrieval/retrieval_ui.h"
 #include "settings/ini_file.h"
 
-class RecordingUi final : public trelm::retrieval::RetrievalUi {
+class RecordingStatus : public trelm::retrieval::StatusDisplay {
 public:
-    // Answers.
-    bool eventsOnly = false;
-    std::string phoneAnswer;
     // Called with each byte count of the transfer.
     std::function<void(std::int64_t)> onBytes;
 
-    // What was shown.
     std::vector<std::string> statuses;
-    std::vector<std::string> boxes;
     std::vector<std::string> log;
     std::vector<std::string> modemLines;
-    std::vector<std::string> filled;
     std::int64_t bytes = -1;
     std::int64_t mostBytes = -1; // a batch receive counts each file from 0 again
-    int questions = 0;
-    std::vector<std::string> phonePrompts; // the stored number each prompt offered
     bool okEnabled = true, retryEnabled = true, hintVisible = false, dialogShown = false, modemShown = false;
-    bool timer = false, retrieveEnabled = true, fileCommands = false, summaryTab = false;
 
     void loadStatusDialog() override {
         statuses.clear();
@@ -58,6 +50,17 @@ public:
         modemLines.push_back(text);
     }
     void hideModemStatus() override { modemShown = false; }
+};
+
+class ScriptedQuestions : public trelm::retrieval::Questions {
+public:
+    bool eventsOnly = false;
+    std::string phoneAnswer;
+
+    std::vector<std::string> boxes;
+    int questions = 0;                     // Event/All questions asked
+    std::vector<std::string> phonePrompts; // the stored number each prompt offered
+
     void messageBox(const std::string &text) override { boxes.push_back(text); }
     bool askEventDataOnly() override {
         ++questions;
@@ -67,12 +70,24 @@ public:
         phonePrompts.push_back(stored);
         return phoneAnswer;
     }
+};
+
+// The settings file the test's TRELMLINK_INI names.
+class IniSettings : public trelm::retrieval::SettingsStore {
+public:
     std::string readSetting(const std::string &section, const std::string &key) override {
         return trelm::readIniText(trelm::IniFilePath(), section, key);
     }
     void writeSetting(const std::string &section, const std::string &key, const std::string &value) override {
         (void)trelm::writeIniText(trelm::IniFilePath(), section, key, value);
     }
+};
+
+class RecordingWindow : public trelm::retrieval::WindowControls {
+public:
+    std::vector<std::string> filled;
+    bool timer = false, retrieveEnabled = true, fileCommands = false, summaryTab = false;
+
     void setTimerEnabled(bool enabled) override { timer = enabled; }
     void setRetrieveEnabled(bool enabled) override { retrieveEnabled = enabled; }
     void enableFileCommands() override { fileCommands = true; }
@@ -85,4 +100,9 @@ public:
 
 private:
     trelm::SilentMessagePort m_silent;
+};
+
+class RecordingUi final : public RecordingStatus, public ScriptedQuestions, public IniSettings, public RecordingWindow {
+public:
+    trelm::retrieval::RetrievalUi roles() { return trelm::retrieval::RetrievalUi::of(*this); }
 };

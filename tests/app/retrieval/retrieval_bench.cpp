@@ -50,13 +50,14 @@ Timing measure(int baud) {
     trelm::retrieval::Settings settings;
     settings.port = 7;
     settings.dataDir = data.path();
-    trelm::retrieval::Retrieval retrieval(ui, settings);
+    trelm::retrieval::Retrieval retrieval(ui.roles(), settings);
 
     Timing timing;
     const Clock::time_point start = Clock::now();
     retrieval.cmdRetrieve_Click();
     const Clock::time_point timerOn = Clock::now();
-    while (retrieval.running() && retrieval.timerEnabled()) {
+    const Clock::time_point deadline = timerOn + std::chrono::minutes(10);
+    while (retrieval.running() && retrieval.timerEnabled() && Clock::now() < deadline) {
         trelm::korlink::ms_pause(400); // the timer's own period
         if (retrieval.wakeUpStep() == 8)
             asked = Clock::now();

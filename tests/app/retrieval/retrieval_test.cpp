@@ -3,10 +3,12 @@
 // roles, the wake-up ticks called directly (faster than 400 ms), the files
 // checked on disk.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "case_name.h"
 #include "generated_image.h"
 #include "korlink_binder/korlink_binder.h"
 #include "recording_ui.h"
@@ -22,6 +24,8 @@ using trelm::retrieval::Retrieval;
 namespace {
 
 constexpr int kPort = 7;
+// Far more than any case's wake-up and transfer take.
+constexpr std::chrono::seconds kDriveLimit{90};
 
 // Escape as the window's pump reports it, once the test asks for it.
 bool g_pressEscape = false;
@@ -61,9 +65,15 @@ protected:
     // number of ticks taken in wake-up step 1. `stopAtMisses` gives up
     // (closes the dialog) once the miss counter reaches it.
     int drive(Retrieval &retrieval, int stopAtMisses = -1) {
+        const auto deadline = std::chrono::steady_clock::now() + kDriveLimit;
         int stepOneTicks = 0;
         retrieval.cmdRetrieve_Click();
         while (retrieval.running() && retrieval.timerEnabled()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "still " << stateName(retrieval.state()) << " after the time limit";
+                retrieval.statusDialogUnloaded();
+                break;
+            }
             if (stopAtMisses >= 0 && retrieval.missCounter() >= stopAtMisses) {
                 retrieval.statusDialogUnloaded();
                 break;
@@ -111,7 +121,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
     trelm::retrieval::Settings settings;
     settings.port = kPort;
     settings.dataDir = m_data.path();
-    Retrieval retrieval(ui, settings);
+    Retrieval retrieval(ui.roles(), settings);
 
     if (c.abandonAfterMisses >= 0) {
         drive(retrieval, c.abandonAfterMisses);
@@ -241,6 +251,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),
-    [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "case_name.h"
 #include "cli/commands.h"
 #include "generated_image.h"
 #include "settings/ini_file.h"
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"Noise", {"noise"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
         CommandCase{"UnopenableDevice", {}, {"--all"}, 1,
                     {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!"}}),
-    [](const testing::TestParamInfo<CommandCase> &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST(RetrieveCommandArguments, MistakesAreRefusedBeforeAnyPortIsOpened) {
     const std::vector<std::vector<std::string>> mistakes = {

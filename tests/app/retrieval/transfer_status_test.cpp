@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "case_name.h"
 #include "recording_ui.h"
 #include "retrieval/transfer_status.h"
 
@@ -11,22 +12,15 @@ using trelm::retrieval::statusMessage;
 namespace {
 
 struct Message {
+    const char *name;
     std::int32_t status;
     std::intptr_t param;
     std::optional<std::string> line; // nothing: no line at all
 };
 
+std::ostream &operator<<(std::ostream &out, const Message &c) { return out << c.name; }
+
 const char *const kName = "EVENTS.BIN";
-
-void PrintTo(const Message &m, std::ostream *out) { *out << (m.line ? "\"" + *m.line + "\"" : "no line"); }
-
-// "Status4012_Param0", "StatusMinus123_Param4096"; the parameter that holds
-// the address of a file name is named "Name".
-std::string caseName(const Message &m) {
-    auto number = [](long long value) { return (value < 0 ? "Minus" : "") + std::to_string(value < 0 ? -value : value); };
-    std::string param = m.param == reinterpret_cast<std::intptr_t>(kName) ? "Name" : "Param" + number(m.param);
-    return "Status" + number(m.status) + "_" + param;
-}
 
 class StatusMessages : public testing::TestWithParam<Message> {};
 
@@ -37,25 +31,42 @@ TEST_P(StatusMessages, MapToTheirLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StatusMessages,
-    testing::Values(Message{0, 0, "File Transfer Successful"}, Message{105, 4, "Final ACK Received"},
-                    Message{105, 1, ""}, Message{110, 0, "Received ZRQINIT"}, Message{110, 19, "Received ZSTDERR"},
-                    Message{110, 20, std::nullopt}, Message{110, -1, std::nullopt},
-                    Message{3045, 7, "Received SEQ number 7"}, Message{4001, 256, "Bad Packet Number"},
-                    Message{4002, 0, "CRC Error"}, Message{4004, 1024, "Attempting Download Resume at 1024 bytes"},
-                    Message{4012, reinterpret_cast<std::intptr_t>(kName), "Renamed incoming file to EVENTS.BIN"},
-                    Message{4012, 0, "Renamed incoming file to "}, Message{4016, 3, "Remote did not Start. Attempt 3"},
-                    Message{4022, 512, "At 512 bytes. Calibrating..."}, Message{4023, 128, "ACK Packet Sent"},
-                    Message{4026, 8, "Window Size 8"}, Message{4027, 1, "End of Transfer of This File"},
-                    Message{4096, 2, "Packet 2 type: ABORT"}, Message{4102, 9, "Packet 9 type: END-OF-FILE"},
-                    Message{-123, 4096, "User cancelled"}, Message{-112, 640, "Connection lost at 640 bytes"},
-                    Message{4007, 0, ""}, Message{4006, 0, std::nullopt}, Message{4008, 0, std::nullopt},
-                    Message{4009, 128, std::nullopt}, Message{4010, 0, std::nullopt},
-                    Message{4011, 0, std::nullopt}, Message{4013, 114688, std::nullopt}),
-    [](const testing::TestParamInfo<Message> &info) { return caseName(info.param); });
+    testing::Values(Message{"Successful", 0, 0, "File Transfer Successful"},
+                    Message{"FinalAck", 105, 4, "Final ACK Received"},
+                    Message{"RecognisedOtherThanFinalAck", 105, 1, ""},
+                    Message{"ZmodemFirstFrame", 110, 0, "Received ZRQINIT"},
+                    Message{"ZmodemLastFrame", 110, 19, "Received ZSTDERR"},
+                    Message{"ZmodemFrameAboveRange", 110, 20, std::nullopt},
+                    Message{"ZmodemFrameBelowRange", 110, -1, std::nullopt},
+                    Message{"SeqNumber", 3045, 7, "Received SEQ number 7"},
+                    Message{"BadBlockNumber", 4001, 256, "Bad Packet Number"},
+                    Message{"BadCheck", 4002, 0, "CRC Error"},
+                    Message{"ResumeAt", 4004, 1024, "Attempting Download Resume at 1024 bytes"},
+                    Message{"RenamedTo", 4012, reinterpret_cast<std::intptr_t>(kName),
+                            "Renamed incoming file to EVENTS.BIN"},
+                    Message{"RenamedToNoName", 4012, 0, "Renamed incoming file to "},
+                    Message{"RemoteDidNotStart", 4016, 3, "Remote did not Start. Attempt 3"},
+                    Message{"Calibrating", 4022, 512, "At 512 bytes. Calibrating..."},
+                    Message{"AckSent", 4023, 128, "ACK Packet Sent"},
+                    Message{"WindowSize", 4026, 8, "Window Size 8"},
+                    Message{"EndOfFile", 4027, 1, "End of Transfer of This File"},
+                    Message{"KermitAbort", 4096, 2, "Packet 2 type: ABORT"},
+                    Message{"KermitEndOfFile", 4102, 9, "Packet 9 type: END-OF-FILE"},
+                    Message{"UserCancelled", -123, 4096, "User cancelled"},
+                    Message{"ConnectionLost", -112, 640, "Connection lost at 640 bytes"},
+                    Message{"UnknownCodeEmptyLine", 4007, 0, ""},
+                    Message{"FileTimeNoLine", 4006, 0, std::nullopt},
+                    Message{"FileNameNoLine", 4008, 0, std::nullopt},
+                    Message{"ByteCountNoLine", 4009, 128, std::nullopt},
+                    Message{"ByteCount4010NoLine", 4010, 0, std::nullopt},
+                    Message{"ByteCount4011NoLine", 4011, 0, std::nullopt},
+                    Message{"FileLengthNoLine", 4013, 114688, std::nullopt}),
+    testsupport::CaseName());
 
 TEST(TransferLog, ADataBlockAddsTraceLinesItsMessagesAndTheCount) {
     RecordingUi ui;
-    trelm::retrieval::TransferLog log(ui);
+    trelm::retrieval::RetrievalUi roles = ui.roles();
+    trelm::retrieval::TransferLog log(roles);
     PortHandle port = reinterpret_cast<PortHandle>(std::intptr_t{4660});
     trelm::retrieval::X_Status(port, 4009, 0);
     EXPECT_EQ(ui.bytes, 0);
@@ -72,7 +83,8 @@ TEST(TransferLog, ADataBlockAddsTraceLinesItsMessagesAndTheCount) {
 
 TEST(TransferLog, ReportsOutsideAReceiveGoNowhere) {
     RecordingUi ui;
-    { trelm::retrieval::TransferLog log(ui); }
+    trelm::retrieval::RetrievalUi roles = ui.roles();
+    { trelm::retrieval::TransferLog log(roles); }
     EXPECT_EQ(trelm::retrieval::X_Status(nullptr, 4023, 128), 0);
     EXPECT_TRUE(ui.log.empty());
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "case_name.h"
 #include "korlink_binder/korlink_binder.h"
 #include "settings/ini_file.h"
 #include "settings/process_state.h"
@@ -167,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
                    .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
-    [](const testing::TestParamInfo<WindowCase> &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 // --demo: the simulator beside the program, every port option mapped to it,
 // and a whole download from the window.
