@@ -12,7 +12,9 @@
  *  - Every port function takes a PortHandle made by COMMWinInit. A null handle,
  *    or one that no longer designates a live port (already closed), gives
  *    KORLINK_E_NULL_PORT (-102) and is reported through the report hook while
- *    the report switch (COMMPortSet item 115) is on.
+ *    the report switch is on. The report switch is one switch for the whole
+ *    library (on at load): COMMPortSet item 115 on any open port sets it for
+ *    every port and for calls without a port.
  *  - Values that may carry an address (status callback parameter, Get items
  *    that return a name or a record) are pointer-width (intptr_t).
  *  - All calls are meant for one host thread. The only thread the library
@@ -129,6 +131,20 @@ extern "C" {
 /* Opaque handle of an open port; the object is owned by the library. */
 typedef struct KorlinkPort *PortHandle;
 
+/* ------------------------------------------------------------ version
+ * The version of this header. COMMVersion() gives the version of the
+ * library actually loaded, as KORLINK_VERSION encodes it, so a host can check
+ * that the two agree (an addition to the classic interface). */
+#define KORLINK_VERSION_MAJOR 0
+#define KORLINK_VERSION_MINOR 1
+#define KORLINK_VERSION_PATCH 0
+#define KORLINK_VERSION \
+    ((KORLINK_VERSION_MAJOR * 65536L) + (KORLINK_VERSION_MINOR * 256L) + KORLINK_VERSION_PATCH)
+#define KORLINK_VERSION_STRING "0.1.0"
+
+/* major * 65536 + minor * 256 + patch of the loaded library. */
+KORLINK_API int32_t COMMVersion(void);
+
 /* ---------------------------------------------------------------- codes */
 enum {
     KORLINK_OK = 0,
@@ -171,6 +187,14 @@ KORLINK_API void COMMReportHookSet(void (*report)(const char *title, const char 
  * then gives the reason (-117 device or no free slot of 32, -118 memory).
  * After a successful open COMMErrnoGet(NULL) gives 1 once (what the device
  * set-up leaves behind), then 0. */
+enum {
+    KORLINK_PARITY_NONE = 0,
+    KORLINK_PARITY_ODD = 1,
+    KORLINK_PARITY_EVEN = 2,
+    KORLINK_PARITY_MARK = 3,
+    KORLINK_PARITY_SPACE = 4
+};
+enum { KORLINK_STOPBITS_ONE = 1, KORLINK_STOPBITS_TWO = 2, KORLINK_STOPBITS_ONE_AND_HALF = 3 };
 KORLINK_API PortHandle COMMWinInit(int16_t port, int32_t baud, int16_t dataBits,
                                    int16_t parity, int16_t stopBits,
                                    int16_t rxBufferSize, int16_t txBufferSize);
@@ -195,7 +219,27 @@ KORLINK_API int16_t COMMPortsDeinitAll(void);
  *  110 Get only: 1 while registered                 111 Get only: status bits
  *  112 Get only: 8              113 reference count
  *  114 Set only: transfer-state record              115 report switch
+ *      (library-wide, see the top of this file)
  *  -122 Get only: 1 when the handle is null, dead or locked, else 0 */
+enum {
+    KORLINK_PORT_DESCRIPTOR = 100,     /* Get: device file descriptor       */
+    KORLINK_PORT_COM = 101,            /* Get: COM number opened            */
+    KORLINK_PORT_TERMIOS = 102,        /* address of the termios record     */
+    KORLINK_PORT_COUNTER = 103,        /* 16-bit counter                    */
+    KORLINK_PORT_VALUE_104 = 104,      /* stored for the host               */
+    KORLINK_PORT_VALUE_105 = 105,      /* stored for the host               */
+    KORLINK_PORT_TERMINAL = 106,       /* terminal record                   */
+    KORLINK_PORT_USER = 107,           /* user value                        */
+    KORLINK_PORT_WINDOW = 108,         /* window handle                     */
+    KORLINK_PORT_BACKGROUND_LOCK = 109, /* Set only                         */
+    KORLINK_PORT_REGISTERED = 110,     /* Get only                          */
+    KORLINK_PORT_STATUS_BITS = 111,    /* Get only                          */
+    KORLINK_PORT_ITEM_112 = 112,       /* Get only: 8                       */
+    KORLINK_PORT_REFERENCES = 113,     /* reference count                   */
+    KORLINK_PORT_TRANSFER_STATE = 114, /* Set only                          */
+    KORLINK_PORT_REPORT_SWITCH = 115,  /* library-wide report switch        */
+    KORLINK_PORT_LOCKED = -122         /* Get only: 1 null, dead or locked  */
+};
 KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
 
@@ -327,6 +371,59 @@ KORLINK_API int16_t COMMRestoreXlat(PortHandle port);
  *   8 CR dropped
  * A mode that makes two bytes of one sends both; on receive the second comes
  * with the next c_getc. */
+enum {
+    KORLINK_TX_OPTIONS = 100,
+    KORLINK_TX_CASE = 101,
+    KORLINK_TX_LINE_ENDING = 102,
+    KORLINK_TX_DROP_BIT7 = 103,
+    KORLINK_TX_PAUSE_CHAR = 104,
+    KORLINK_TX_PAUSE_MS = 105,
+    KORLINK_TX_AFTER_CHAR = 106,
+    KORLINK_TX_AFTER_MS = 107,
+    KORLINK_TX_INTERCHAR_MS = 108,
+    KORLINK_TX_WAIT_ECHO = 109,
+    KORLINK_TX_HOOK = 110,
+    KORLINK_TX_CARRIER_WATCH = 111,
+    KORLINK_TX_LOCAL_ECHO = 112,
+    KORLINK_TX_END_OF_STRING = 113,
+    KORLINK_TX_FLOW = 120,
+    KORLINK_TX_FLOW_SUSPEND = 121
+};
+enum {
+    KORLINK_RX_OPTIONS = 100,
+    KORLINK_RX_CASE = 101,
+    KORLINK_RX_LINE_ENDING = 102,
+    KORLINK_RX_DROP_BIT7 = 103,
+    KORLINK_RX_HOOK = 110,
+    KORLINK_RX_TIMEOUT_MS = 114,
+    KORLINK_RX_LINE_TIMEOUT_MS = 115,
+    KORLINK_RX_FLOW = 120,
+    KORLINK_RX_HOLD_PERCENT = 121,
+    KORLINK_RX_RESUME_PERCENT = 122,
+    KORLINK_RX_XOFF_CHAR = 123,
+    KORLINK_RX_XON_CHAR = 124
+};
+/* Bits of KORLINK_TX_FLOW and KORLINK_RX_FLOW. */
+enum {
+    KORLINK_FLOW_XONXOFF = 1,
+    KORLINK_FLOW_TX_CTS = 2,
+    KORLINK_FLOW_TX_DSR = 4,
+    KORLINK_FLOW_RX_RTS = 2,
+    KORLINK_FLOW_RX_DTR = 4
+};
+/* Case conversion (items 101) and line-ending modes (items 102). */
+enum { KORLINK_CASE_KEEP = 0, KORLINK_CASE_UPPER = 1, KORLINK_CASE_LOWER = 2 };
+enum {
+    KORLINK_EOL_UNCHANGED = 0,
+    KORLINK_EOL_CR_TO_CRLF = 1,
+    KORLINK_EOL_LF_TO_CRLF = 2,
+    KORLINK_EOL_CR_TO_LF = 3,
+    KORLINK_EOL_LF_TO_CR = 4,
+    KORLINK_EOL_ALL_TO_CR = 5,
+    KORLINK_EOL_ALL_TO_LF = 6,
+    KORLINK_EOL_ALL_TO_CRLF = 7,
+    KORLINK_EOL_DROP_CR = 8
+};
 KORLINK_API intptr_t COMMTxXlatGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMTxXlatSet(PortHandle port, int16_t item, intptr_t value);
 KORLINK_API intptr_t COMMRxXlatGet(PortHandle port, int16_t item);
@@ -406,6 +503,44 @@ enum {
     KORLINK_PROTO_ZMODEM = 110
 };
 
+/* Status codes given to the StatusCallback (their parameters are listed at
+ * the top of this file). */
+enum {
+    KORLINK_STATUS_RECOGNISED = 105,      /* control byte or protocol seen    */
+    KORLINK_STATUS_BAD_BLOCK_NUMBER = 4001,
+    KORLINK_STATUS_BAD_CHECK = 4002,
+    KORLINK_STATUS_FILE_FAILED = 4003,    /* disk full, create or write failed */
+    KORLINK_STATUS_FILE_TIME = 4006,
+    KORLINK_STATUS_FILE_CLOSED = 4007,
+    KORLINK_STATUS_FILE_NAME = 4008,
+    KORLINK_STATUS_BYTE_COUNT = 4009,
+    KORLINK_STATUS_RENAMED = 4012,
+    KORLINK_STATUS_FILE_LENGTH = 4013,
+    KORLINK_STATUS_FILE_OPENING = 4014,
+    KORLINK_STATUS_UNEXPECTED_BYTE = 4015,
+    KORLINK_STATUS_TIMEOUT = 4016,        /* time-out or unexpected reply     */
+    KORLINK_STATUS_DATA_ROOM = 4017,      /* Kermit                           */
+    KORLINK_STATUS_REMOTE_CANCEL = 4018,
+    KORLINK_STATUS_NAK_RECEIVED = 4020,
+    KORLINK_STATUS_ACK_SENT = 4023,
+    KORLINK_STATUS_NAK_SENT = 4025,
+    KORLINK_STATUS_TRANSFER_END = 4027,
+    KORLINK_STATUS_SEND_START = 4028,
+    KORLINK_STATUS_KERMIT_ABORT = 4096,
+    KORLINK_STATUS_KERMIT_BREAK = 4097,
+    KORLINK_STATUS_KERMIT_DATA = 4098,
+    KORLINK_STATUS_KERMIT_ERROR = 4099,
+    KORLINK_STATUS_KERMIT_FILE = 4100,
+    KORLINK_STATUS_KERMIT_SEND_INIT = 4101,
+    KORLINK_STATUS_KERMIT_EOF = 4102
+};
+/* Parameters of KORLINK_STATUS_RECOGNISED on send: how the receiver started. */
+enum {
+    KORLINK_START_CHECKSUM = 500,         /* NAK: 8-bit sum                   */
+    KORLINK_START_CRC = 501,              /* 'C': CRC-16                      */
+    KORLINK_START_BATCH_HEADER = 108      /* receive: a batch header block    */
+};
+
 /* Status callback: callback(port, status, param). For statuses 4008, 4012
  * and 4014 param is the address of a NUL-terminated file name. Runs on the
  * thread that runs the transfer. The result is ignored. */
@@ -420,7 +555,7 @@ typedef int (*StatusCallback)(PortHandle port, int32_t status, intptr_t param);
  * last error says why: 4016 no block after the retries, 4018 the sender
  * cancelled, 4003 disk or file failure, -123 user cancel, -112 carrier lost,
  * -118 out of memory, -103 a protocol this library has no receive engine for
- * (anything but 105..109 for now). Every path closes the output file; a
+ * (anything but 100, 104 and 105..109). Every path closes the output file; a
  * partly received file stays. */
 KORLINK_API int16_t freceive(PortHandle port, int16_t protocol, int32_t bufferSize,
                              StatusCallback callback, int16_t background);
@@ -446,6 +581,18 @@ KORLINK_API int16_t funload(int16_t queue, const char *fileName);
  * address of the name. Set gives -122 while a background transfer holds the
  * port, and for item 0 also from host code run inside a call on the port
  * (the record of a running transfer is not freed under it). */
+enum {
+    KORLINK_XMODEM_FREE = 0,
+    KORLINK_XMODEM_CREATE = 1,
+    KORLINK_XMODEM_CARRIER_WATCH = 111,
+    KORLINK_XMODEM_RENAME = 112,
+    KORLINK_XMODEM_CAN_LIMIT = 201,
+    KORLINK_XMODEM_TIMEOUT_MS = 203,
+    KORLINK_XMODEM_RETRY_LIMIT = 207,
+    KORLINK_XMODEM_FILE_NAME = 208,
+    KORLINK_XMODEM_PAD_BYTE = 211,
+    KORLINK_XMODEM_NO_START_WAIT = 212
+};
 KORLINK_API intptr_t COMMXMODEMGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMXMODEMSet(PortHandle port, int16_t item, intptr_t value);
 
@@ -518,6 +665,52 @@ KORLINK_API uint32_t crc32(uint32_t crc, uint8_t byte, uint32_t unused);
  * of DTR and RTS to the files DTR and RTS ("1" or "0"). A test's modem can so
  * raise and drop the carrier and follow DTR.
  */
+enum {
+    KORLINK_MODEM_DIAL_COMMAND = 1,
+    KORLINK_MODEM_ECHO = 2,
+    KORLINK_MODEM_ESCAPE = 3,
+    KORLINK_MODEM_RESULT_CODES = 4,
+    KORLINK_MODEM_RESET = 5,
+    KORLINK_MODEM_SPEAKER = 6,
+    KORLINK_MODEM_VERBOSE = 7,
+    KORLINK_MODEM_ATTENTION = 8,
+    KORLINK_MODEM_HOST_VALUE = 9,
+    KORLINK_MODEM_DTR_DROP_MS = 11,
+    KORLINK_MODEM_REPLY_TIMEOUT_MS = 12,
+    KORLINK_MODEM_LINE_TIMEOUT_MS = 13,
+    KORLINK_MODEM_INTERCHAR_MS = 14,
+    KORLINK_MODEM_FIXED_SPEED = 15,
+    KORLINK_MODEM_CARRIER_WAIT = 16,
+    KORLINK_MODEM_INITIALISED = 17,
+    KORLINK_MODEM_LAST_DIAL_REPLY = 18
+};
+/* Numbers of the result-code table. */
+enum {
+    KORLINK_RESULT_OK = 0,
+    KORLINK_RESULT_CONNECT = 1,
+    KORLINK_RESULT_RING = 2,
+    KORLINK_RESULT_NO_CARRIER = 3,
+    KORLINK_RESULT_ERROR = 4,
+    KORLINK_RESULT_CONNECT_1200 = 5,
+    KORLINK_RESULT_NO_DIAL_TONE = 6,
+    KORLINK_RESULT_BUSY = 7,
+    KORLINK_RESULT_NO_ANSWER = 8,
+    KORLINK_RESULT_CONNECT_600 = 9,
+    KORLINK_RESULT_CONNECT_2400 = 10,
+    KORLINK_RESULT_CONNECT_4800 = 11,
+    KORLINK_RESULT_CONNECT_9600 = 12,
+    KORLINK_RESULT_CONNECT_19200 = 14,
+    KORLINK_RESULT_CONNECT_14400 = 15,
+    KORLINK_RESULT_CONNECT_38400 = 24,
+    KORLINK_RESULT_CARRIER_300 = 40,
+    KORLINK_RESULT_CARRIER_1200 = 46,
+    KORLINK_RESULT_CARRIER_2400 = 47,
+    KORLINK_RESULT_CARRIER_9600 = 50,
+    KORLINK_RESULT_PROTOCOL_NONE = 70,
+    KORLINK_RESULT_PROTOCOL_LAPB = 71,
+    KORLINK_RESULT_PROTOCOL_LAPB_HDX = 72,
+    KORLINK_RESULT_PROTOCOL_AFT = 73
+};
 KORLINK_API intptr_t COMMModemGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMModemSet(PortHandle port, int16_t item, intptr_t value);
 
@@ -601,6 +794,13 @@ KORLINK_API int16_t COMMModemIsUDS(PortHandle port);
  * rate when none was found), 201 compression, 202 MNP-style error
  * correction, 203 the "00T" flag, 204 V.42 error correction; flags 0 or 1.
  * Other items -103 (reported). */
+enum {
+    KORLINK_LINK_CARRIER_SPEED = 200,
+    KORLINK_LINK_COMPRESSION = 201,
+    KORLINK_LINK_MNP = 202,
+    KORLINK_LINK_00T = 203,
+    KORLINK_LINK_V42 = 204
+};
 KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
 
 /* ------------------------------------------------------- ASCII capture
@@ -624,6 +824,15 @@ KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
  * Get gives the value (111, 112 as 0 or 1, 208 the name's address), -1 while
  * the record does not exist; unknown items -103 (reported); Set gives -122
  * while a background transfer holds the port. */
+enum {
+    KORLINK_ASCII_FREE = 0,
+    KORLINK_ASCII_CREATE = 1,
+    KORLINK_ASCII_CARRIER_WATCH = 111,
+    KORLINK_ASCII_RENAME = 112,
+    KORLINK_ASCII_TIMEOUT_MS = 203,
+    KORLINK_ASCII_FILE_NAME = 208,
+    KORLINK_ASCII_END_CHAR = 212
+};
 KORLINK_API intptr_t COMMASCIIGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
 /* ------------------------------------------------ file transfer (Kermit)
@@ -679,6 +888,38 @@ KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
  * ("ERROR: BADPARM1. Parameter %d is unrecognized") and give -103; a null
  * handle -102; Set gives -122 while a background transfer holds the port
  * and -118 without memory. */
+enum {
+    KORLINK_KERMIT_FREE = 0,
+    KORLINK_KERMIT_CARRIER_WATCH = 111,
+    KORLINK_KERMIT_RENAME = 112,
+    KORLINK_KERMIT_TIMEOUT_MS = 203,
+    KORLINK_KERMIT_KEEP_PARTIAL = 204,
+    KORLINK_KERMIT_RETRY_LIMIT = 207,
+    KORLINK_KERMIT_FILE_NAME = 208,
+    /* Protocol parameters in use (first) and asked for (second), in order. */
+    KORLINK_KERMIT_USED_MARK = 500,
+    KORLINK_KERMIT_USED_MAXL = 501,
+    KORLINK_KERMIT_USED_TIME = 502,
+    KORLINK_KERMIT_USED_NPAD = 503,
+    KORLINK_KERMIT_USED_PADC = 504,
+    KORLINK_KERMIT_USED_EOL = 505,
+    KORLINK_KERMIT_USED_QCTL = 506,
+    KORLINK_KERMIT_USED_QBIN = 507,
+    KORLINK_KERMIT_USED_CHKT = 508,
+    KORLINK_KERMIT_USED_REPT = 509,
+    KORLINK_KERMIT_USED_EXTRA = 510,
+    KORLINK_KERMIT_ASK_MARK = 511,
+    KORLINK_KERMIT_ASK_MAXL = 512,
+    KORLINK_KERMIT_ASK_TIME = 513,
+    KORLINK_KERMIT_ASK_NPAD = 514,
+    KORLINK_KERMIT_ASK_PADC = 515,
+    KORLINK_KERMIT_ASK_EOL = 516,
+    KORLINK_KERMIT_ASK_QCTL = 517,
+    KORLINK_KERMIT_ASK_QBIN = 518,
+    KORLINK_KERMIT_ASK_CHKT = 519,
+    KORLINK_KERMIT_ASK_REPT = 520,
+    KORLINK_KERMIT_ASK_EXTRA = 521
+};
 KORLINK_API intptr_t COMMKermitGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMKermitSet(PortHandle port, int16_t item, intptr_t value);
 

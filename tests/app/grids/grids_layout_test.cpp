@@ -1,6 +1,7 @@
 // One table of event configurations of both models through the fill code:
 // rows, labels and columns that follow from the channels, the values placed
 // on each channel's row, the fit of every grid and the data log.
+#include "case_name.h"
 #include "grids_fixture.h"
 
 using gridtest::columnText;
@@ -156,4 +157,4 @@ TEST_P(LayoutTest, ChannelRowsLabelsValuesAndDataLog) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, LayoutTest, ::testing::ValuesIn(kCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::CaseName());

@@ -1,6 +1,7 @@
 // The texts of the event, ambient, warning and power-failure grids for
 // chosen field values, the data log of a file without records, and what a
 // second fill, an empty path and a failed fill leave on the grids.
+#include "case_name.h"
 #include "grids_fixture.h"
 
 using gridtest::columnText;
@@ -96,7 +97,7 @@ TEST_P(WarningsTest, WarningAndFlowWarningRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WarningsTest, ::testing::ValuesIn(kWarnings),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::CaseName());
 
 // Channels sharing a canister slot show its one flow warning.
 TEST_F(GridsTest, SharedSlotsShowTheSameFlowWarning) {

@@ -2,6 +2,11 @@
 // table of the cases that tell a right formatter from a nearly right one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "case_name.h"
 #include "reports/number_pattern.h"
 #include "reports/report_form.h"
 
@@ -18,6 +23,32 @@ struct PatternCase {
 
 std::ostream &operator<<(std::ostream &out, const PatternCase &c) {
     return out << '"' << c.pattern << "\" of " << c.stored << "/10^" << c.decimals;
+}
+
+// "SpZero2DotZero_Minus26p7": the pattern's runs of characters (Hash, Zero,
+// At, Dot, Sp for a space, with their lengths), then the number it shows
+// ('p' for the decimal point).
+std::string caseName(const PatternCase &c) {
+    std::string name;
+    for (const char *at = c.pattern; *at != '\0';) {
+        const char *end = at;
+        while (*end == *at) ++end;
+        switch (*at) {
+        case '#': name += "Hash"; break;
+        case '0': name += "Zero"; break;
+        case '@': name += "At"; break;
+        case '.': name += "Dot"; break;
+        default: name += "Sp"; break;
+        }
+        if (end - at > 1) name += std::to_string(end - at);
+        at = end;
+    }
+    std::string digits = std::to_string(std::labs(c.stored));
+    if (c.decimals > 0) {
+        digits.insert(0, std::max(0, c.decimals + 1 - static_cast<int>(digits.size())), '0');
+        digits.insert(digits.size() - c.decimals, "p");
+    }
+    return name + "_" + (c.stored < 0 ? "Minus" : "") + digits;
 }
 
 class NumberPatterns : public ::testing::TestWithParam<PatternCase> {};
@@ -44,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"0.0", 1234, 2, "12.3"}, // rounded to the pattern's decimals
                       PatternCase{"0.0", 1235, 2, "12.4"}, PatternCase{"0.0", -1235, 2, "-12.4"},
                       PatternCase{"0.0", -4, 2, "0.0"}, // rounds to zero: no sign
-                      PatternCase{"0.00", 5, 1, "0.50"}));
+                      PatternCase{"0.00", 5, 1, "0.50"}),
+    testsupport::CaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     PlaceholderPatterns, NumberPatterns,
@@ -59,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"      @.@", 121, 0, "      12.1"},
                       PatternCase{"      @@.@@", 1667, 0, "      16.67"},
                       PatternCase{"      @@.@@", 5, 0, "        . 5"},
-                      PatternCase{"     @@.@@", -5, 0, "       .-5"}));
+                      PatternCase{"     @@.@@", -5, 0, "       .-5"}),
+    testsupport::CaseName());
 
 TEST(PlainDecimal, ShortestTextOfAScaledValue) {
     EXPECT_EQ(plainDecimal(1600, 2), "16");

@@ -2,6 +2,7 @@
 // texts checked by hand; and the reports' failures.
 #include <gtest/gtest.h>
 
+#include "case_name.h"
 #include "report_events.h"
 
 using namespace trelm;
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(BothModels, GoldenReports,
                          ::testing::Values(GoldenCase{"eight_code0", 1, 0}, GoldenCase{"eight_code4", 1, 4},
                                            GoldenCase{"eight_code7", 1, 7}, GoldenCase{"eight_code12", 1, 12},
                                            GoldenCase{"five_code1", 0, 1}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::CaseName());
 
 // The orientation the printer had is back after every report, whichever
 // orientation the report itself used.

@@ -18,6 +18,16 @@ struct Message {
 
 const char *const kName = "EVENTS.BIN";
 
+void PrintTo(const Message &m, std::ostream *out) { *out << (m.line ? "\"" + *m.line + "\"" : "no line"); }
+
+// "Status4012_Param0", "StatusMinus123_Param4096"; the parameter that holds
+// the address of a file name is named "Name".
+std::string caseName(const Message &m) {
+    auto number = [](long long value) { return (value < 0 ? "Minus" : "") + std::to_string(value < 0 ? -value : value); };
+    std::string param = m.param == reinterpret_cast<std::intptr_t>(kName) ? "Name" : "Param" + number(m.param);
+    return "Status" + number(m.status) + "_" + param;
+}
+
 class StatusMessages : public testing::TestWithParam<Message> {};
 
 TEST_P(StatusMessages, MapToTheirLine) {
@@ -40,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Message{-123, 4096, "User cancelled"}, Message{-112, 640, "Connection lost at 640 bytes"},
                     Message{4007, 0, ""}, Message{4006, 0, std::nullopt}, Message{4008, 0, std::nullopt},
                     Message{4009, 128, std::nullopt}, Message{4010, 0, std::nullopt},
-                    Message{4011, 0, std::nullopt}, Message{4013, 114688, std::nullopt}));
+                    Message{4011, 0, std::nullopt}, Message{4013, 114688, std::nullopt}),
+    [](const testing::TestParamInfo<Message> &info) { return caseName(info.param); });
 
 TEST(TransferLog, ADataBlockAddsTraceLinesItsMessagesAndTheCount) {
     RecordingUi ui;

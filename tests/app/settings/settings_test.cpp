@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "korlink_binder/com_device.h"
+#include "case_name.h"
 #include "settings/data_dir.h"
 #include "settings/ini_file.h"
 #include "test_files.h"
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[PORT]\nOTHER=1\nCOMM= 5\n\n[PHONE_NUM]\nNUMBER=1\n"},
         IniWrite{"SectionAdded", "[PHONE_NUM]\nNUMBER=1\n", "PORT", "COMM", " 10",
                  "[PHONE_NUM]\nNUMBER=1\n[PORT]\nCOMM= 10\n"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST(IniRead, ValuesAreTrimmedCutAndLookedUpInTheirOwnSection) {
     testfiles::TempDir dir("ini");

@@ -11,6 +11,7 @@
 #include "pty_pair.h"
 #include "shell/korlink_hooks.h"
 #include "shell/message_box.h"
+#include "wait_until.h"
 
 using namespace trelm;
 using namespace trelm::shell;
@@ -57,9 +58,12 @@ TEST_F(HooksTest, EscapeCancelsALibraryWaitAndTimersWaitForItsEnd) {
     timer.start(1);
     EXPECT_EQ(korlink::c_waitc(port, 'x', 200), KORLINK_E_TIMEOUT);
     EXPECT_FALSE(timerFired);
-    for (int i = 0; i < 100 && !timerFired; ++i)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    EXPECT_TRUE(timerFired);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            return timerFired;
+        },
+        std::chrono::seconds(5)));
     // Escape ends a long wait at once.
     pressEscape(&window);
     EXPECT_EQ(korlink::c_waitc(port, 'x', 20000), KORLINK_E_CANCELLED);

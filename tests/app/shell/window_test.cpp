@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "case_name.h"
 #include "export/export_event.h"
 #include "datafile/codes.h"
 #include "shell/grid_view.h"
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"EmptyValue", "[PORT]\nCOMM=\n", 0, 0, "[PORT]\nCOMM=\n", {trelm::shell::kIniReadError}},
         SettingsCase{"PhoneNumberKept", "[PHONE_NUM]\nNUMBER=5551234\n[PORT]\nCOMM=3\n", 3, 3,
                      "[PHONE_NUM]\nNUMBER=5551234\n[PORT]\nCOMM= 3\n", {}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST_F(WindowTest, ChoosingAPortWritesItAtOnceAndItsTooltipNamesTheDevice) {
     writeIni("[PORT]\nCOMM= 7\n");
@@ -225,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 fs::create_directory(dir / "folder.bin");
                                 return dir / "folder.bin";
                             }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST_F(WindowTest, CancellingTheOpenDialogReopensThePreviousChoice) {
     writeIni("[PORT]\nCOMM=1\n");

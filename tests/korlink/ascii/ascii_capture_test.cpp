@@ -1,14 +1,16 @@
 // ASCII capture: freceive protocol 100 on a pty pair, its reports, the end
 // character, silence, the rename rule, carrier loss; korlink-xfer capturing
 // to a file.
+#include "case_name.h"
+#include "wait_until.h"
 #include "xfer_fixture.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <poll.h>
 
 using namespace xfertest;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -25,8 +27,7 @@ protected:
     // The peer sends `bytes`; returns once the port can read them all.
     void peerSends(const std::string &bytes) {
         m_port.line().send(bytes);
-        for (int round = 0; round < 1000 && c_rxcount(port()) < static_cast<int>(bytes.size()); ++round)
-            poll(nullptr, 0, 2);
+        testsupport::waitUntil([&] { return c_rxcount(port()) >= static_cast<int>(bytes.size()); }, 2s);
         ASSERT_EQ(c_rxcount(port()), static_cast<int>(bytes.size()));
     }
 
@@ -76,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AsciiCaptureCase, ::testing::Values(
     CaptureCase{"EndCharacter", std::string("AB\x1A" "C"), 26, std::string("AB\x1A"), 'C', {}, {}},
     CaptureCase{"SixHundredBytes", bytes600(), -1, bytes600(), -1, {256, 512}, {600}},
     CaptureCase{"AllByteValues", std::string("\0\xff\r\n\x11\x13", 6), -1, std::string("\0\xff\r\n\x11\x13", 6), -1, {}, {6}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST_F(AsciiCapture, ReportsNameOpeningSilenceAndClose) {
     EXPECT_EQ(capture(), 0);
@@ -121,7 +122,7 @@ TEST_F(AsciiCapture, RunsInTheBackground) {
     ASSERT_EQ(freceive(port(), kAscii, 4096, StatusRecorder::callback, 1), 0);
     EXPECT_EQ(COMMASCIISet(port(), 212, -1), -122);
     m_port.line().send("in the background.");
-    for (int round = 0; round < 2500 && COMMPortGet(port(), -122) != 0; ++round) poll(nullptr, 0, 2);
+    testsupport::waitUntil([&] { return COMMPortGet(port(), -122) == 0; }, 10s);
     ASSERT_EQ(COMMPortGet(port(), -122), 0);
     EXPECT_EQ(COMMErrnoGet(port()), 0);
     EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "in the background.");
@@ -174,7 +175,7 @@ TEST_P(AsciiCarrier, CarrierLossEndsTheCapture) {
     COMMASCIISet(port, 203, 300);
     if (c.recordWatch) COMMASCIISet(port, 111, 1);
     open.line().send("hello");
-    for (int round = 0; round < 1000 && c_rxcount(port) < 5; ++round) poll(nullptr, 0, 2);
+    testsupport::waitUntil([&] { return c_rxcount(port) >= 5; }, 2s);
     EXPECT_EQ(freceive(port, kAscii, 4096, StatusRecorder::callback, 0), c.result);
     EXPECT_EQ(COMMErrnoGet(port), c.lastError);
     EXPECT_EQ(readText(dir / "temp0000.$$$"), "hello");
@@ -188,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(Watches, AsciiCarrier, ::testing::Values(
     CarrierCase{"PortWatch", true, false, -1, -112},
     CarrierCase{"RecordWatch", false, true, -1, -112},
     CarrierCase{"NoWatch", false, false, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 // ------------------------------------------------------------ korlink-xfer
 

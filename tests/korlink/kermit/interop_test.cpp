@@ -1,5 +1,6 @@
 // Kermit against G-Kermit and C-Kermit over a null-modem cable, both
 // directions: every file arrives byte-identical under its own name.
+#include "case_name.h"
 #include "null_modem.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +53,13 @@ enum class Peer { GKermit, CKermit };
 enum class Direction { PeerSends, WeSend };
 
 struct InteropCase {
-    const char *label;
+    const char *name;
     Peer peer;
     Direction direction;
     std::vector<TestFile> (*files)();
 };
 
-std::ostream &operator<<(std::ostream &out, const InteropCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const InteropCase &c) { return out << c.name; }
 
 class KermitInteropTest : public ::testing::TestWithParam<InteropCase> {};
 
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         InteropCase{"gkermit_receives_several", Peer::GKermit, Direction::WeSend, severalFiles},
         InteropCase{"ckermit_sends_several", Peer::CKermit, Direction::PeerSends, severalFiles},
         InteropCase{"ckermit_receives_several", Peer::CKermit, Direction::WeSend, severalFiles}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Kermit against a scripted peer on a pty pair: what the library makes of
 // the peer's Send-Init, how it encodes data, and how a receive deals with
 // repeated, malformed, cancelled and aborted transfers.
+#include "case_name.h"
 #include "kermit_script.h"
 #include "xfer_fixture.h"
 
@@ -16,7 +17,7 @@ namespace {
 // ------------------------------------------------------------ sending
 
 struct NegotiationCase {
-    const char *label;
+    const char *name;
     std::string init;        // the peer's answer to our Send-Init
     std::string file;        // the one file sent
     intptr_t maxlInUse;
@@ -25,7 +26,7 @@ struct NegotiationCase {
     bool parity = false;     // the port is set to even parity first
 };
 
-std::ostream &operator<<(std::ostream &out, const NegotiationCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const NegotiationCase &c) { return out << c.name; }
 
 class KermitNegotiationTest : public ::testing::TestWithParam<NegotiationCase> {};
 
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         // With parity this side asks for '&'; the peer's 'Y' grants it.
         NegotiationCase{"parity_line_asks_for_eighth_bit_prefix", defaultInit(), "\x81\xC1", 94, 13,
                         "&#A&A", true}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 // ---------------------------------------------------------- receiving
 
@@ -99,7 +100,7 @@ struct Setup {
 };
 
 struct ReceiveCase {
-    const char *label;
+    const char *name;
     std::string init;
     Setup setup;
     std::vector<Step> steps;     // after the Send-Init exchange
@@ -108,7 +109,7 @@ struct ReceiveCase {
     std::optional<std::string> content;   // nothing: the file must not exist
 };
 
-std::ostream &operator<<(std::ostream &out, const ReceiveCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const ReceiveCase &c) { return out << c.name; }
 
 class KermitScriptedReceiveTest : public ::testing::TestWithParam<ReceiveCase> {};
 
@@ -222,6 +223,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {send('F', 1, "dup.bin"), expect('E', 1)}, 4003, "dup.bin", "old"},
         ReceiveCase{"host_fixed_name", defaultInit(), {.fixedName = "fixed.out", .existing = {}},
                     fileThenAbc("../sent.bin") + endsAt(3), 0, "fixed.out", "abc"}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace

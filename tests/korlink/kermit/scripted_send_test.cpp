@@ -1,6 +1,7 @@
 // A Kermit send against a scripted receiver: lost and refused packets are
 // sent again, and a send ends cleanly on the receiver's error packet and
 // on the user's cancel.
+#include "case_name.h"
 #include "kermit_script.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,13 @@ using namespace xfertest;
 namespace {
 
 struct SendCase {
-    const char *label;
+    const char *name;
     std::vector<Step> steps;   // after the Send-Init exchange; the file holds "abc"
     int16_t lastError;
     int32_t reported;          // a status the send must have reported
 };
 
-std::ostream &operator<<(std::ostream &out, const SendCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const SendCase &c) { return out << c.name; }
 
 class KermitScriptedSendTest : public ::testing::TestWithParam<SendCase> {};
 
@@ -60,6 +61,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {expect('F', 1), send('E', 1, "No room"), expect('E', 1)}, 4018, 4099},
         SendCase{"user_cancel_stops_send", {expect('F', 1), cancel(), expect('E', 1, "User intervention")},
                  -123, -123}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The Kermit settings record through COMMKermitGet/COMMKermitSet.
+#include "case_name.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -42,13 +43,13 @@ TEST(KermitSettingsTest, RecordStartsWithTheDefaultsAndKeepsWhatIsSet) {
 }
 
 struct Refusal {
-    const char *label;
+    const char *name;
     bool nullHandle;
     int16_t item;
     int16_t expected;
 };
 
-std::ostream &operator<<(std::ostream &out, const Refusal &r) { return out << r.label; }
+std::ostream &operator<<(std::ostream &out, const Refusal &r) { return out << r.name; }
 
 class KermitSettingsRefusalTest : public ::testing::TestWithParam<Refusal> {};
 
@@ -65,6 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
     Items, KermitSettingsRefusalTest,
     ::testing::Values(Refusal{"unknown_item", false, 522, -103}, Refusal{"xmodem_item", false, 201, -103},
                       Refusal{"below_the_sets", false, 499, -103}, Refusal{"null_handle", true, 512, -102}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace

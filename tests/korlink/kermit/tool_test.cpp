@@ -1,5 +1,6 @@
 // korlink-xfer --protocol 104 against G-Kermit over a null-modem cable, in
 // both directions: exit status 0 and the files byte-identical.
+#include "case_name.h"
 #include "null_modem.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,12 @@ using namespace xfertest;
 namespace {
 
 struct ToolCase {
-    const char *label;
+    const char *name;
     bool toolSends;
     const char *protocol;   // as typed on the command line
 };
 
-std::ostream &operator<<(std::ostream &out, const ToolCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const ToolCase &c) { return out << c.name; }
 
 class KermitToolTest : public ::testing::TestWithParam<ToolCase> {};
 
@@ -45,6 +46,6 @@ TEST_P(KermitToolTest, FilesCrossTheCable) {
 INSTANTIATE_TEST_SUITE_P(Tool, KermitToolTest,
                          ::testing::Values(ToolCase{"receives_from_gkermit", false, "104"},
                                            ToolCase{"sends_to_gkermit", true, "kermit"}),
-                         [](const auto &info) { return std::string(info.param.label); });
+                         testsupport::CaseName());
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Reply classification, the settings record, command lines and their
 // replies, initialisation and the speed class, against the scripted modem.
+#include "case_name.h"
 #include "modem_fixture.h"
 
 #include <cstring>
@@ -11,6 +12,7 @@ namespace {
 // ---------------------------------------------------------------- replies
 
 struct ReplyCase {
+    const char *name;
     const char *reply;
     int16_t number;
 };
@@ -26,12 +28,16 @@ TEST_P(ReplyClassification, GivesTheFirstRowFound) {
 // Longer texts win over the texts they contain; numeric replies count only
 // when no verbose text is there.
 INSTANTIATE_TEST_SUITE_P(Table, ReplyClassification, ::testing::Values(
-    ReplyCase{"\r\nCONNECT 2400/REL\r\n", 10}, ReplyCase{"CONNECT 9600", 12},
-    ReplyCase{"CONNECT", 1}, ReplyCase{"CONNECT 1200", 5}, ReplyCase{"\r\nBUSY\r\n", 7},
-    ReplyCase{"NO DIAL TONE", 6}, ReplyCase{"NO DIALTONE", 6}, ReplyCase{"\r\nNO CARRIER\r\n", 3},
-    ReplyCase{"CARRIER 2400\r\nCONNECT 2400", 47}, ReplyCase{"PROTOCOL:NONE\r\n", 70},
-    ReplyCase{"\r\nOK\r\n", 0}, ReplyCase{"10\r", 10}, ReplyCase{"12\r", 12}, ReplyCase{"3\r", 3},
-    ReplyCase{"0\r", 0}, ReplyCase{"garbage", -1}, ReplyCase{"10", -1}, ReplyCase{"", -1}));
+    ReplyCase{"Connect2400Rel", "\r\nCONNECT 2400/REL\r\n", 10}, ReplyCase{"Connect9600", "CONNECT 9600", 12},
+    ReplyCase{"Connect", "CONNECT", 1}, ReplyCase{"Connect1200", "CONNECT 1200", 5},
+    ReplyCase{"Busy", "\r\nBUSY\r\n", 7}, ReplyCase{"NoDialTone", "NO DIAL TONE", 6},
+    ReplyCase{"NoDialtoneOneWord", "NO DIALTONE", 6}, ReplyCase{"NoCarrier", "\r\nNO CARRIER\r\n", 3},
+    ReplyCase{"CarrierThenConnect", "CARRIER 2400\r\nCONNECT 2400", 47},
+    ReplyCase{"ProtocolNone", "PROTOCOL:NONE\r\n", 70}, ReplyCase{"Ok", "\r\nOK\r\n", 0},
+    ReplyCase{"Numeric10", "10\r", 10}, ReplyCase{"Numeric12", "12\r", 12}, ReplyCase{"Numeric3", "3\r", 3},
+    ReplyCase{"Numeric0", "0\r", 0}, ReplyCase{"Garbage", "garbage", -1},
+    ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1}),
+    testsupport::CaseName());
 
 TEST(ReplyClassificationArguments, NullTextIsReported) {
     reportTexts().clear();
@@ -111,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Replies, ModemCommandTest, ::testing::Values(
     CommandCase{"Garbage", true, true, {"H0", "#?!", 99}, -1},
     // A modem that never stops sending: the reply read still ends.
     CommandCase{"Flood", true, true, {"H0", std::string(64, '#'), 0, false, false, true, false, true}, -1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 TEST_F(ModemTest, CommandStringReturnsTheReplyText) {
     useShortWaits();
@@ -157,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Makes, ModemProbe, ::testing::Values(
     ProbeCase{"RacalVadic", {{"\x05", kGreeting, 0, false, false, true, true}}, COMMModemIsRacalVadic, 1,
               "\x05\ri\r"},
     ProbeCase{"NotRacalVadic", {}, COMMModemIsRacalVadic, 0, "\x05\r"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 // The option dialogue: greeting, "o", option number, value, CR, and "i" at
 // the end.
@@ -173,6 +179,7 @@ TEST_F(ModemTest, RacalCommandWalksTheOptionDialogue) {
 }
 
 struct LengthCase {
+    const char *name;
     size_t commandLength;
     int16_t result;
 };
@@ -197,7 +204,8 @@ TEST_P(CommandLength, LongLinesAreRefusedWithoutSendingAnything) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, CommandLength, ::testing::Values(
-    LengthCase{37, 0}, LengthCase{38, -118}, LengthCase{40, -118}));
+    LengthCase{"Sent37", 37, 0}, LengthCase{"Refused38", 38, -118}, LengthCase{"Refused40", 40, -118}),
+    testsupport::CaseName());
 
 // ---------------------------------------------------------- initialisation
 
@@ -228,9 +236,10 @@ INSTANTIATE_TEST_SUITE_P(Models, ModemInit, ::testing::Values(
     InitCase{"Code961", 961, true, "ATQX3TE1V1S0=0S2=043S7=60S6=2M1\rATQ\r", 0},
     InitCase{"Code1300", 1300, true, "ATQL1X4TE1V1S0=0S2=043S7=60S6=2M1\rATQ\r", 0},
     InitCase{"FirstCommandUnanswered", 9600, false, "ATQ&C1&D2X4S11=50\r", -1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 struct TypeCase {
+    const char *name;
     const char *identification;
     int16_t speed;
 };
@@ -247,7 +256,8 @@ TEST_P(ModemType, ReadsTheSpeedClassFromI0) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, ModemType, ::testing::Values(
-    TypeCase{"28800\r\n\r\nOK", 28800}, TypeCase{"14400\r\n\r\nOK", 14400},
-    TypeCase{"2400\r\n\r\nOK", 2400}, TypeCase{"ACME\r\n\r\nOK", 0}));
+    TypeCase{"Speed28800", "28800\r\n\r\nOK", 28800}, TypeCase{"Speed14400", "14400\r\n\r\nOK", 14400},
+    TypeCase{"Speed2400", "2400\r\n\r\nOK", 2400}, TypeCase{"UnknownAnswer", "ACME\r\n\r\nOK", 0}),
+    testsupport::CaseName());
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Dialling, the dial's outcome and link report, hang-up and escape, against
 // the scripted modem with a simulated carrier.
+#include "case_name.h"
 #include "modem_fixture.h"
 
 #include <string>
@@ -55,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, DialOutcome, ::testing::Values(
     // 81 bytes without a recognised reply end the wait: no recognised reply.
     OutcomeCase{"Garbage", {"D", std::string(200, '#'), 0, false, false, true}, -1},
     OutcomeCase{"Flood", {"D", "NO CARRIE", 0, false, false, true, false, true}, -1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 // A dial as a host runs it: the number goes out after the dial command, the
 // wait sees CONNECT and, without the fixed-speed flag, the port takes the
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Modems, ModemHangup, ::testing::Values(
     HangupCase{"ModemFollowsDtr", true, true, "", 0},
     // The modem ignores DTR: escape with guard times, +++ again, H0 twice.
     HangupCase{"ModemIgnoresDtr", true, false, "++++++ATQH0\rATQH0\r", 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 // Without carrier there is nothing to hang up: the reset command goes out
 // with the port's time-outs put back afterwards.

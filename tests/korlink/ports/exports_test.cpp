@@ -1,5 +1,7 @@
 // The built library exports every function of korlink.h by its C name, and
 // nothing else.
+#include "korlink.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,4 +53,14 @@ TEST(Exports, NothingButTheHeaderFunctionsIsExported) {
     }
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_GT(symbols, 0);
+}
+
+// The loaded library, the header and the project agree on one version.
+TEST(Exports, LibraryVersionIsTheHeadersAndTheProjects) {
+    EXPECT_EQ(COMMVersion(), KORLINK_VERSION);
+    EXPECT_EQ(std::string(KORLINK_VERSION_STRING), PROJECT_VERSION_TEXT);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d.%d.%d", COMMVersion() >> 16, (COMMVersion() >> 8) & 0xFF,
+                  COMMVersion() & 0xFF);
+    EXPECT_EQ(std::string(text), KORLINK_VERSION_STRING);
 }

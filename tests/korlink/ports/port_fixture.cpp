@@ -1,4 +1,5 @@
 #include "port_fixture.h"
+#include "wait_until.h"
 
 #include <poll.h>
 
@@ -57,8 +58,8 @@ void PortTest::TearDown() {
 void PortTest::peerSends(const std::string &bytes) {
     m_pty->send(bytes);
     // The pty hands bytes over asynchronously; wait until all are readable.
-    for (int round = 0; round < 500 && c_rxcount(m_port) < static_cast<int>(bytes.size()); ++round)
-        poll(nullptr, 0, 2);
+    testsupport::waitUntil([&] { return c_rxcount(m_port) >= static_cast<int>(bytes.size()); },
+                           std::chrono::seconds(1));
 }
 
 std::string PortTest::peerReceives(size_t count, int timeoutMs) {

@@ -1,5 +1,6 @@
 // Sending: the transmit options, line-ending modes in both directions, flow
 // control holds, and the background lock on every byte operation.
+#include "case_name.h"
 #include "port_fixture.h"
 
 #include <poll.h>
@@ -51,10 +52,13 @@ TEST_F(PortTest, CaseAndBit7OptionsApplyOnlyWhileSwitchedOn) {
 }
 
 struct LineEndingCase {
+    const char *name;
     int mode;
     const char *in;
     const char *out;
 };
+
+void PrintTo(const LineEndingCase &c, std::ostream *out) { *out << c.name; }
 
 class LineEndings : public PortTest, public ::testing::WithParamInterface<LineEndingCase> {};
 
@@ -76,16 +80,16 @@ TEST_P(LineEndings, SameModeOnSendAndReceive) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, LineEndings, ::testing::Values(
-    LineEndingCase{0, "a\rb\nc\r\n", "a\rb\nc\r\n"},
-    LineEndingCase{1, "a\rb\n", "a\r\nb\n"},
-    LineEndingCase{2, "a\rb\n", "a\rb\r\n"},
-    LineEndingCase{3, "a\rb\n", "a\nb\n"},
-    LineEndingCase{4, "a\rb\n", "a\rb\r"},
-    LineEndingCase{5, "a\rb\nc\r\nd", "a\rb\rc\rd"},
-    LineEndingCase{6, "a\rb\nc\r\nd", "a\nb\nc\nd"},
-    LineEndingCase{7, "a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
-    LineEndingCase{8, "a\rb\nc\r\n", "ab\nc\n"}),
-    [](const auto &info) { return "Mode" + std::to_string(info.param.mode); });
+    LineEndingCase{"Mode0_Unchanged", 0, "a\rb\nc\r\n", "a\rb\nc\r\n"},
+    LineEndingCase{"Mode1_CrToCrLf", 1, "a\rb\n", "a\r\nb\n"},
+    LineEndingCase{"Mode2_LfToCrLf", 2, "a\rb\n", "a\rb\r\n"},
+    LineEndingCase{"Mode3_CrToLf", 3, "a\rb\n", "a\nb\n"},
+    LineEndingCase{"Mode4_LfToCr", 4, "a\rb\n", "a\rb\r"},
+    LineEndingCase{"Mode5_EveryEndToCr", 5, "a\rb\nc\r\nd", "a\rb\rc\rd"},
+    LineEndingCase{"Mode6_EveryEndToLf", 6, "a\rb\nc\r\nd", "a\nb\nc\nd"},
+    LineEndingCase{"Mode7_EveryEndToCrLf", 7, "a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
+    LineEndingCase{"Mode8_CrDropped", 8, "a\rb\nc\r\n", "ab\nc\n"}),
+    testsupport::CaseName());
 
 TEST_F(PortTest, XoffHoldsOutputUntilXon) {
     COMMTxXlatSet(m_port, 120, 1);

@@ -1,4 +1,5 @@
 // The string watch inside c_getc.
+#include "case_name.h"
 #include "port_fixture.h"
 
 #include <vector>
@@ -91,15 +92,25 @@ TEST_F(WatchTest, CallbackReadsDoNotFeedItsOwnSlot) {
 
 // Bytes fed after a text is complete, before COMMWatchCheck runs, are not
 // compared with what lies past the text's end: the match stays for the check.
-class WatchAfterMatch : public WatchTest, public ::testing::WithParamInterface<std::string> {};
+struct TrailCase {
+    const char *name;
+    std::string bytes;   // fed after the completed text
+};
+
+void PrintTo(const TrailCase &c, std::ostream *out) { *out << c.name; }
+
+class WatchAfterMatch : public WatchTest, public ::testing::WithParamInterface<TrailCase> {};
 
 TEST_P(WatchAfterMatch, CompletedTextStillFiresAtTheCheck) {
     COMMWatchSet(m_port, "OK", 2, recordSlot);
-    for (char byte : std::string("OK") + GetParam()) COMMWatchUpdate(m_port, static_cast<unsigned char>(byte));
+    for (char byte : std::string("OK") + GetParam().bytes) COMMWatchUpdate(m_port, static_cast<unsigned char>(byte));
     EXPECT_EQ(COMMWatchCheck(m_port), 40);
     EXPECT_EQ(g_fired, std::vector<int>{0});
     EXPECT_EQ(COMMWatchCheck(m_port), 0);   // and once only
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, WatchAfterMatch,
-                         ::testing::Values(std::string(1, '\0'), std::string(12, '\0'), "x", "OK"));
+                         ::testing::Values(TrailCase{"OneNul", std::string(1, '\0')},
+                                           TrailCase{"TwelveNuls", std::string(12, '\0')}, TrailCase{"Letter", "x"},
+                                           TrailCase{"TextAgain", "OK"}),
+                         testsupport::CaseName());

@@ -1,5 +1,6 @@
 // YMODEM batch headers from an untrusted sender: names reduced to bare names
 // inside the receive folder, announced lengths that are absurd or not numbers.
+#include "case_name.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -69,9 +70,12 @@ protected:
 };
 
 struct NameCase {
+    const char *name;
     std::string announced;
     std::string stored;
 };
+
+void PrintTo(const NameCase &c, std::ostream *out) { *out << c.name; }
 
 class PeerFileNameTest : public BatchReceiveTest, public ::testing::WithParamInterface<NameCase> {};
 
@@ -86,11 +90,12 @@ TEST_P(PeerFileNameTest, FileLandsInsideTheReceiveFolderUnderItsBareName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PeerFileNameTest,
-    ::testing::Values(NameCase{"../../escape.bin", "escape.bin"},
-                      NameCase{"/tmp/absolute.bin", "absolute.bin"},
-                      NameCase{"C:\\data\\dos.bin", "dos.bin"},
-                      NameCase{"bell\a\x1b[2Jname.bin", "bell[2Jname.bin"},
-                      NameCase{"..hidden..bin", "..hidden..bin"}));
+    ::testing::Values(NameCase{"ParentFolders", "../../escape.bin", "escape.bin"},
+                      NameCase{"AbsolutePath", "/tmp/absolute.bin", "absolute.bin"},
+                      NameCase{"DosPath", "C:\\data\\dos.bin", "dos.bin"},
+                      NameCase{"ControlCharacters", "bell\a\x1b[2Jname.bin", "bell[2Jname.bin"},
+                      NameCase{"InnerDotsKept", "..hidden..bin", "..hidden..bin"}),
+    testsupport::CaseName());
 
 // A name with nothing usable left is not the empty name that ends a batch:
 // the file is stored under a generated name, through the rename rule, so

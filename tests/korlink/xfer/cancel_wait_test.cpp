@@ -2,12 +2,13 @@
 // cancel request, or the cancel key posted to the port's window, item 108)
 // ends freceive or fsend with -123 and the cancel sequence, and nothing
 // else is sent once it has been seen.
+#include "case_name.h"
+#include "wait_until.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <poll.h>
 #include <thread>
 #include <tuple>
 
@@ -27,6 +28,28 @@ enum class Wait {
 };
 
 enum class Path { Request, WindowKey };
+
+const char *caseName(Wait wait) {
+    switch (wait) {
+    case Wait::DrainAfterRefusedBlock: return "DrainAfterRefusedBlock";
+    case Wait::DroppingRepeatedBlock: return "DroppingRepeatedBlock";
+    case Wait::PauseBetweenBatchFiles: return "PauseBetweenBatchFiles";
+    case Wait::StartAfterBlockZero: return "StartAfterBlockZero";
+    case Wait::StreamingBlocks: return "StreamingBlocks";
+    case Wait::EndOfBatch: return "EndOfBatch";
+    }
+    return "Unknown";
+}
+
+const char *caseName(Path path) { return path == Path::Request ? "ByRequest" : "ByWindowKey"; }
+
+// "DrainAfterRefusedBlock_ByWindowKey": the wait, then how the cancel came.
+std::string caseName(const std::tuple<Wait, Path> &param) {
+    return std::string(caseName(std::get<0>(param))) + "_" + caseName(std::get<1>(param));
+}
+
+void PrintTo(Wait wait, std::ostream *out) { *out << caseName(wait); }
+void PrintTo(Path path, std::ostream *out) { *out << caseName(path); }
 
 const std::string cancelSequence = std::string(5, char(CAN)) + std::string(5, '\b');
 
@@ -51,7 +74,7 @@ int cancellingCallback(PortHandle port, int32_t status, intptr_t param) {
 // Waits until the port has `count` received bytes buffered, so that the
 // transfer's next reads find them before it looks at the cancel request.
 void awaitBuffered(PortHandle port, int count) {
-    for (int round = 0; round < 1000 && c_rxcount(port) < count; ++round) poll(nullptr, 0, 2);
+    testsupport::waitUntil([&] { return c_rxcount(port) >= count; }, 2s);
 }
 
 class CancelWaitTest : public ::testing::TestWithParam<std::tuple<Wait, Path>> {
@@ -194,6 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(Wait::DrainAfterRefusedBlock, Wait::DroppingRepeatedBlock,
                                          Wait::PauseBetweenBatchFiles, Wait::StartAfterBlockZero,
                                          Wait::StreamingBlocks, Wait::EndOfBatch),
-                       ::testing::Values(Path::Request, Path::WindowKey)));
+                       ::testing::Values(Path::Request, Path::WindowKey)),
+    testsupport::CaseName());
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A damaged line between lrzsz's sx and our receive: the relay corrupts a
 // byte, drops a block, repeats a block or stalls past the time-out. Each time
 // the transfer recovers with its reports and the file arrives intact.
+#include "case_name.h"
 #include "peer_link.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,13 @@ constexpr int64_t blockLength = 133;          // SOH, number, complement, 128 da
 constexpr int64_t fourthBlock = 3 * blockLength;
 
 struct FaultCase {
-    const char *label;
+    const char *name;
     RelayFaults faults;
     int32_t expectedStatus;   // the report that shows the recovery
     intptr_t expectedParam;
 };
 
-std::ostream &operator<<(std::ostream &out, const FaultCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const FaultCase &c) { return out << c.name; }
 
 RelayFaults corruptAt(int64_t offset) {
     RelayFaults faults;
@@ -119,6 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"drop_block", dropBlock(), 4025, 512},
         FaultCase{"duplicate_block", duplicateBlock(), 4023, 512},
         FaultCase{"stall_past_timeout", stallBlock(), 4025, 512}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace

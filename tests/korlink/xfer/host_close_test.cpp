@@ -3,6 +3,7 @@
 // more, restores nothing and reports nothing through the dead handle. Run
 // under AddressSanitizer, the same table shows that the freed port is never
 // read again.
+#include "case_name.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,20 @@ enum class Call {
     BreakClosedByPump,         // COMMRS232SendBreak; the pump closes during the break
     WaitClosedAndReopened      // c_waitc; the pump closes and opens the port again
 };
+
+const char *caseName(Call call) {
+    switch (call) {
+    case Call::ReceiveClosedByCallback: return "ReceiveClosedByCallback";
+    case Call::ReceiveClosedByPump: return "ReceiveClosedByPump";
+    case Call::SendClosedByCallback: return "SendClosedByCallback";
+    case Call::SendClosedByPump: return "SendClosedByPump";
+    case Call::BreakClosedByPump: return "BreakClosedByPump";
+    case Call::WaitClosedAndReopened: return "WaitClosedAndReopened";
+    }
+    return "Unknown";
+}
+
+void PrintTo(Call call, std::ostream *out) { *out << caseName(call); }
 
 PortHandle g_port = nullptr;
 PortHandle g_reopened = nullptr;
@@ -153,6 +168,7 @@ TEST_P(HostCloseTest, CallEndsWithoutTouchingTheClosedPort) {
 INSTANTIATE_TEST_SUITE_P(Exports, HostCloseTest,
                          ::testing::Values(Call::ReceiveClosedByCallback, Call::ReceiveClosedByPump,
                                            Call::SendClosedByCallback, Call::SendClosedByPump,
-                                           Call::BreakClosedByPump, Call::WaitClosedAndReopened));
+                                           Call::BreakClosedByPump, Call::WaitClosedAndReopened),
+                         testsupport::CaseName());
 
 }  // namespace

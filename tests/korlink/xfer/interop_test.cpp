@@ -1,13 +1,10 @@
 // Interoperation with independent implementations: lrzsz (sx, sb, rx, rb)
 // and the Python XMODEM module, each on its own pty behind a relay.
-#include "cpu_hogs.h"
+#include "case_name.h"
 #include "peer_link.h"
+#include "wait_until.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <thread>
 
 using namespace xfertest;
 using namespace std::chrono_literals;
@@ -17,14 +14,14 @@ namespace {
 constexpr auto peerLimit = 60s;
 
 struct ReceiveCase {
-    const char *label;
+    const char *name;
     std::vector<std::string> sender;   // peer command; the file name is appended
     int16_t protocol;
     size_t size;
     size_t paddingBlock;               // the sender pads its last block to this
 };
 
-std::ostream &operator<<(std::ostream &out, const ReceiveCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const ReceiveCase &c) { return out << c.name; }
 
 class PeerSendsTest : public ::testing::TestWithParam<ReceiveCase> {};
 
@@ -57,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"sx_1k", {"sx", "-q", "-k"}, 107, 70000, 128},
         ReceiveCase{"python_crc", {python, XFER_PEER_SCRIPT, "send"}, 106, 9000, 128},
         ReceiveCase{"python_1k", {python, XFER_PEER_SCRIPT, "send", "--1k"}, 107, 9000, 1024}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 // YMODEM batches from sb: every file byte-identical under its own name, one
 // of them an exact multiple of 1024 bytes, one empty, one holding all byte
@@ -88,14 +85,14 @@ INSTANTIATE_TEST_SUITE_P(Sb, BatchFromSbTest, ::testing::Values(int16_t{108}, in
                          [](const auto &info) { return info.param == 108 ? "ymodem" : "ymodem_g"; });
 
 struct SendCase {
-    const char *label;
+    const char *name;
     std::vector<std::string> receiver;   // "OUT" is replaced by the output name
     int16_t protocol;
     size_t size;
     size_t paddingBlock;
 };
 
-std::ostream &operator<<(std::ostream &out, const SendCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const SendCase &c) { return out << c.name; }
 
 class PeerReceivesTest : public ::testing::TestWithParam<SendCase> {};
 
@@ -123,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         SendCase{"python_checksum", {python, XFER_PEER_SCRIPT, "recv", "out.bin", "--checksum"},
                  105, 3000, 128},
         SendCase{"python_1k", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 107, 9000, 1024}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 // A batch to rb, an empty file among them: each arrives byte-identical.
 TEST(BatchToRbTest, FilesArriveByteIdentical) {
@@ -156,40 +153,11 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
     ASSERT_EQ(fqueue(5, source.c_str()), 0);
     ASSERT_EQ(fsend(link.handle(), 5, 106, 4096, StatusRecorder::callback, 1), 0);
     EXPECT_EQ(c_rxflush(link.handle(), 0), -122);
-    while (COMMPortGet(link.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(link.handle(), -122) == 0; }, peerLimit));
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
     EXPECT_EQ(fsend(link.handle(), 5, 106, 4096, nullptr, 0), -113);   // used up
-}
-
-// A send to rx beside CPU hogs (as a build in another terminal loads the
-// machine) finishes within twice the time it takes without them: no block
-// waits out the receiver's time-out or its own. The idle time counts as at
-// least 5 s, so that the machine's own noise does not decide.
-double secondsToSendToRx(const std::vector<uint8_t> &data, std::chrono::seconds limit) {
-    PeerLink link;
-    std::string source = link.ourDir() / "source.bin";
-    writeFile(source, data);
-    auto start = std::chrono::steady_clock::now();
-    PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
-    EXPECT_EQ(fqueue(12, source.c_str()), 0);
-    EXPECT_EQ(fsend(link.handle(), 12, 106, 4096, StatusRecorder::callback, 0), 0);
-    EXPECT_EQ(peer.wait(limit), 0) << peer.log();
-    EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-TEST(LoadedSendTest, SendToRxBesideCpuHogsTakesAtMostTwiceTheIdleTime) {
-    std::vector<uint8_t> data = patternBytes(256 * 1024, 16);
-    double idle = secondsToSendToRx(data, peerLimit);
-    double loaded = 0;
-    {
-        CpuHogs hogs(4, 120s);
-        loaded = secondsToSendToRx(data, 90s);  // the hogs may slow rx a lot
-    }
-    std::printf("256 KB to rx: idle %.2f s, beside 4 CPU hogs %.2f s\n", idle, loaded);
-    EXPECT_LE(loaded, 2 * std::max(idle, 5.0));
 }
 
 }  // namespace

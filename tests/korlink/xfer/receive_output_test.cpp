@@ -72,6 +72,7 @@ TEST_P(PlantedLinkTest, LinkIsReplacedByTheReceivedFile) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, PlantedLinkTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Targets, PlantedLinkTest, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "TargetExists" : "TargetMissing"; });
 
 }  // namespace

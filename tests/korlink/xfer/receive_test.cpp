@@ -1,18 +1,24 @@
 // freceive against a scripted sender on the pty master: report order, repeats,
 // a silent sender, cancelling, batch headers from an untrusted peer, and the
 // background mode.
+#include "case_name.h"
+#include "wait_until.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <thread>
 
 using namespace xfertest;
 using namespace std::chrono_literals;
 
 namespace {
+
+// Longer than any background receive here takes, even on a loaded machine.
+constexpr auto kTransferLimit = 30s;
 
 // Sends blocks and waits for each acknowledgement; false when one was refused.
 bool sendAcked(testsupport::PtyPair &line, const std::vector<uint8_t> &block) {
@@ -138,6 +144,8 @@ TEST_F(ReceiveTest, ChecksumProtocolStartsWithNakAndChecksTheSum) {
 
 // The cancel key through the host's pump, or COMMXferCancel from the host.
 enum class CancelBy { Key, XferCancel };
+const char *caseName(CancelBy by) { return by == CancelBy::Key ? "Key" : "XferCancel"; }
+void PrintTo(CancelBy by, std::ostream *out) { *out << caseName(by); }
 std::atomic<bool> g_cancelNow{false};
 
 int cancelKeyPump() { return g_cancelNow ? 283 : 0; }
@@ -177,9 +185,17 @@ TEST_P(CancelTest, CancelDuringTransferSendsTheCancelSequenceAndFails) {
     EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, CancelTest, ::testing::Values(CancelBy::Key, CancelBy::XferCancel));
+INSTANTIATE_TEST_SUITE_P(Both, CancelTest, ::testing::Values(CancelBy::Key, CancelBy::XferCancel),
+                         testsupport::CaseName());
 
-class BufferSizeTest : public ReceiveTest, public ::testing::WithParamInterface<int32_t> {};
+struct SizeCase {
+    const char *name;
+    int32_t size;
+};
+
+void PrintTo(const SizeCase &c, std::ostream *out) { *out << c.size; }
+
+class BufferSizeTest : public ReceiveTest, public ::testing::WithParamInterface<SizeCase> {};
 
 // Requested buffer sizes at the ends of the int32 range are clamped like
 // any other, without overflowing on the way.
@@ -192,13 +208,15 @@ TEST_P(BufferSizeTest, ExtremeBufferSizesReceiveTheFile) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 107, GetParam(), StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), 107, GetParam().size, StatusRecorder::callback, 0), 0);
     sender.join();
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, BufferSizeTest,
-                         ::testing::Values(INT32_MAX, INT32_MAX - 100, INT32_MIN, 0));
+                         ::testing::Values(SizeCase{"Int32Max", INT32_MAX}, SizeCase{"Int32MaxLess100", INT32_MAX - 100},
+                                           SizeCase{"Int32Min", INT32_MIN}, SizeCase{"Zero", 0}),
+                         testsupport::CaseName());
 
 // A protocol the library has no engine for moves nothing and fails: -1 with
 // last error -103, never the 0 of a transfer that happened.
@@ -217,7 +235,10 @@ TEST_P(UnknownProtocolTest, ReceiveAndSendFailWithoutTouchingTheLine) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, 110));
+INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, 110),
+                         [](const auto &info) {
+                             return (info.param < 0 ? "ProtocolMinus" : "Protocol") + std::to_string(std::abs(info.param));
+                         });
 
 TEST_F(ReceiveTest, NullPortIsRefused) {
     EXPECT_EQ(freceive(nullptr, 106, 4096, nullptr, 0), -102);
@@ -228,7 +249,7 @@ TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
     std::atomic<bool> go{false};
     std::thread sender([&] {
         EXPECT_EQ(awaitByte(port.line()), 'C');
-        while (!go) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return go.load(); }, kTransferLimit));
         EXPECT_TRUE(sendAcked(port.line(), makeBlock(1, data, 128, true)));
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
@@ -238,7 +259,7 @@ TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
     EXPECT_EQ(freceive(port.handle(), 106, 4096, nullptr, 0), -122);
     EXPECT_EQ(COMMPortGet(port.handle(), -122), 1);
     go = true;
-    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
     sender.join();
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
@@ -249,7 +270,7 @@ TEST_F(ReceiveTest, XferCancelReachesABackgroundReceive) {
     ASSERT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 1), 0);
     EXPECT_EQ(awaitByte(port.line()), 'C');
     EXPECT_EQ(COMMXferCancel(port.handle()), 0);
-    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
     EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
     EXPECT_TRUE(recorder.contains(-123, 0));
     // The request went to the transfer, not to the host's next wait.

@@ -2,6 +2,7 @@
 // them right after they answer: a block that arrives in that moment is lost
 // whole, and such a receiver asks again only after seconds of silence. The
 // send must recover well inside that silence without confusing answers.
+#include "case_name.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +26,12 @@ std::string asText(const std::vector<uint8_t> &bytes) { return {bytes.begin(), b
 using Script = std::function<void(testsupport::PtyPair &, const std::vector<std::string> &)>;
 
 struct RecoveryCase {
-    const char *label;
+    const char *name;
     int16_t protocol;
     Script receiver;
 };
 
-std::ostream &operator<<(std::ostream &out, const RecoveryCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const RecoveryCase &c) { return out << c.name; }
 
 void answer(testsupport::PtyPair &line, uint8_t byte) { line.send(std::string(1, static_cast<char>(byte))); }
 std::string take(testsupport::PtyPair &line, size_t count, std::chrono::milliseconds limit = 5s) {
@@ -178,6 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RecoveryCase{"eot_lost", 106, loseEot},
                       RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC},
                       RecoveryCase{"batch_end_lost", 108, loseBatchEnd}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 }  // namespace

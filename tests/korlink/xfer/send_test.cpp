@@ -1,5 +1,6 @@
 // fsend against a scripted receiver on the pty master: block layout and
 // padding, the checksum fallback, streaming cancel, used-up queues.
+#include "wait_until.h"
 #include "xfer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@ using namespace xfertest;
 using namespace std::chrono_literals;
 
 namespace {
+
+// Longer than any background send here takes, even on a loaded machine.
+constexpr auto kTransferLimit = 30s;
 
 class SendTest : public ::testing::Test {
 protected:
@@ -251,7 +255,7 @@ TEST_F(SendTest, BackgroundSendKeepsItsQueueToItself) {
     std::string path = queueFile(8, data);
     std::atomic<bool> go{false};
     std::thread receiver([&] {
-        while (!go) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return go.load(); }, kTransferLimit));
         answer('C');
         EXPECT_EQ(take(133).size(), 133u);
         answer(ACK);
@@ -271,7 +275,7 @@ TEST_F(SendTest, BackgroundSendKeepsItsQueueToItself) {
         COMMPortDeinit(other, 0);
     }
     go = true;
-    while (COMMPortGet(port.handle(), -122) != 0) std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
     receiver.join();
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
     EXPECT_EQ(funqueue(8, path.c_str()), -113);   // used up

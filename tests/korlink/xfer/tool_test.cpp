@@ -1,5 +1,6 @@
 // korlink-xfer as a technician runs it: against lrzsz over relayed ptys, with
 // its exit status and the readable report lines.
+#include "case_name.h"
 #include "peer_link.h"
 
 #include <gtest/gtest.h>
@@ -103,13 +104,13 @@ TEST(ToolTest, SendsABatchToRb) {
 // Every refusal and failure is one line on stderr that names the thing and
 // the reason, with the meaning of a code and not only its number.
 struct MessageCase {
-    const char *label;
+    const char *name;
     std::string args;
     std::string environment;
     std::string expected;     // in the one line on stderr
 };
 
-std::ostream &operator<<(std::ostream &out, const MessageCase &c) { return out << c.label; }
+std::ostream &operator<<(std::ostream &out, const MessageCase &c) { return out << c.name; }
 
 class ToolMessageTest : public ::testing::TestWithParam<MessageCase> {};
 
@@ -143,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "nowhere: cannot receive into this folder: No such file or directory"},
         MessageCase{"no_sender", "receive --port 8 --protocol 106 --timeout 60 --retries 2", "",
                     "receive failed: no answer from the other side (code 4016)"}),
-    [](const auto &info) { return std::string(info.param.label); });
+    testsupport::CaseName());
 
 TEST(ToolTest, HelpAndVersion) {
     ToolLink link;

@@ -5,11 +5,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "case_name.h"
 #include "simkit/sim_process.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -24,10 +25,7 @@ TEST(SimProcess, TerminalAnswersUntilStopped) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(write(fd, "\r", 1), 1);
     // The sampler logs the byte it took; the log is the proof it is served.
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (sim.sent() != "\r" && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(sim.sent(), "\r");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return sim.sent() == "\r"; }, 5s, 10ms)) << sim.sent();
     close(fd);
     EXPECT_EQ(sim.waitExit(0ms), -1); // still serving
     sim.stop();
@@ -62,6 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
         // A program that runs on without telling a terminal.
         FailedStart{"NoTerminalTold", "/bin/sh", {"-c", "exec sleep 30"},
                     "the sampler simulator did not tell its terminal within 2 seconds"}),
-    [](const testing::TestParamInfo<FailedStart> &info) { return std::string(info.param.name); });
+    testsupport::CaseName());
 
 } // namespace
