@@ -39,6 +39,7 @@ struct FailedStart {
     std::vector<std::string> args;
     std::string reason; // the start of the error's reason
 };
+void PrintTo(const FailedStart &c, std::ostream *out) { *out << c.name; }
 
 class SimProcessFails : public testing::TestWithParam<FailedStart> {};
 
