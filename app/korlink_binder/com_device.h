@@ -1,12 +1,15 @@
 // Which device a port option "COM n" stands for, as the serial library maps
-// it: the path in $KORLINK_COM<n> when set, else /dev/ttyS<n-1>.
+// it (korlink/common): the path in $KORLINK_COM<n> when set, else
+// /dev/ttyS<n-1>.
 #pragma once
 
 #include <string>
 
+#include "common/com_device.h"
+
 namespace trelm {
 
-std::string comDevicePath(int port);
+using korlink::common::comDevicePath;
 
 // One line for the port option's tooltip: "COM 3: /dev/ttyUSB0
 // (KORLINK_COM3)" or "COM 3: /dev/ttyS2", with ", not present" when no

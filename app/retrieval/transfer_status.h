@@ -12,10 +12,12 @@
 
 namespace trelm::retrieval {
 
-// The readable line for a status code, without CR LF: empty text for a code
-// without a message, nothing for the codes that add no line (the byte
-// counts 4009 to 4011, 4006, 4008, 4013, and 110 outside its frame names).
-// `param` is the report's parameter; for 4012 it designates a file name.
+// The readable line for a status code, without CR LF, from the window's
+// column of the shared status table (korlink/common/status_words.h): empty
+// text for a code without a message, nothing for the codes that add no line
+// (the byte counts 4009 to 4011, 4006, 4008, 4013, and 110 outside its frame
+// names). `param` is the report's parameter; for 4012 it designates a file
+// name.
 std::optional<std::string> statusMessage(std::int32_t status, std::intptr_t param);
 
 // "X_Status: hP=<port> nStatus=<status> dwParm=<param>".

@@ -201,10 +201,11 @@ int main(int argc, char **argv) {
     g_session = std::make_unique<Session>(options.command == "send", options.verbose);
     COMMPumpHookSet(interruptPump);
     std::signal(SIGINT, onInterrupt);
-    PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, 0, 1, 32000, 512);
+    PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, KORLINK_PARITY_NONE,
+                                  KORLINK_STOPBITS_ONE, 32000, 512);
     if (!port) {
         int code = COMMErrnoGet(nullptr);
-        std::string reason = code == -117 ? deviceProblem(options.port) : codeMeaning(code);
+        std::string reason = code == KORLINK_E_DEVICE ? deviceProblem(options.port) : codeMeaning(code);
         std::fprintf(stderr, "korlink-xfer: COM %d: %s (code %d)\n", options.port, reason.c_str(), code);
         return 1;
     }

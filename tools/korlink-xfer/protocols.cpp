@@ -6,42 +6,46 @@ namespace korlinkxfer {
 namespace {
 
 void applyXmodem(PortHandle port, const TransferSettings &settings) {
-    COMMXMODEMSet(port, 1, 0);
-    if (settings.timeoutMs) COMMXMODEMSet(port, 203, settings.timeoutMs);
-    if (settings.retries) COMMXMODEMSet(port, 207, settings.retries);
-    if (settings.rename) COMMXMODEMSet(port, 112, 1);
-    if (!settings.name.empty()) COMMXMODEMSet(port, 208, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    COMMXMODEMSet(port, KORLINK_XMODEM_CREATE, 0);
+    if (settings.timeoutMs) COMMXMODEMSet(port, KORLINK_XMODEM_TIMEOUT_MS, settings.timeoutMs);
+    if (settings.retries) COMMXMODEMSet(port, KORLINK_XMODEM_RETRY_LIMIT, settings.retries);
+    if (settings.rename) COMMXMODEMSet(port, KORLINK_XMODEM_RENAME, 1);
+    if (!settings.name.empty())
+        COMMXMODEMSet(port, KORLINK_XMODEM_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 // ASCII capture keeps its own settings: the time-out is the silence that
 // ends the capture.
 void applyAscii(PortHandle port, const TransferSettings &settings) {
-    COMMASCIISet(port, 1, 0);
-    if (settings.timeoutMs) COMMASCIISet(port, 203, settings.timeoutMs);
-    if (settings.rename) COMMASCIISet(port, 112, 1);
-    if (!settings.name.empty()) COMMASCIISet(port, 208, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    COMMASCIISet(port, KORLINK_ASCII_CREATE, 0);
+    if (settings.timeoutMs) COMMASCIISet(port, KORLINK_ASCII_TIMEOUT_MS, settings.timeoutMs);
+    if (settings.rename) COMMASCIISet(port, KORLINK_ASCII_RENAME, 1);
+    if (!settings.name.empty())
+        COMMASCIISet(port, KORLINK_ASCII_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 // Kermit's packet waits count whole seconds (its TIME parameter).
 void applyKermit(PortHandle port, const TransferSettings &settings) {
-    if (settings.retries) COMMKermitSet(port, 207, settings.retries);
+    if (settings.retries) COMMKermitSet(port, KORLINK_KERMIT_RETRY_LIMIT, settings.retries);
     if (settings.timeoutMs) {
         int seconds = (settings.timeoutMs + 999) / 1000;
-        COMMKermitSet(port, 513, seconds);
-        COMMKermitSet(port, 502, seconds);
+        COMMKermitSet(port, KORLINK_KERMIT_ASK_TIME, seconds);
+        COMMKermitSet(port, KORLINK_KERMIT_USED_TIME, seconds);
     }
-    if (settings.rename) COMMKermitSet(port, 112, 1);
-    if (!settings.name.empty()) COMMKermitSet(port, 208, reinterpret_cast<intptr_t>(settings.name.c_str()));
+    if (settings.rename) COMMKermitSet(port, KORLINK_KERMIT_RENAME, 1);
+    if (!settings.name.empty())
+        COMMKermitSet(port, KORLINK_KERMIT_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
 const Protocol kProtocols[] = {
-    {100, "ascii", false, "ASCII capture, receive only: raw text until the line is silent", applyAscii},
-    {104, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines", applyKermit},
-    {105, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},
-    {106, "xmodem-crc", true, "XMODEM-CRC, 128-byte blocks with a CRC", applyXmodem},
-    {107, "xmodem-1k", true, "XMODEM-1K, 1024-byte blocks with a CRC", applyXmodem},
-    {108, "ymodem", true, "YMODEM batch: names, lengths and times travel along", applyXmodem},
-    {109, "ymodem-g", true, "YMODEM-G: a streaming batch for error-free lines", applyXmodem},
+    {KORLINK_PROTO_ASCII, "ascii", false, "ASCII capture, receive only: raw text until the line is silent", applyAscii},
+    {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines",
+     applyKermit},
+    {KORLINK_PROTO_XMODEM, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},
+    {KORLINK_PROTO_XMODEM_CRC, "xmodem-crc", true, "XMODEM-CRC, 128-byte blocks with a CRC", applyXmodem},
+    {KORLINK_PROTO_XMODEM_1K, "xmodem-1k", true, "XMODEM-1K, 1024-byte blocks with a CRC", applyXmodem},
+    {KORLINK_PROTO_YMODEM, "ymodem", true, "YMODEM batch: names, lengths and times travel along", applyXmodem},
+    {KORLINK_PROTO_YMODEM_G, "ymodem-g", true, "YMODEM-G: a streaming batch for error-free lines", applyXmodem},
 };
 
 }  // namespace

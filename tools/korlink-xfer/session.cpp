@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "korlink.h"
 #include "status_text.h"
 
 #include <cstdio>
@@ -10,10 +11,8 @@
 namespace korlinkxfer {
 namespace {
 
-constexpr int32_t ST_CONTROL = 105, ST_FILE_TIME = 4006, ST_FILE_CLOSED = 4007, ST_FILE_NAME = 4008,
-                  ST_BYTE_COUNT = 4009, ST_RENAMED = 4012, ST_FILE_LENGTH = 4013, ST_OPENING = 4014,
-                  ST_TIMEOUT = 4016;
-constexpr intptr_t EOT = 4;
+// The end-of-file byte: recognised on send, the receiver has confirmed the end.
+constexpr intptr_t kEot = 0x04;
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -33,26 +32,26 @@ Session::Session(bool sending, bool verbose)
 
 void Session::onReport(int32_t status, intptr_t param) {
     switch (status) {
-    case ST_OPENING: startFile(reinterpret_cast<const char *>(param)); break;
-    case ST_RENAMED: m_name = reinterpret_cast<const char *>(param); break;
-    case ST_FILE_NAME:
+    case KORLINK_STATUS_FILE_OPENING: startFile(reinterpret_cast<const char *>(param)); break;
+    case KORLINK_STATUS_RENAMED: m_name = reinterpret_cast<const char *>(param); break;
+    case KORLINK_STATUS_FILE_NAME:
         // The empty name is the header that ends a batch, not a file.
         m_endOfBatch = param == 0 || *reinterpret_cast<const char *>(param) == 0;
         if (m_endOfBatch) return;
         break;
-    case ST_FILE_LENGTH: if (!m_endOfBatch) m_length = param; break;
-    case ST_FILE_TIME: if (!m_endOfBatch) m_fileTime = param; break;
-    case ST_BYTE_COUNT:
+    case KORLINK_STATUS_FILE_LENGTH: if (!m_endOfBatch) m_length = param; break;
+    case KORLINK_STATUS_FILE_TIME: if (!m_endOfBatch) m_fileTime = param; break;
+    case KORLINK_STATUS_BYTE_COUNT:
         m_bytes = param;
         if (m_sending && param > 0 && m_blockSize == 0) m_blockSize = param;
         break;
-    case ST_CONTROL: if (m_sending && param == EOT) m_endConfirmed = true; break;
-    case ST_FILE_CLOSED: endFile(); break;
+    case KORLINK_STATUS_RECOGNISED: if (m_sending && param == kEot) m_endConfirmed = true; break;
+    case KORLINK_STATUS_FILE_CLOSED: endFile(); break;
     default: break;
     }
-    if (m_endOfBatch && (status == ST_FILE_LENGTH || status == ST_FILE_TIME)) return;
+    if (m_endOfBatch && (status == KORLINK_STATUS_FILE_LENGTH || status == KORLINK_STATUS_FILE_TIME)) return;
     if (m_verbose || !isPerBlockReport(status, param)) printLine(status, param);
-    if (status == ST_BYTE_COUNT && !m_verbose && m_open) drawProgress(false);
+    if (status == KORLINK_STATUS_BYTE_COUNT && !m_verbose && m_open) drawProgress(false);
 }
 
 void Session::startFile(const char *name) {
@@ -140,7 +139,7 @@ std::string Session::outcome(int code) const {
         // Each block acknowledged moves the count on by a block; the last one
         // holds the end of the file, so the count then passes its length.
         bool allThrough = m_blockSize > 0 && m_length >= 0 && m_bytes > m_length;
-        if (code != ST_TIMEOUT || !allThrough || m_endConfirmed) return {};
+        if (code != KORLINK_STATUS_TIMEOUT || !allThrough || m_endConfirmed) return {};
         return m_name + ": all " + std::to_string(m_bytes / m_blockSize) +
                " blocks acknowledged; the receiver did not confirm the end of file";
     }

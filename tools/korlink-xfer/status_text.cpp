@@ -1,82 +1,43 @@
 #include "status_text.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
+#include "common/com_device.h"
+#include "common/status_words.h"
+
 namespace korlinkxfer {
 namespace {
 
+using namespace korlink::common;
+
 std::string number(intptr_t value) { return std::to_string(static_cast<long long>(value)); }
 
-std::string nameOf(intptr_t param) {
-    return param ? reinterpret_cast<const char *>(param) : "(none)";
-}
-
-std::string controlText(intptr_t param, bool sending) {
-    switch (param) {
-    case 1: return "Block header SOH (128-byte block)";
-    case 2: return "Block header STX (1024-byte block)";
-    case 4: return sending ? "End of file acknowledged" : "End of file (EOT) received";
-    case 24: return "Cancel (CAN) received";
-    case 105: return "Protocol: XMODEM with checksum";
-    case 106: return "Protocol: XMODEM-CRC";
-    case 107: return sending ? "Sending 1K blocks" : "Protocol: XMODEM-1K";
-    case 108: return "Batch header block received";
-    case 109: return "Receiver asks for YMODEM-G streaming";
-    case 500: return "Receiver asks for the checksum (NAK)";
-    case 501: return "Receiver asks for CRC ('C')";
-    case 4018: return "Receiver cancelled before the start";
-    default: return "Control event " + number(param);
-    }
-}
+// Codes 1 to 199 that a port leaves as its last error are the device's errno.
+constexpr int kLastErrnoCode = 199;
 
 }  // namespace
 
 bool isPerBlockReport(int32_t status, intptr_t param) {
-    return status == 4009 || status == 4017 || status == 4023 || (status == 105 && (param == 1 || param == 2));
-}
-
-std::string dateText(int64_t seconds) {
-    // The batch header carries the sender's clock reading: shown as it is.
-    time_t value = static_cast<time_t>(seconds);
-    struct tm parts {};
-    char text[32];
-    if (!gmtime_r(&value, &parts) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts))
-        return number(static_cast<intptr_t>(seconds));
-    return text;
+    if (status == KORLINK_STATUS_RECOGNISED) {
+        const RecognisedRow *row = recognisedRow(param);
+        return row && row->everyBlock;
+    }
+    const StatusRow *row = statusRow(status);
+    return row && row->everyBlock;
 }
 
 std::string codeMeaning(int code) {
-    switch (code) {
-    case 0: return "success";
-    case -1: return "failed";
-    case -102: return "no such port";
-    case -103: case -104: return "bad argument";
-    case -111: return "port already open";
-    case -112: return "carrier lost";
-    case -113: return "file cannot be opened";
-    case -117: return "device cannot be opened";
-    case -118: return "out of memory";
-    case -122: return "port busy with a background transfer";
-    case -123: return "cancelled";
-    case 4003: return "disk full, or the file cannot be created or written";
-    case 4016: return "no answer from the other side";
-    case 4018: return "cancelled by the other side";
-    default:
-        if (code > 0 && code < 200) return std::strerror(code);   // the device's own error
-        return "unknown code";
-    }
+    if (const StatusRow *row = statusRow(code); row && row->meaning) return row->meaning;
+    if (code > 0 && code <= kLastErrnoCode) return std::strerror(code);
+    return "unknown code";
 }
 
 std::string deviceProblem(int com) {
-    std::string variable = "KORLINK_COM" + std::to_string(com);
-    const char *set = std::getenv(variable.c_str());
-    std::string path = set && *set ? set : "/dev/ttyS" + std::to_string(com - 1);
+    std::string path = comDevicePath(com);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return "cannot open " + path + ": " + std::strerror(errno);
     bool terminal = isatty(fd);
@@ -85,31 +46,16 @@ std::string deviceProblem(int com) {
 }
 
 std::string describeStatus(int32_t status, intptr_t param, bool sending) {
-    switch (status) {
-    case 105: return controlText(param, sending);
-    case 4001: return "Bad block number at byte " + number(param);
-    case 4002: return "Check value (CRC/checksum) error at byte " + number(param);
-    case 4003: return "I/O error writing to disk (" + number(param) + ")";
-    case 4006: return "File time: " + (param > 0 ? dateText(param) : std::string("not given"));
-    case 4007: return "File closed";
-    case 4008: return "File name: " + nameOf(param);
-    case 4009: return "Bytes transferred: " + number(param);
-    case 4012: return "Renamed incoming file to " + nameOf(param);
-    case 4013: return param < 0 ? std::string("File length: not announced")
-                                : "File length: " + number(param);
-    case 4014: return (sending ? "Sending " : "Writing ") + nameOf(param);
-    case 4015: return "Unexpected byte " + number(param) + " while waiting for a block";
-    case 4016: return (sending ? "No answer, attempt " : "Time-out, retry ") + number(param);
-    case 4018: return "Remote cancelled";
-    case 4020: return "NAK received, sending again";
-    case 4023: return "ACK sent at byte " + number(param);
-    case 4025: return "NAK sent at byte " + number(param);
-    case 4027: return "End of transfer";
-    case 4028: return "Files queued: " + number(param);
-    case -112: return "Carrier lost at byte " + number(param);
-    case -123: return "Cancelled at byte " + number(param);
-    default: return "Status " + number(status) + " (" + number(param) + ")";
+    if (status == KORLINK_STATUS_RECOGNISED) {
+        const RecognisedRow *row = recognisedRow(param);
+        const Wording *wording = row ? &sideWording(row->received, row->sent, sending) : nullptr;
+        if (!wording || wording->shows == Shows::Unworded) return "Control event " + number(param);
+        return wordingText(*wording, param).value_or("");
     }
+    const StatusRow *row = statusRow(status);
+    const Wording *wording = row ? &sideWording(row->received, row->sent, sending) : nullptr;
+    if (!wording || wording->shows == Shows::Unworded) return "Status " + number(status) + " (" + number(param) + ")";
+    return wordingText(*wording, param).value_or("");
 }
 
 }  // namespace korlinkxfer

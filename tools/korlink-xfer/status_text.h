@@ -1,5 +1,6 @@
 // Readable lines for the status reports of a transfer and for the codes the
-// library returns or leaves as a port's last error.
+// library returns or leaves as a port's last error, in the words of the
+// shared status table (korlink/common/status_words.h).
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,6 @@ bool isPerBlockReport(int32_t status, intptr_t param);
 // One line describing a report; `sending` tells the two sides' meanings of
 // code 105 apart. Names (4008, 4012, 4014) are read from the parameter.
 std::string describeStatus(int32_t status, intptr_t param, bool sending);
-
-// Seconds since 1970 as a date and time, "2005-06-15 12:30:05".
-std::string dateText(int64_t seconds);
 
 // What a result or last-error code means, "no answer from the other side".
 std::string codeMeaning(int code);

@@ -60,7 +60,8 @@ Simulator::Simulator(Options options) : m_options(std::move(options)) {
             throw std::runtime_error(m_options.image.string() + ": no such file");
     }
     m_cable->simulatorEnd.exposeAs(m_options.comPort);
-    m_cable->port = COMMWinInit(static_cast<int16_t>(m_options.comPort), 9600, 8, 0, 1, 8192, 512);
+    m_cable->port = COMMWinInit(static_cast<int16_t>(m_options.comPort), 9600, 8, KORLINK_PARITY_NONE,
+                                KORLINK_STOPBITS_ONE, 8192, 512);
     if (m_cable->port == nullptr)
         throw std::runtime_error("cannot open the simulator's end " + m_cable->simulatorEnd.slavePath());
 }
@@ -155,7 +156,7 @@ Outcome Simulator::serve() {
         }
         if (fqueue(kSendQueue, image.c_str()) != 0)
             return -1;
-        return fsend(m_cable->port, kSendQueue, 106, 4096, nullptr, 0);
+        return fsend(m_cable->port, kSendQueue, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0);
     };
     switch (m_options.role) {
     case Role::Sampler: serveSampler(context); break;

@@ -1,8 +1,8 @@
 #include "ascii/ascii_capture.h"
 
 #include "ascii/ascii_settings.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_receive_file.h"
+#include "transfer/transfer_link.h"
+#include "transfer/receive_file.h"
 
 #include <new>
 

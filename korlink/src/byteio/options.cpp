@@ -1,6 +1,6 @@
 // Transmit and receive option items, flow-control switches and time-outs
 // (COMMTxXlatGet/Set, COMMRxXlatGet/Set), and saving and restoring them.
-#include "device/device_ops.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 
 #include <new>
@@ -37,7 +37,7 @@ int16_t setTransmitItem(Port &port, int16_t item, intptr_t value) {
     case 112: tx.localEcho = hookFrom<ByteHook>(value); return 0;
     case 113: tx.endOfString = hookFrom<EndOfStringHook>(value); return 0;
     case 120: if (!inRange(value, 0, 7)) return KORLINK_E_BAD_ARG3;
-        return static_cast<int16_t>(port.ops->setTransmitFlow(port, 103, static_cast<int32_t>(value)));
+        return static_cast<int16_t>(setTransmitFlow(port, 103, static_cast<int32_t>(value)));
     case 121: port.xlat.flow.suspended = value != 0; return 0;
     default: return 1;
     }
@@ -93,7 +93,7 @@ int16_t setReceiveItem(Port &port, int16_t item, intptr_t value) {
     }
     if (int16_t driverItem = receiveFlowItem(item); driverItem != 0) {
         if (!inRange(value, 0, 255)) return KORLINK_E_BAD_ARG3;
-        int result = port.ops->setReceiveFlow(port, driverItem, static_cast<int32_t>(value));
+        int result = setReceiveFlow(port, driverItem, static_cast<int32_t>(value));
         return result == 0 ? 0 : KORLINK_E_BAD_ARG3;
     }
     return 1;
@@ -112,7 +112,7 @@ bool getReceiveItem(Port &port, int16_t item, intptr_t &value) {
     default: break;
     }
     if (int16_t driverItem = receiveFlowItem(item); driverItem != 0) {
-        value = port.ops->readFlow(port, driverItem);
+        value = readFlow(port, driverItem);
         return true;
     }
     return false;
@@ -175,7 +175,7 @@ KORLINK_API int16_t COMMRestoreXlat(PortHandle handle) {
     const FlowControl &restored = port->savedXlat.back().flow;
     bool sameHold = now.rxXon == restored.rxXon && now.rxRts == restored.rxRts &&
                     now.rxDtr == restored.rxDtr && (!now.rxXon || now.xonChar == restored.xonChar);
-    if (port->line.rxHeld && !sameHold) port->ops->setReceiveFlow(*port, 103, 0);
+    if (port->line.rxHeld && !sameHold) setReceiveFlow(*port, 103, 0);
     if (!restored.xonXoffOutput) port->line.pausedByXoff = false;
     port->xlat = port->savedXlat.back();
     port->savedXlat.pop_back();

@@ -1,7 +1,7 @@
 // Taking received bytes: c_inchar, c_getc (with the string watch and the
 // receive options), c_gets, counting, peeking and discarding.
 #include "byteio/byte_common.h"
-#include "device/device_ops.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 
 using namespace korlink;
@@ -45,7 +45,7 @@ int16_t getByte(Port &port, int32_t timeoutMs, bool &portGone) {
     }
     for (;;) {
         int16_t byte = timeoutMs != 0 ? waitByte(port, -1, timeoutMs)
-                                      : static_cast<int16_t>(port.ops->readByte(port));
+                                      : static_cast<int16_t>(readByte(port));
         if (byte == KORLINK_E_NULL_PORT) portGone = true;  // closed by the host's pump
         if (byte < 0) return byte;
         watchUpdate(port, byte);
@@ -64,7 +64,7 @@ KORLINK_API int16_t c_inchar(PortHandle handle) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_inchar()", refusal);
     if (port == nullptr) return refusal;
-    return static_cast<int16_t>(port->ops->readByte(*port));
+    return static_cast<int16_t>(readByte(*port));
 }
 
 KORLINK_API int16_t c_getc(PortHandle handle) {
@@ -80,7 +80,7 @@ KORLINK_API int16_t c_rxcount(PortHandle handle) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_rxcount()", refusal);
     if (port == nullptr) return refusal;
-    return static_cast<int16_t>(port->ops->receiveCount(*port));
+    return static_cast<int16_t>(receiveCount(*port));
 }
 
 KORLINK_API int16_t c_rxflush(PortHandle handle, int16_t count) {
@@ -88,14 +88,14 @@ KORLINK_API int16_t c_rxflush(PortHandle handle, int16_t count) {
     Port *port = bytePort(handle, "c_rxflush()", refusal);
     if (port == nullptr) return refusal;
     if (count < 0) count = 0;
-    return static_cast<int16_t>(port->ops->discard(*port, count));
+    return static_cast<int16_t>(discardBytes(*port, count));
 }
 
 KORLINK_API int16_t c_rxpeek(PortHandle handle, int16_t index) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_rxpeek()", refusal);
     if (port == nullptr) return refusal;
-    return static_cast<int16_t>(port->ops->peek(*port, index));
+    return static_cast<int16_t>(peekByte(*port, index));
 }
 
 // The first byte waits the line time-out, later ones the receive time-out; a

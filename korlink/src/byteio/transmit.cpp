@@ -1,7 +1,7 @@
 // Sending bytes: c_putc with the transmit options and flow control, c_puts,
 // c_putn, and the transmit queue (c_txcount, c_txflush).
 #include "byteio/byte_common.h"
-#include "device/device_termios.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 
 using namespace korlink;
@@ -27,7 +27,7 @@ int16_t sendTranslated(PortHandle handle, Port &port, int byte) {
         if (portGone(handle, port)) return KORLINK_E_NULL_PORT;
     }
     if (port.watchCarrier && !carrierPresent(port)) return KORLINK_E_CARRIER_LOST;
-    int written = port.ops->writeByte(port, static_cast<uint8_t>(byte));
+    int written = writeByte(port, static_cast<uint8_t>(byte));
     if (written < 0) return static_cast<int16_t>(written);
     if (tx.waitEcho) {
         int16_t echo = waitByte(port, static_cast<int16_t>(byte), port.xlat.receiveTimeoutMs);
@@ -68,7 +68,7 @@ KORLINK_API int16_t c_putc(PortHandle handle, int16_t byte) {
     int value = byte & 0xFF;
     if (port->xlat.tx.enabled) return putWithOptions(handle, *port, value);
     if (int held = waitWhileHeld(*port); held != 0) return static_cast<int16_t>(held);
-    return static_cast<int16_t>(port->ops->writeByte(*port, static_cast<uint8_t>(value)));
+    return static_cast<int16_t>(writeByte(*port, static_cast<uint8_t>(value)));
 }
 
 KORLINK_API int16_t c_puts(PortHandle handle, const char *text) {
@@ -97,14 +97,14 @@ KORLINK_API int16_t c_putn(PortHandle handle, int32_t count, const char *data) {
     if (count < 0) return KORLINK_E_BAD_ARG3;
     if (count == 0) return 0;
     return static_cast<int16_t>(
-        port->ops->writeBlock(*port, reinterpret_cast<const uint8_t *>(data), count));
+        writeBytes(*port, reinterpret_cast<const uint8_t *>(data), count));
 }
 
 KORLINK_API int16_t c_txcount(PortHandle handle) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_txcount()", refusal);
     if (port == nullptr) return refusal;
-    return static_cast<int16_t>(port->ops->transmitFree(*port));
+    return static_cast<int16_t>(transmitFree(*port));
 }
 
 KORLINK_API int16_t c_txflush(PortHandle handle, int16_t count) {
@@ -112,7 +112,7 @@ KORLINK_API int16_t c_txflush(PortHandle handle, int16_t count) {
     int16_t refusal = 0;
     Port *port = bytePort(handle, "c_txflush()", refusal);
     if (port == nullptr) return refusal;
-    return static_cast<int16_t>(port->ops->flushTransmit(*port));
+    return static_cast<int16_t>(purgeTransmit(*port));
 }
 
 }  // extern "C"

@@ -1,7 +1,7 @@
 // Waiting for received data: c_waitc, c_rxpeeks, c_waits, and ms_pause.
 // Every wait alternates one pump call with a poll of at most 10 ms.
 #include "byteio/byte_common.h"
-#include "device/device_termios.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 
 #include <algorithm>
@@ -29,7 +29,7 @@ int16_t interruption(Port &port) {
 // match of `matched` characters; the position of the match or -1.
 int32_t scanForText(Port &port, const char *text, int32_t length, int32_t &start, int32_t &matched) {
     for (;;) {
-        int byte = port.ops->peek(port, start + matched);
+        int byte = peekByte(port, start + matched);
         if (byte < 0) return -1;
         if (byte == static_cast<unsigned char>(text[matched])) {
             if (++matched == length) return start;
@@ -50,7 +50,7 @@ int16_t waitByte(Port &port, int16_t wanted, int32_t timeoutMs) {
     uint32_t deadline = tickMs() + static_cast<uint32_t>(std::max<int32_t>(timeoutMs, 0));
     for (;;) {
         int byte;
-        while ((byte = port.ops->readByte(port)) >= 0)
+        while ((byte = readByte(port)) >= 0)
             if (wanted == -1 || byte == wanted) return static_cast<int16_t>(byte);
         // COMMXferCancel may set the flag from the host's thread while a
         // background transfer waits here.
@@ -106,14 +106,14 @@ KORLINK_API int16_t c_waits(PortHandle handle, const char *text, int32_t timeout
     if (text == nullptr)
         return reportArgError(KORLINK_E_BAD_ARG2, "c_waits()", "ERROR: BADPARM1. Parameter is NULL");
     int32_t length = static_cast<int32_t>(std::strlen(text));
-    int32_t before = port->ops->receiveCount(*port);
+    int32_t before = receiveCount(*port);
     int16_t found = c_rxpeeks(handle, text, timeoutMs);
     if (found == KORLINK_E_NULL_PORT) return found;  // the host closed the port meanwhile
     if (found >= 0) {
-        port->ops->discard(*port, found + length);
+        discardBytes(*port, found + length);
         return 0;
     }
-    if (before > length) port->ops->discard(*port, before - length);
+    if (before > length) discardBytes(*port, before - length);
     return found;
 }
 

@@ -1,15 +1,13 @@
-// The termios driver's receive buffer, writes and flow-control holds, and its
-// operations table.
-#include "device/device_termios.h"
+// The receive buffer, writes and flow-control holds of every backend.
+#include "device/device_io.h"
 
+#include "device/device_ops.h"
 #include "frame/library_state.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace korlink {
 
@@ -33,10 +31,10 @@ void holdPeer(Port &port, bool hold) {
     const FlowControl &flow = port.xlat.flow;
     if (flow.rxXon) {
         uint8_t byte = static_cast<uint8_t>(hold ? flow.xoffChar : flow.xonChar);
-        if (::write(port.fd, &byte, 1) != 1) port.lastError = errno;
+        port.ops->write(port, &byte, 1);
     }
-    if (flow.rxRts) switchLine(port, TIOCM_RTS, !hold);
-    if (flow.rxDtr) switchLine(port, TIOCM_DTR, !hold);
+    if (flow.rxRts) port.ops->switchLine(port, TIOCM_RTS, !hold);
+    if (flow.rxDtr) port.ops->switchLine(port, TIOCM_DTR, !hold);
     port.line.rxHeld = hold;
 }
 
@@ -48,15 +46,7 @@ void holdIfFull(Port &port) {
         holdPeer(port, true);
 }
 
-bool waitOutput(Port &port) {
-    pollfd entry{port.fd, POLLOUT, 0};
-    int ready = poll(&entry, 1, 10);
-    if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(entry.revents & POLLOUT)) {
-        port.lastError = EIO;
-        return false;
-    }
-    return true;
-}
+bool flowControlOn(const FlowControl &flow) { return flow.xonXoffOutput || flow.cts || flow.dsr; }
 
 }  // namespace
 
@@ -71,13 +61,9 @@ bool topUp(Port &port) {
     }
     int32_t room = std::min(rx.size() - rx.end, 32767 - rx.end);
     if (room <= 0) return true;
-    ssize_t got = ::read(port.fd, rx.data.data() + rx.end, room);
-    if (got < 0) {
-        if (errno == EAGAIN || errno == EINTR) return true;
-        port.lastError = errno;
-        return false;
-    }
-    rx.end += takeOutFlowChars(port, rx.data.data() + rx.end, static_cast<int32_t>(got));
+    int32_t got = port.ops->read(port, rx.data.data() + rx.end, room);
+    if (got < 0) return false;
+    rx.end += takeOutFlowChars(port, rx.data.data() + rx.end, got);
     holdIfFull(port);
     return true;
 }
@@ -89,21 +75,26 @@ int readByte(Port &port) {
     return rx.data[rx.position++];
 }
 
-bool pollInput(Port &port, int ms) {
-    pollfd entry{port.fd, POLLIN, 0};
-#ifdef KORLINK_VIRTUAL_TIME
-    int ready = poll(&entry, 1, 0);
-    if (ready == 0) passIdleTime(std::clamp(ms, 0, 10));
-#else
-    int ready = poll(&entry, 1, std::clamp(ms, 0, 10));
-#endif
-    // A hung-up tty polls readable but reads nothing: the hang-up decides.
-    if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL))) {
-        port.lastError = EIO;
-        return false;
-    }
-    return true;
+int peekByte(Port &port, int32_t index) {
+    const ReceiveBuffer &rx = *port.rx;
+    if (index < 0) return -1;
+    if (index >= rx.available()) topUp(port);
+    if (index >= rx.available()) return -1;
+    return rx.data[rx.position + index];
 }
+
+int32_t receiveCount(Port &port) {
+    topUp(port);
+    return port.rx->available();
+}
+
+int32_t discardBytes(Port &port, int32_t count) {
+    int32_t dropped = 0;
+    while ((count == 0 || dropped < count) && readByte(port) >= 0) ++dropped;
+    return dropped;
+}
+
+bool pollInput(Port &port, int ms) { return port.ops->waitInput(port, std::clamp(ms, 0, 10)); }
 
 void resumeCheck(Port &port) {
     const FlowControl &flow = port.xlat.flow;
@@ -111,10 +102,6 @@ void resumeCheck(Port &port) {
     if (port.line.rxHeld && rx.available() <= rx.size() * flow.xonPercent / 100)
         holdPeer(port, false);
 }
-
-namespace {
-bool flowControlOn(const FlowControl &flow) { return flow.xonXoffOutput || flow.cts || flow.dsr; }
-}  // namespace
 
 int waitWhileHeld(Port &port) {
     const FlowControl &flow = port.xlat.flow;
@@ -138,75 +125,49 @@ int waitWhileHeld(Port &port) {
 int writeRaw(Port &port, const uint8_t *data, int32_t count) {
     int32_t done = 0;
     while (done < count) {
-        ssize_t sent = ::write(port.fd, data + done, count - done);
+        int32_t sent = port.ops->write(port, data + done, count - done);
         if (sent > 0) {
-            done += static_cast<int32_t>(sent);
+            done += sent;
             continue;
         }
-        if (sent < 0 && errno != EAGAIN && errno != EINTR) {
-            port.lastError = errno;
-            return -1;
-        }
+        if (sent < 0) return -1;
         if (int16_t stop = cancelCheck(port); stop != 0) return stop;
-        if (!waitOutput(port)) return -1;
+        if (!port.ops->waitOutput(port)) return -1;
     }
     return 0;
 }
 
-int32_t transmitQueued(Port &port) {
-    int queued = 0;
-    if (ioctl(port.fd, TIOCOUTQ, &queued) != 0) return 0;
-    return queued;
-}
-
-namespace {
-
-int unsupported(Port &) { return -1; }
-
-int opWriteBlock(Port &port, const uint8_t *data, int32_t count) {
+int writeBytes(Port &port, const uint8_t *data, int32_t count) {
     int held = waitWhileHeld(port);
     return held != 0 ? held : writeRaw(port, data, count);
-}
-
-int opWriteString(Port &port, const char *text) {
-    return opWriteBlock(port, reinterpret_cast<const uint8_t *>(text),
-                        static_cast<int32_t>(std::strlen(text)));
 }
 
 // A byte is written once more than a quarter of the transmit queue is free.
 // The device may accept bytes (poll says writable) long before its queue has
 // drained that far, so the wait sleeps a few milliseconds between looks.
-int opWriteByte(Port &port, uint8_t byte) {
-    while (port.transmitSize - transmitQueued(port) <= port.transmitSize / 4) {
+int writeByte(Port &port, uint8_t byte) {
+    while (port.transmitSize - port.ops->transmitQueued(port) <= port.transmitSize / 4) {
         if (int16_t stop = cancelCheck(port); stop != 0) return stop;
-        if (!waitOutput(port)) return -1;
+        if (!port.ops->waitOutput(port)) return -1;
         passIdleTime(2);
     }
     return writeRaw(port, &byte, 1);
 }
 
-int32_t opReceiveCount(Port &port) {
-    topUp(port);
-    return port.rx->available();
+int32_t transmitFree(Port &port) {
+    int32_t queued = port.ops->transmitQueued(port);
+    // One byte still queued counts as an empty queue: hosts pace on the full size.
+    if (queued == 1) return port.transmitSize;
+    return std::max(port.transmitSize - queued, 0);  // the kernel queue may be larger
 }
 
-int32_t opDiscard(Port &port, int32_t count) {
-    int32_t dropped = 0;
-    while ((count == 0 || dropped < count) && readByte(port) >= 0) ++dropped;
-    return dropped;
-}
+int purgeTransmit(Port &port) { return port.ops->purgeTransmit(port); }
 
-int opPeek(Port &port, int32_t index) {
-    const ReceiveBuffer &rx = *port.rx;
-    if (index < 0) return -1;
-    if (index >= rx.available()) topUp(port);
-    if (index >= rx.available()) return -1;
-    return rx.data[rx.position + index];
-}
+int32_t modemLine(Port &port, int bit) { return port.ops->modemLine(port, bit); }
 
-bool opByteWaiting(Port &port) { return opReceiveCount(port) > 0; }
+bool carrierPresent(Port &port) { return modemLine(port, TIOCM_CAR) != 0; }
 
-int32_t opReadFlow(Port &port, int16_t item) {
+int32_t readFlow(Port &port, int16_t item) {
     const FlowControl &flow = port.xlat.flow;
     switch (item) {
     case 103: return (flow.rxXon ? 1 : 0) | (flow.rxRts ? 2 : 0) | (flow.rxDtr ? 4 : 0);
@@ -219,7 +180,7 @@ int32_t opReadFlow(Port &port, int16_t item) {
 }
 
 // Item 103 takes bit 0 XON/XOFF, bit 1 RTS, bit 2 DTR.
-int opSetReceiveFlow(Port &port, int16_t item, int32_t value) {
+int setReceiveFlow(Port &port, int16_t item, int32_t value) {
     FlowControl &flow = port.xlat.flow;
     switch (item) {
     case 103:
@@ -237,7 +198,7 @@ int opSetReceiveFlow(Port &port, int16_t item, int32_t value) {
 }
 
 // Item 103 takes bit 0 XON/XOFF pacing, bit 1 CTS, bit 2 DSR.
-int opSetTransmitFlow(Port &port, int16_t item, int32_t value) {
+int setTransmitFlow(Port &port, int16_t item, int32_t value) {
     FlowControl &flow = port.xlat.flow;
     if (item != 103) return -1;
     flow.xonXoffOutput = value & 1;
@@ -246,56 +207,5 @@ int opSetTransmitFlow(Port &port, int16_t item, int32_t value) {
     if (!flow.xonXoffOutput) port.line.pausedByXoff = false;
     return 0;
 }
-
-int opPurgeTransmit(Port &port) {
-    if (tcflush(port.fd, TCOFLUSH) == 0) return 0;
-    port.lastError = errno;
-    return -1;
-}
-
-int32_t opTransmitFree(Port &port) {
-    int32_t queued = transmitQueued(port);
-    // One byte still queued counts as an empty queue: hosts pace on the full size.
-    if (queued == 1) return port.transmitSize;
-    return std::max(port.transmitSize - queued, 0);  // the kernel queue may be larger
-}
-
-const DeviceOps kTermiosOps = {
-    .writeBlock = opWriteBlock,
-    .writeString = opWriteString,
-    .readByte = readByte,
-    .readByteAlt = readByte,
-    .writeByte = opWriteByte,
-    .writeByteAlt = opWriteByte,
-    .closeDevice = closeDevice,
-    .unsupported1 = unsupported,
-    .unsupported2 = unsupported,
-    .unsupported3 = unsupported,
-    .readValue = readValue,
-    .readFlow = opReadFlow,
-    .readBaud = readBaud,
-    .unsupported4 = unsupported,
-    .empty1 = nullptr,
-    .unsupported5 = unsupported,
-    .empty2 = nullptr,
-    .receiveCount = opReceiveCount,
-    .discard = opDiscard,
-    .discardAlt = opDiscard,
-    .peek = opPeek,
-    .byteWaiting = opByteWaiting,
-    .byteWaitingAlt = opByteWaiting,
-    .setValue = setValue,
-    .setReceiveFlow = opSetReceiveFlow,
-    .setBaud = setBaud,
-    .setTransmitFlow = opSetTransmitFlow,
-    .purgeTransmit = opPurgeTransmit,
-    .transmitFree = opTransmitFree,
-    .transmitFreeAlt = opTransmitFree,
-    .flushTransmit = opPurgeTransmit,
-};
-
-}  // namespace
-
-const DeviceOps &termiosOps() { return kTermiosOps; }
 
 }  // namespace korlink

@@ -1,12 +1,15 @@
-// The termios driver: opening the device, character format, baud rate,
-// modem lines and break. Receive and transmit paths are in device_io.cpp.
+// The termios backend: a file descriptor on a tty, its termios block, its
+// modem lines (or simulated ones, simulated_lines.h) and break.
 #include "device/device_termios.h"
 
+#include "common/com_device.h"
+
+#include "device/device_ops.h"
 #include "device/simulated_lines.h"
-#include "frame/library_state.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -15,234 +18,118 @@ namespace korlink {
 
 namespace {
 
-struct BaudEntry {
-    int32_t rate;
-    speed_t code;
-};
-
-constexpr BaudEntry kBauds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
-};
-
-bool speedCode(int32_t rate, speed_t &code) {
-    for (const BaudEntry &entry : kBauds)
-        if (entry.rate == rate) {
-            code = entry.code;
-            return true;
-        }
-    return false;
-}
-
-int32_t speedRate(speed_t code) {
-    for (const BaudEntry &entry : kBauds)
-        if (entry.code == code) return entry.rate;
+int32_t termiosRead(Port &port, uint8_t *data, int32_t count) {
+    ssize_t got = ::read(port.fd, data, count);
+    if (got >= 0) return static_cast<int32_t>(got);
+    if (errno == EAGAIN || errno == EINTR) return 0;
+    port.lastError = errno;
     return -1;
 }
 
-// tcsetattr succeeds when any part of a change took; a pty, for one, keeps
-// eight data bits and no parity whatever it is told. Reading back tells
-// whether the format really changed; if not, the old block is put back.
-bool writeFormat(Port &port, const termios &block) {
-    constexpr tcflag_t format = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
-    termios previous = port.deviceSettings;
-    termios now{};
-    if (tcsetattr(port.fd, TCSANOW, &block) != 0) return false;
-    if (tcgetattr(port.fd, &now) != 0 || (now.c_cflag & format) != (block.c_cflag & format)) {
-        tcsetattr(port.fd, TCSANOW, &previous);
+int32_t termiosWrite(Port &port, const uint8_t *data, int32_t count) {
+    ssize_t sent = ::write(port.fd, data, count);
+    if (sent >= 0) return static_cast<int32_t>(sent);
+    if (errno == EAGAIN || errno == EINTR) return 0;
+    port.lastError = errno;
+    return -1;
+}
+
+bool termiosWaitInput(Port &port, int ms) {
+    pollfd entry{port.fd, POLLIN, 0};
+    int ready = poll(&entry, 1, ms);
+    // A hung-up tty polls readable but reads nothing: the hang-up decides.
+    if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+        port.lastError = EIO;
         return false;
     }
-    port.deviceSettings = now;
     return true;
 }
 
-}  // namespace
-
-bool readBlock(Port &port, termios &block) {
-    if (tcgetattr(port.fd, &block) != 0) return false;
-    port.deviceSettings = block;
-    return true;
-}
-
-bool writeBlock(Port &port, const termios &block) {
-    if (tcsetattr(port.fd, TCSANOW, &block) != 0) return false;
-    port.deviceSettings = block;
-    return true;
-}
-
-int openDevice(const char *path, int &fd) {
-    fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return KORLINK_E_DEVICE;
-    // TIOCEXCL keeps other openers of the tty out (root excepted); flock
-    // also stops a second open inside this process and cooperating tools.
-    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        fd = -1;
-        return KORLINK_E_DEVICE;
+bool termiosWaitOutput(Port &port) {
+    pollfd entry{port.fd, POLLOUT, 0};
+    int ready = poll(&entry, 1, 10);
+    if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(entry.revents & POLLOUT)) {
+        port.lastError = EIO;
+        return false;
     }
-    return KORLINK_OK;
-}
-
-void applyStopBits(termios &block, int code) {
-    // Termios has no one-and-a-half: the UART sends 1.5 stop bits for
-    // 5-bit characters when two are asked for, so code 3 asks for two.
-    if (code == 1) block.c_cflag &= ~CSTOPB;
-    else block.c_cflag |= CSTOPB;
-}
-
-void applyParity(termios &block, int code) {
-    block.c_cflag &= ~(PARENB | PARODD | CMSPAR);
-    switch (code) {
-    case 1: block.c_cflag |= PARENB | PARODD; break;
-    case 2: block.c_cflag |= PARENB; break;
-    case 3: block.c_cflag |= PARENB | CMSPAR | PARODD; break;  // mark
-    case 4: block.c_cflag |= PARENB | CMSPAR; break;           // space
-    default: break;
-    }
-}
-
-bool applyDataBits(termios &block, int bits) {
-    static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-    if (bits < 5 || bits > 8) return false;
-    block.c_cflag = (block.c_cflag & ~CSIZE) | sizes[bits - 5];
     return true;
 }
 
-int configureDevice(Port &port, int32_t baud, int dataBits, int parity, int stopBits) {
-    termios block{};
-    if (tcgetattr(port.fd, &block) != 0) return KORLINK_E_DEVICE;
-    port.savedSettings = block;
-    cfmakeraw(&block);
-    block.c_cflag |= CLOCAL | CREAD;
-    block.c_cflag &= ~CRTSCTS;
-    block.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
-    block.c_cc[VMIN] = 0;  // reads return at once with what is there
-    block.c_cc[VTIME] = 0;
-    speed_t code{};
-    if (!speedCode(baud, code) || cfsetspeed(&block, code) != 0) return KORLINK_E_DEVICE;
-    if (!applyDataBits(block, dataBits)) return KORLINK_E_DEVICE;
-    applyParity(block, parity);
-    applyStopBits(block, stopBits == 2 ? 2 : stopBits == 3 ? 3 : 1);
-    if (!writeBlock(port, block)) {
-        tcsetattr(port.fd, TCSANOW, &port.savedSettings);  // undo a partial change
-        return KORLINK_E_DEVICE;
-    }
-    return KORLINK_OK;
+int32_t termiosTransmitQueued(Port &port) {
+    int queued = 0;
+    if (ioctl(port.fd, TIOCOUTQ, &queued) != 0) return 0;
+    return queued;
 }
 
-int closeDevice(Port &port, bool keepSettings) {
-    tcflush(port.fd, TCIOFLUSH);
-    if (!keepSettings) tcsetattr(port.fd, TCSANOW, &port.savedSettings);
-    ioctl(port.fd, TIOCNXCL);  // the tty may outlive us (a pty kept open)
-    ::close(port.fd);
-    port.fd = -1;
-    return KORLINK_OK;
+int termiosPurgeTransmit(Port &port) {
+    if (tcflush(port.fd, TCOFLUSH) == 0) return 0;
+    port.lastError = errno;
+    return -1;
 }
 
-int32_t modemLine(Port &port, int bit) {
+int32_t termiosModemLine(Port &port, int bit) {
     if (!port.simulatedLines.empty()) return simulatedLine(port, bit);
     int lines = 0;
     if (ioctl(port.fd, TIOCMGET, &lines) != 0) return -1;
     return (lines & bit) ? 1 : 0;
 }
 
-bool carrierPresent(Port &port) { return modemLine(port, TIOCM_CAR) != 0; }
-
-int32_t readValue(Port &port, int16_t item) {
-    termios block{};
-    switch (item) {
-    case KORLINK_ITEM_STOPBITS:
-        if (!readBlock(port, block)) return -1;
-        if (!(block.c_cflag & CSTOPB)) return 1;
-        return (block.c_cflag & CSIZE) == CS5 ? 3 : 2;
-    case KORLINK_ITEM_PARITY:
-        if (!readBlock(port, block)) return -1;
-        if (!(block.c_cflag & PARENB)) return 0;
-        if (block.c_cflag & CMSPAR) return (block.c_cflag & PARODD) ? 3 : 4;
-        return (block.c_cflag & PARODD) ? 1 : 2;
-    case KORLINK_ITEM_DATABITS:
-        if (!readBlock(port, block)) return -1;
-        switch (block.c_cflag & CSIZE) {
-        case CS5: return 5;
-        case CS6: return 6;
-        case CS7: return 7;
-        default: return 8;
-        }
-    case KORLINK_ITEM_RTS:
-    case KORLINK_ITEM_DTR:
-        return (port.lineOutputMask >> item) & 1u;
-    case KORLINK_ITEM_CTS: return modemLine(port, TIOCM_CTS);
-    case KORLINK_ITEM_DSR: return modemLine(port, TIOCM_DSR);
-    case KORLINK_ITEM_CD: return modemLine(port, TIOCM_CAR);
-    case KORLINK_ITEM_RI: return modemLine(port, TIOCM_RNG);
-    default: return -1;
-    }
-}
-
-void switchLine(Port &port, int bit, bool high) {
+void termiosSwitchLine(Port &port, int bit, bool high) {
     if (!port.simulatedLines.empty()) recordSimulatedOutput(port, bit, high);
     ioctl(port.fd, high ? TIOCMBIS : TIOCMBIC, &bit);
 }
 
-namespace {
-
-int changeFormat(Port &port, int16_t item, int32_t value) {
-    if (item == KORLINK_ITEM_STOPBITS && (value < 1 || value > 3)) return -1;
-    if (item == KORLINK_ITEM_PARITY && (value < 0 || value > 4)) return -1;
-    termios block{};
-    if (!readBlock(port, block)) return -1;
-    if (item == KORLINK_ITEM_STOPBITS) applyStopBits(block, value);
-    else if (item == KORLINK_ITEM_PARITY) applyParity(block, value);
-    else if (!applyDataBits(block, value)) return -1;
-    return writeFormat(port, block) ? 0 : -1;
+int termiosSetBreak(Port &port, bool on) {
+    if (ioctl(port.fd, on ? TIOCSBRK : TIOCCBRK) == 0) return 0;
+    port.lastError = errno;
+    return port.lastError;
 }
 
-int sendBreak(Port &port) {
-    if (ioctl(port.fd, TIOCSBRK) != 0) {
-        port.lastError = errno;
-        return port.lastError;
-    }
-    ms_pause(300);
-    // A port the host closed during the pause is not touched again.
-    if (port.closedByHost) return KORLINK_E_NULL_PORT;
-    if (ioctl(port.fd, TIOCCBRK) != 0) {
-        port.lastError = errno;
-        return port.lastError;
-    }
-    return 0;
+bool termiosReadSettings(Port &port, termios &block) { return tcgetattr(port.fd, &block) == 0; }
+
+bool termiosWriteSettings(Port &port, const termios &block) {
+    return tcsetattr(port.fd, TCSANOW, &block) == 0;
 }
+
+void termiosClose(Port &port, bool keepSettings) {
+    if (port.fd < 0) return;
+    tcflush(port.fd, TCIOFLUSH);
+    if (!keepSettings) tcsetattr(port.fd, TCSANOW, &port.savedSettings);
+    ioctl(port.fd, TIOCNXCL);  // the tty may outlive us (a pty kept open)
+    ::close(port.fd);
+    port.fd = -1;
+}
+
+const DeviceOps kTermiosOps = {
+    .read = termiosRead,
+    .write = termiosWrite,
+    .waitInput = termiosWaitInput,
+    .waitOutput = termiosWaitOutput,
+    .transmitQueued = termiosTransmitQueued,
+    .purgeTransmit = termiosPurgeTransmit,
+    .modemLine = termiosModemLine,
+    .switchLine = termiosSwitchLine,
+    .setBreak = termiosSetBreak,
+    .readSettings = termiosReadSettings,
+    .writeSettings = termiosWriteSettings,
+    .close = termiosClose,
+};
 
 }  // namespace
 
-int setValue(Port &port, int16_t item, int32_t value) {
-    switch (item) {
-    case KORLINK_ITEM_RTS: switchLine(port, TIOCM_RTS, value != 0); return 0;
-    case KORLINK_ITEM_DTR: switchLine(port, TIOCM_DTR, value != 0); return 0;
-    case KORLINK_ITEM_STOPBITS:
-    case KORLINK_ITEM_PARITY:
-    case KORLINK_ITEM_DATABITS: return changeFormat(port, item, value);
-    case KORLINK_ITEM_BREAK: return sendBreak(port);
-    default: return -1;
+int openTermiosDevice(Port &port, int com) {
+    int fd = ::open(common::comDevicePath(com).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return KORLINK_E_DEVICE;
+    // TIOCEXCL keeps other openers of the tty out (root excepted); flock
+    // also stops a second open inside this process and cooperating tools.
+    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return KORLINK_E_DEVICE;
     }
-}
-
-int32_t readBaud(Port &port) {
-    termios block{};
-    if (!readBlock(port, block)) return -1;
-    return speedRate(cfgetospeed(&block));
-}
-
-int setBaud(Port &port, int32_t baud) {
-    termios block{};
-    speed_t code{};
-    if (!readBlock(port, block)) return -1;
-    if (!speedCode(baud, code) || cfsetspeed(&block, code) != 0) return -1;
-    if (!writeBlock(port, block)) return -1;
-    port.baud = baud;
-    return 0;
+    port.fd = fd;
+    port.simulatedLines = simulatedLinesFolder(com);
+    port.ops = &kTermiosOps;
+    return KORLINK_OK;
 }
 
 }  // namespace korlink

@@ -1,13 +1,11 @@
 // Library-wide state: live port objects, last-error and close codes, the
-// report switch and hook, the host's pump hook and posted keys, the tick.
+// report switch and hook, the host's pump hook and posted keys.
 #include "frame/library_state.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <ctime>
 #include <deque>
 #include <mutex>
-#include <poll.h>
 #include <set>
 #include <string>
 #include <thread>
@@ -90,27 +88,6 @@ void setCloseCode(int32_t code) { g_closeCode = code; }
 bool reportSwitch() { return g_reportSwitch; }
 void setReportSwitch(bool on) { g_reportSwitch = on; }
 
-#ifdef KORLINK_VIRTUAL_TIME
-// Fuzzing builds run every wait on a virtual clock that jumps over idle time,
-// so a protocol's time-outs cost nothing and a run is repeatable.
-namespace {
-uint32_t g_virtualNow = 0;
-void (*g_idleHook)() = nullptr;
-}  // namespace
-uint32_t tickMs() { return g_virtualNow; }
-void setIdleHook(void (*hook)()) { g_idleHook = hook; }
-void passIdleTime(int ms) {
-    if (g_idleHook != nullptr) g_idleHook();
-    g_virtualNow += static_cast<uint32_t>(ms > 0 ? ms : 1);
-}
-#else
-uint32_t tickMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(now.tv_sec * 1000u + now.tv_nsec / 1000000);
-}
-void passIdleTime(int ms) { poll(nullptr, 0, ms); }
-#endif
 
 bool tickReached(uint32_t deadline) {
     return static_cast<int32_t>(tickMs() - deadline) >= 0;

@@ -1,5 +1,5 @@
 // Library-wide state beyond what port.h declares: report switch, library
-// error reader, deadline test.
+// error reader, deadline test, the port table.
 #pragma once
 
 #include "frame/port.h"
@@ -22,5 +22,12 @@ bool tickReached(uint32_t deadline);
 inline constexpr int kPortSlots = 32;
 int16_t registerPort(Port &port);     // 0, -111 or -117
 int16_t unregisterPort(Port &port);   // 0 or -121
+// True while `port` holds its slot (a background copy never does).
+bool inPortTable(const Port &port);
+
+// A new port object with its receive buffer, or nullptr without memory; both
+// sizes are raised to a workable minimum. deletePort frees both.
+Port *newPort(int16_t rxBufferSize, int16_t txBufferSize);
+void deletePort(Port *port);
 
 }  // namespace korlink

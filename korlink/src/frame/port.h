@@ -16,9 +16,10 @@ namespace korlink {
 struct XmodemSettings;  // xmodem_settings.h
 struct ModemSettings;   // modem_settings.h
 struct AsciiSettings;   // ascii_settings.h
-struct TransferState;   // xmodem_settings.h
+struct TransferState;   // transfer/transfer_state.h
 struct KermitSettings;  // kermit_settings.h
-struct DeviceOps;       // device_ops.h
+struct DeviceOps;       // device/device_ops.h
+class MemoryLine;       // device/device_memory.h
 
 // Read-ahead receive buffer. Bytes move from the device into it only when a
 // receive operation asks for them. Owned by the registered port (freed when it
@@ -122,12 +123,13 @@ struct WatchSlot {
 // One open port. A PortHandle is the address of a Port.
 //
 // The object is copyable on purpose: a background transfer works on a private
-// heap copy (xmodem_background.cpp), registered as live but not in the port
+// heap copy (transfer/background.cpp), registered as live but not in the port
 // table, calls the public byte exports on handleOf(copy) and drops it from the
-// live set when the job ends. The copy shares the device descriptor, the
-// receive buffer and the transfer records (plain pointers); options, flow
-// control, line state, watch slots and the data-format word are its own, so
-// whatever it switches for the transfer never leaks into the host's port.
+// live set when the job ends. The copy shares the device (descriptor or
+// memory line), the receive buffer and the transfer records (plain
+// pointers); options, flow control, line state, watch slots and the
+// data-format word are its own, so whatever it switches for the transfer
+// never leaks into the host's port.
 // COMMPortDeinit refuses a copy (-121) before touching anything shared.
 struct Port {
     // --- frame (port table, errors) ---
@@ -137,12 +139,12 @@ struct Port {
     bool watchCarrier = false;     // carrier loss ends waits with -112 (transmit item 111)
     int16_t cancelKey = 283;       // Escape
     intptr_t windowHandle = 0;     // COMMPortSet 108
-    int fd = -1;                   // the open device
+    int fd = -1;                   // the termios backend's descriptor, else -1
     int16_t callDepth = 0;         // exports running host code on this port (PortCall)
     bool closedByHost = false;     // closed by host code inside such an export
 
     // --- transfer families: the XMODEM settings are owned (freed at close by
-    // releaseTransferRecords); `transfer` is the host's item 114 slot, not owned ---
+    // releaseFamilyRecords); `transfer` is the host's item 114 slot, not owned ---
     XmodemSettings *xmodem = nullptr;
     KermitSettings *kermit = nullptr;  // owned like the XMODEM settings
     TransferState *transfer = nullptr;
@@ -168,7 +170,8 @@ struct Port {
     void (*consoleOutput)(PortHandle, int) = nullptr;  // default console hook
 
     // --- device ---
-    const DeviceOps *ops = nullptr;
+    const DeviceOps *ops = nullptr;   // the backend; every device access goes through it
+    MemoryLine *memoryLine = nullptr;  // the in-memory backend's line, else null
     std::string simulatedLines;    // folder standing in for the modem lines (simulated_lines.h)
     termios deviceSettings{};      // item 102; refreshed by reads of the block
     termios savedSettings{};       // taken at open, written back at close
@@ -239,16 +242,12 @@ int16_t reportArgError(int16_t code, const char *function, const char *format, .
 void setLibraryError(int32_t code);
 void setCloseCode(int32_t code);
 
-// Millisecond tick from CLOCK_MONOTONIC.
+// Millisecond tick of the process's clock (frame/clock.h): CLOCK_MONOTONIC,
+// or a virtual clock chosen by a harness.
 uint32_t tickMs();
-// Lets `ms` milliseconds of idle time pass: a sleep, or a step of the virtual
-// clock in fuzzing builds.
+// Lets `ms` milliseconds of idle time pass: a sleep, or a step of the
+// virtual clock.
 void passIdleTime(int ms);
-#ifdef KORLINK_VIRTUAL_TIME
-// Called whenever the library would wait for the line: a fuzzing harness
-// delivers the peer's bytes there, so they arrive at a fixed virtual time.
-void setIdleHook(void (*hook)());
-#endif
 
 // Queues a key code that the next pump poll reports before the host's pump
 // is asked (there is no window message queue to post it to on Linux).
@@ -265,8 +264,8 @@ int pumpHost();
 // freed and must not be touched). The key is read before the pump runs.
 int16_t cancelCheck(Port &port);
 
-// Frees the XMODEM and Kermit settings and the transfer state of a port
-// being closed.
-void releaseTransferRecords(Port &port);
+// Frees every family's record of a port being closed (XMODEM, Kermit, ASCII,
+// modem; families/port_records.cpp).
+void releaseFamilyRecords(Port &port);
 
 }  // namespace korlink

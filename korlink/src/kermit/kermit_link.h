@@ -19,7 +19,7 @@ inline int ctlFlip(int character) { return character ^ 64; }
 uint32_t packetSum(const uint8_t *chars, size_t count, bool sevenBit);
 int checkType1(uint32_t sum);
 
-// Status codes of the Kermit engines (the shared ones are in xmodem_link.h).
+// Status codes of the Kermit engines (the shared ones are in transfer/transfer_status.h).
 enum KermitStatus : int32_t {
     KST_UNUSED_ROOM = 4017,
     KST_ABORT_PACKET = 4096,

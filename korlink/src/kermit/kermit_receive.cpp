@@ -4,8 +4,8 @@
 #include "kermit/kermit_link.h"
 #include "kermit/kermit_params.h"
 #include "transfer/file_names.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_receive_file.h"
+#include "transfer/transfer_link.h"
+#include "transfer/receive_file.h"
 
 #include <cstring>
 #include <new>

@@ -3,8 +3,8 @@
 #include "kermit/kermit_codec.h"
 #include "kermit/kermit_link.h"
 #include "kermit/kermit_params.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_send_block.h"
+#include "transfer/transfer_link.h"
+#include "transfer/queued_file.h"
 
 #include <cstring>
 #include <new>

@@ -1,6 +1,6 @@
 // RS-232 lines and character format: argument checks, then the port's
 // device operations.
-#include "device/device_ops.h"
+#include "device/device_format.h"
 #include "frame/library_state.h"
 
 using namespace korlink;
@@ -38,7 +38,7 @@ KORLINK_API int16_t COMMRS232Get(PortHandle handle, int16_t item) {
     Port *port = checkPort(handle, "COMMRS232Get()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
     if (!isLineInput(item) && !isLineOutput(item)) return unknownItem("COMMRS232Get()", item);
-    return static_cast<int16_t>(port->ops->readValue(*port, item));
+    return static_cast<int16_t>(readValue(*port, item));
 }
 
 KORLINK_API int16_t COMMRS232Set(PortHandle handle, int16_t item, int16_t state) {
@@ -49,7 +49,7 @@ KORLINK_API int16_t COMMRS232Set(PortHandle handle, int16_t item, int16_t state)
                               "ERROR: BADPARM2. Parameter is not HIGH or LOW");
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     if (!isLineOutput(item)) return unknownItem("COMMRS232Set()", item);
-    port->ops->setValue(*port, item, state);
+    setValue(*port, item, state);
     if (state == 1) port->lineOutputMask |= 1u << item;
     else port->lineOutputMask &= ~(1u << item);
     return KORLINK_OK;
@@ -61,7 +61,7 @@ KORLINK_API int16_t COMMRS232SendBreak(PortHandle handle, int16_t value) {
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
     // The break's pause runs the host's pump, which may close the port.
     PortCall call(*port);
-    port->ops->setValue(*port, KORLINK_ITEM_BREAK, value);  // always 300 ms
+    setValue(*port, KORLINK_ITEM_BREAK, value);  // always 300 ms
     return port->closedByHost ? int16_t{KORLINK_E_NULL_PORT} : int16_t{KORLINK_OK};
 }
 
@@ -72,8 +72,8 @@ KORLINK_API int32_t COMMDataFormatGet(PortHandle handle, int16_t item) {
     case KORLINK_ITEM_STOPBITS:
     case KORLINK_ITEM_PARITY:
     case KORLINK_ITEM_DATABITS:
-    case KORLINK_ITEM_FORMAT_EXTRA: return port->ops->readValue(*port, item);
-    case KORLINK_ITEM_BAUD: return port->ops->readBaud(*port);
+    case KORLINK_ITEM_FORMAT_EXTRA: return readValue(*port, item);
+    case KORLINK_ITEM_BAUD: return readBaud(*port);
     default: return unknownItem("COMMDataFormatGet()", item);
     }
 }
@@ -98,11 +98,11 @@ KORLINK_API int16_t COMMDataFormatSet(PortHandle handle, int16_t item, uint16_t 
             return reportArgError(KORLINK_E_BAD_ARG3, function,
                                   "ERROR: BADPARM2. Data bits must be between 5 and 8");
         break;
-    case KORLINK_ITEM_FORMAT_EXTRA: return static_cast<int16_t>(port->ops->setValue(*port, item, value));
-    case KORLINK_ITEM_BAUD: return static_cast<int16_t>(port->ops->setBaud(*port, value));
+    case KORLINK_ITEM_FORMAT_EXTRA: return static_cast<int16_t>(setValue(*port, item, value));
+    case KORLINK_ITEM_BAUD: return static_cast<int16_t>(setBaud(*port, value));
     default: return unknownItem(function, item);
     }
-    int result = port->ops->setValue(*port, item, value);
+    int result = setValue(*port, item, value);
     recordFormat(*port, item, item == KORLINK_ITEM_DATABITS ? value - 5 : value);
     return static_cast<int16_t>(result);
 }

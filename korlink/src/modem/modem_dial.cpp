@@ -1,5 +1,6 @@
 // Dialling and waiting for its outcome: COMMModemDial, COMMModemWaitResponse.
-#include "device/device_termios.h"
+#include "device/device_format.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 #include "modem/modem_command.h"
 #include "modem/modem_settings.h"
@@ -25,7 +26,7 @@ public:
     // Appends what has arrived since the last look; true when anything did.
     bool look(Port &port) {
         bool grew = false;
-        for (int byte; m_count < kDialReplyLimit && (byte = port.ops->peek(port, m_count)) >= 0; grew = true)
+        for (int byte; m_count < kDialReplyLimit && (byte = peekByte(port, m_count)) >= 0; grew = true)
             m_text[m_count++] = static_cast<char>(byte);
         return grew;
     }
@@ -169,7 +170,7 @@ KORLINK_API int16_t COMMModemDial(PortHandle handle, const char *number) {
     // unless the modem keeps a fixed speed to the computer.
     int32_t speed = port->modem->link.carrierSpeed;
     if (result == 0 && !port->modem->hasFlag(MODEM_FLAG_FIXED_SPEED) && speed != 0 && speed != 14400)
-        port->ops->setBaud(*port, speed);
+        setBaud(*port, speed);
     if (result == KORLINK_E_CANCELLED) c_putc(handle, '\r');
     if (result < 0 && dtrWasLow) COMMRS232Set(handle, KORLINK_ITEM_DTR, 0);
     return result;

@@ -2,8 +2,9 @@
 
 #include "transfer/file_names.h"
 #include "xmodem/xmodem_header.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_receive_file.h"
+#include "transfer/line_setup.h"
+#include "transfer/transfer_link.h"
+#include "transfer/receive_file.h"
 #include "xmodem/xmodem_settings.h"
 
 #include <algorithm>

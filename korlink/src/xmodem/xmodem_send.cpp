@@ -1,10 +1,12 @@
 #include "xmodem/xmodem_send.h"
 
-#include "xmodem/xmodem_link.h"
+#include "transfer/line_setup.h"
+#include "transfer/transfer_link.h"
+#include "transfer/queued_file.h"
 #include "xmodem/xmodem_send_block.h"
 #include "xmodem/xmodem_settings.h"
 
-#include "device/device_ops.h"
+#include "device/device_io.h"
 #include "frame/library_state.h"
 
 #include <algorithm>
@@ -314,7 +316,7 @@ int32_t FileSender::takeExtraAcks(int owed) {
 // device cannot measure as partly free counts as holding the whole block.
 int32_t FileSender::unsentTimeMs(size_t blockLength) const {
     Port &io = m_link.port();
-    int32_t free = io.ops->transmitFree(io);
+    int32_t free = transmitFree(io);
     size_t queued = free <= 0 ? blockLength
                               : std::min(blockLength, static_cast<size_t>(std::max(io.transmitSize - free, 0)));
     int32_t baud = io.baud > 0 ? io.baud : 9600;

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
 namespace korlink {
 
@@ -17,14 +16,6 @@ struct Block {
     size_t length = 0;
     bool last = false;      // the file ended inside this block
 };
-
-// Opens the queue's first file for reading with a read buffer of the
-// clamped size; fills its size and modification time. False on failure.
-bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode);
-
-// Reads up to `count` bytes of the queue's open file through its read
-// buffer: the number read (less only at the end of the file), -1 on error.
-ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count);
 
 // The next data block from the queue's open file. False on a read error.
 bool buildDataBlock(SendQueue &queue, Block &block, size_t blockSize, uint32_t number,

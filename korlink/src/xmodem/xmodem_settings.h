@@ -1,5 +1,5 @@
-// Per-port records of the XMODEM family: the settings record that persists
-// between transfers, and the state of one running receive.
+// The per-port settings record of the XMODEM family, which persists between
+// transfers.
 #pragma once
 
 #include "frame/port.h"
@@ -31,20 +31,8 @@ struct XmodemSettings {
     bool hasFlag(XmodemFlag flag) const { return (flags & flag) != 0; }
 };
 
-// Protocols 105..109, the ones with an engine in this library.
-inline bool isXmodemFamily(int16_t protocol) {
-    return protocol >= KORLINK_PROTO_XMODEM && protocol <= KORLINK_PROTO_YMODEM_G;
-}
-
 // The settings record of a port, created with its defaults on first use.
 // Returns nullptr only when memory runs out.
 XmodemSettings *ensureXmodemSettings(Port &port);
-
-// The arguments of one receive, from freceive to the end of the receive.
-struct TransferState {
-    int32_t bufferSize = 0;
-    int16_t protocol = 0;
-    StatusCallback callback = nullptr;
-};
 
 }  // namespace korlink

@@ -50,7 +50,7 @@ TEST_F(BinderTest, FillStrTakesEveryWaitingByteAndNeverWaits) {
     korlink::useLibrary("");
     testsupport::PtyPair pty;
     pty.exposeAs(3);
-    PortHandle port = korlink::COMMWinInit(3, 9600, 8, 0, 1, 32000, 512);
+    PortHandle port = korlink::COMMWinInit(3, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     ASSERT_NE(port, nullptr);
     EXPECT_EQ(fill_str(port), "");
     const std::string reply = std::string("OK\r\n") + '\x80' + '\xff' + '\0' + "E";
@@ -67,7 +67,7 @@ TEST_F(BinderTest, FillStrTakesEveryWaitingByteAndNeverWaits) {
 TEST_F(BinderTest, AMissingLibraryIsToldAtEachSerialCallAndNothingIsCalled) {
     korlink::useLibrary("/nonexistent/libkorlink.so");
     EXPECT_FALSE(korlink::ready());
-    EXPECT_EQ(korlink::COMMWinInit(1, 9600, 8, 0, 1, 32000, 512), nullptr);
+    EXPECT_EQ(korlink::COMMWinInit(1, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512), nullptr);
     EXPECT_EQ(korlink::c_rxcount(nullptr), korlink::kUnbound);
     EXPECT_EQ(fill_str(nullptr), "");
     ASSERT_EQ(m_messages.size(), 4u);
@@ -82,7 +82,7 @@ TEST_F(BinderTest, ALibraryWithoutAnExportNamesTheExport) {
     korlink::useLibrary("libm.so.6");
     ASSERT_TRUE(korlink::ready());
     EXPECT_EQ(korlink::c_getc(nullptr), korlink::kUnbound);
-    EXPECT_EQ(korlink::freceive(nullptr, 106, 4096, nullptr, 0), korlink::kUnbound);
+    EXPECT_EQ(korlink::freceive(nullptr, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), korlink::kUnbound);
     EXPECT_EQ(korlink::ms_pause(0), 0u);
     ASSERT_EQ(m_messages.size(), 3u);
     EXPECT_NE(m_messages[0].find("has no function c_getc"), std::string::npos) << m_messages[0];

@@ -46,7 +46,7 @@ protected:
 TEST_F(HooksTest, EscapeCancelsALibraryWaitAndTimersWaitForItsEnd) {
     testsupport::PtyPair pty;
     pty.exposeAs(5);
-    PortHandle port = korlink::COMMWinInit(5, 9600, 8, 0, 1, 32000, 512);
+    PortHandle port = korlink::COMMWinInit(5, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     ASSERT_NE(port, nullptr);
     QWidget window;
     window.show();
@@ -87,7 +87,7 @@ TEST_F(HooksTest, ArgumentErrorsOfTheLibraryAppearAsOneBoxEach) {
 
 TEST_F(HooksTest, AMissingLibraryIsToldInABoxNamingIt) {
     korlink::useLibrary("/nonexistent/libkorlink.so");
-    EXPECT_EQ(korlink::COMMWinInit(1, 9600, 8, 0, 1, 32000, 512), nullptr);
+    EXPECT_EQ(korlink::COMMWinInit(1, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512), nullptr);
     korlink::useLibrary("");
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_TRUE(m_boxes[0].startsWith("Trelmlink: /nonexistent/libkorlink.so")) << m_boxes[0].toStdString();

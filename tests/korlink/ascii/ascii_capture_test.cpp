@@ -14,12 +14,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int16_t kAscii = 100;
-
 class AsciiCapture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(COMMASCIISet(port(), 203, 300), 0);  // 300 ms of silence ends a capture
+        ASSERT_EQ(COMMASCIISet(port(), KORLINK_ASCII_TIMEOUT_MS, 300), 0);  // 300 ms of silence ends a capture
     }
 
     PortHandle port() { return m_port.handle(); }
@@ -31,7 +29,7 @@ protected:
         ASSERT_EQ(c_rxcount(port()), static_cast<int>(bytes.size()));
     }
 
-    int16_t capture() { return freceive(port(), kAscii, 4096, StatusRecorder::callback, 0); }
+    int16_t capture() { return freceive(port(), KORLINK_PROTO_ASCII, 4096, StatusRecorder::callback, 0); }
 
     TempDir m_dir;
     ScopedWorkingDir m_cwd{m_dir.path()};
@@ -44,8 +42,8 @@ struct CaptureCase {
     int16_t endChar;
     std::string stored;
     int16_t leftOver;                 // what c_getc gives after the capture
-    std::vector<intptr_t> counts;     // 4009 reports
-    std::vector<intptr_t> silences;   // 4016 reports
+    std::vector<intptr_t> counts;     // KORLINK_STATUS_BYTE_COUNT reports
+    std::vector<intptr_t> silences;   // KORLINK_STATUS_TIMEOUT reports
 };
 
 void PrintTo(const CaptureCase &c, std::ostream *out) { *out << c.name; }
@@ -54,15 +52,15 @@ class AsciiCaptureCase : public AsciiCapture, public ::testing::WithParamInterfa
 
 TEST_P(AsciiCaptureCase, StoresWhatArrivesUntilTheEnd) {
     const CaptureCase &c = GetParam();
-    COMMASCIISet(port(), 212, c.endChar);
+    COMMASCIISet(port(), KORLINK_ASCII_END_CHAR, c.endChar);
     if (!c.sent.empty()) peerSends(c.sent);
     EXPECT_EQ(capture(), 0);
     EXPECT_EQ(COMMErrnoGet(port()), 0);
     EXPECT_EQ(readText(m_dir / "temp0000.$$$"), c.stored);
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4009), c.counts);
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4016), c.silences);
-    EXPECT_TRUE(StatusRecorder::instance().contains(4007, 0));
-    COMMRxXlatSet(port(), 114, 0);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(KORLINK_STATUS_BYTE_COUNT), c.counts);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(KORLINK_STATUS_TIMEOUT), c.silences);
+    EXPECT_TRUE(StatusRecorder::instance().contains(KORLINK_STATUS_FILE_CLOSED, 0));
+    COMMRxXlatSet(port(), KORLINK_RX_TIMEOUT_MS, 0);
     EXPECT_EQ(c_getc(port()), c.leftOver);
 }
 
@@ -73,15 +71,18 @@ std::string bytes600() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AsciiCaptureCase, ::testing::Values(
-    CaptureCase{"Silence", "", -1, "", -1, {}, {0}},
+    CaptureCase{"Silence", "", -1, "", KORLINK_E_TIMEOUT, {}, {0}},
     CaptureCase{"EndCharacter", std::string("AB\x1A" "C"), 26, std::string("AB\x1A"), 'C', {}, {}},
-    CaptureCase{"SixHundredBytes", bytes600(), -1, bytes600(), -1, {256, 512}, {600}},
-    CaptureCase{"AllByteValues", std::string("\0\xff\r\n\x11\x13", 6), -1, std::string("\0\xff\r\n\x11\x13", 6), -1, {}, {6}}),
+    CaptureCase{"SixHundredBytes", bytes600(), -1, bytes600(), KORLINK_E_TIMEOUT, {256, 512}, {600}},
+    CaptureCase{"AllByteValues", std::string("\0\xff\r\n\x11\x13", 6), -1, std::string("\0\xff\r\n\x11\x13", 6),
+                KORLINK_E_TIMEOUT, {}, {6}}),
     testsupport::CaseName());
 
 TEST_F(AsciiCapture, ReportsNameOpeningSilenceAndClose) {
     EXPECT_EQ(capture(), 0);
-    std::vector<Report> expected = {{4014, 0, "temp0000.$$$"}, {4016, 0, ""}, {4007, 0, ""}};
+    std::vector<Report> expected = {{KORLINK_STATUS_FILE_OPENING, 0, "temp0000.$$$"},
+                                    {KORLINK_STATUS_TIMEOUT, 0, ""},
+                                    {KORLINK_STATUS_FILE_CLOSED, 0, ""}};
     std::vector<Report> got = StatusRecorder::instance().reports();
     ASSERT_EQ(got.size(), expected.size());
     for (size_t i = 0; i < got.size(); ++i) {
@@ -92,24 +93,24 @@ TEST_F(AsciiCapture, ReportsNameOpeningSilenceAndClose) {
 
 TEST_F(AsciiCapture, RenameKeepsTheExistingFile) {
     writeFile(m_dir / "temp0000.$$$", {'o', 'l', 'd'});
-    COMMASCIISet(port(), 112, 1);
+    COMMASCIISet(port(), KORLINK_ASCII_RENAME, 1);
     peerSends("new text");
     EXPECT_EQ(capture(), 0);
     EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "old");
     EXPECT_EQ(readText(m_dir / "temp0000.DL0"), "new text");
     auto reports = StatusRecorder::instance().reports();
     ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports[0].status, 4012);
+    EXPECT_EQ(reports[0].status, KORLINK_STATUS_RENAMED);
     EXPECT_EQ(reports[0].name, "temp0000.DL0");
 }
 
 TEST_F(AsciiCapture, NoFreeRenameCandidateCapturesNothing) {
     writeFile(m_dir / "temp0000.$$$", {'o'});
     for (char digit = '0'; digit <= '9'; ++digit) writeFile(m_dir / (std::string("temp0000.DL") + digit), {'d'});
-    COMMASCIISet(port(), 112, 1);
+    COMMASCIISet(port(), KORLINK_ASCII_RENAME, 1);
     peerSends("data");
     EXPECT_EQ(capture(), -1);
-    EXPECT_EQ(COMMErrnoGet(port()), -113);
+    EXPECT_EQ(COMMErrnoGet(port()), KORLINK_E_FILE);
     EXPECT_EQ(readText(m_dir / "temp0000.DL9"), "d");
     EXPECT_EQ(c_rxcount(port()), 4);  // the data is still there for the host
 }
@@ -117,31 +118,31 @@ TEST_F(AsciiCapture, NoFreeRenameCandidateCapturesNothing) {
 // A background capture holds the port (its settings cannot change under
 // it) and leaves its outcome in the port's last error.
 TEST_F(AsciiCapture, RunsInTheBackground) {
-    COMMASCIISet(port(), 203, 5000);
-    COMMASCIISet(port(), 212, '.');
-    ASSERT_EQ(freceive(port(), kAscii, 4096, StatusRecorder::callback, 1), 0);
-    EXPECT_EQ(COMMASCIISet(port(), 212, -1), -122);
+    COMMASCIISet(port(), KORLINK_ASCII_TIMEOUT_MS, 5000);
+    COMMASCIISet(port(), KORLINK_ASCII_END_CHAR, '.');
+    ASSERT_EQ(freceive(port(), KORLINK_PROTO_ASCII, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(COMMASCIISet(port(), KORLINK_ASCII_END_CHAR, -1), KORLINK_E_LOCKED);
     m_port.line().send("in the background.");
-    testsupport::waitUntil([&] { return COMMPortGet(port(), -122) == 0; }, 10s);
-    ASSERT_EQ(COMMPortGet(port(), -122), 0);
+    testsupport::waitUntil([&] { return COMMPortGet(port(), KORLINK_PORT_LOCKED) == 0; }, 10s);
+    ASSERT_EQ(COMMPortGet(port(), KORLINK_PORT_LOCKED), 0);
     EXPECT_EQ(COMMErrnoGet(port()), 0);
     EXPECT_EQ(readText(m_dir / "temp0000.$$$"), "in the background.");
 }
 
 TEST_F(AsciiCapture, SettingsItems) {
-    EXPECT_EQ(COMMASCIIGet(port(), 203), 300);
-    EXPECT_EQ(COMMASCIIGet(port(), 212), -1);
-    EXPECT_EQ(COMMASCIIGet(port(), 112), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), 208)), "temp0000.$$$");
-    ASSERT_EQ(COMMASCIISet(port(), 208, reinterpret_cast<intptr_t>("capture.txt")), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), 208)), "capture.txt");
+    EXPECT_EQ(COMMASCIIGet(port(), KORLINK_ASCII_TIMEOUT_MS), 300);
+    EXPECT_EQ(COMMASCIIGet(port(), KORLINK_ASCII_END_CHAR), -1);
+    EXPECT_EQ(COMMASCIIGet(port(), KORLINK_ASCII_RENAME), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), KORLINK_ASCII_FILE_NAME)), "temp0000.$$$");
+    ASSERT_EQ(COMMASCIISet(port(), KORLINK_ASCII_FILE_NAME, reinterpret_cast<intptr_t>("capture.txt")), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMASCIIGet(port(), KORLINK_ASCII_FILE_NAME)), "capture.txt");
     COMMReportHookSet([](const char *, const char *) {});
-    EXPECT_EQ(COMMASCIISet(port(), 999, 1), -103);
-    EXPECT_EQ(COMMASCIIGet(port(), 999), -103);
+    EXPECT_EQ(COMMASCIISet(port(), 999, 1), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(COMMASCIIGet(port(), 999), KORLINK_E_BAD_ARG2);
     COMMReportHookSet(nullptr);
-    ASSERT_EQ(COMMASCIISet(port(), 0, 0), 0);
-    EXPECT_EQ(COMMASCIIGet(port(), 203), -1);
-    EXPECT_EQ(COMMASCIISet(nullptr, 1, 0), -102);
+    ASSERT_EQ(COMMASCIISet(port(), KORLINK_ASCII_FREE, 0), 0);
+    EXPECT_EQ(COMMASCIIGet(port(), KORLINK_ASCII_TIMEOUT_MS), -1);
+    EXPECT_EQ(COMMASCIISet(nullptr, KORLINK_ASCII_CREATE, 0), KORLINK_E_NULL_PORT);
 }
 
 // ----------------------------------------------------------- carrier loss
@@ -159,8 +160,8 @@ void PrintTo(const CarrierCase &c, std::ostream *out) { *out << c.name; }
 class AsciiCarrier : public ::testing::TestWithParam<CarrierCase> {};
 
 // Carrier detect comes from a lines folder (the pty has none). The bytes that
-// came before the loss are stored; the capture then ends with -112 when
-// either carrier watch is on.
+// came before the loss are stored; the capture then ends with
+// KORLINK_E_CARRIER_LOST when either carrier watch is on.
 TEST_P(AsciiCarrier, CarrierLossEndsTheCapture) {
     const CarrierCase &c = GetParam();
     TempDir dir;
@@ -171,23 +172,23 @@ TEST_P(AsciiCarrier, CarrierLossEndsTheCapture) {
     OpenPort open;
     unsetenv(("KORLINK_LINES" + std::to_string(testCom)).c_str());
     PortHandle port = open.handle();
-    COMMTxXlatSet(port, 111, c.portWatch);
-    COMMASCIISet(port, 203, 300);
-    if (c.recordWatch) COMMASCIISet(port, 111, 1);
+    COMMTxXlatSet(port, KORLINK_TX_CARRIER_WATCH, c.portWatch);
+    COMMASCIISet(port, KORLINK_ASCII_TIMEOUT_MS, 300);
+    if (c.recordWatch) COMMASCIISet(port, KORLINK_ASCII_CARRIER_WATCH, 1);
     open.line().send("hello");
     testsupport::waitUntil([&] { return c_rxcount(port) >= 5; }, 2s);
-    EXPECT_EQ(freceive(port, kAscii, 4096, StatusRecorder::callback, 0), c.result);
+    EXPECT_EQ(freceive(port, KORLINK_PROTO_ASCII, 4096, StatusRecorder::callback, 0), c.result);
     EXPECT_EQ(COMMErrnoGet(port), c.lastError);
     EXPECT_EQ(readText(dir / "temp0000.$$$"), "hello");
-    if (c.lastError == -112) {
-        EXPECT_TRUE(StatusRecorder::instance().contains(-112, 5));
+    if (c.lastError == KORLINK_E_CARRIER_LOST) {
+        EXPECT_TRUE(StatusRecorder::instance().contains(KORLINK_E_CARRIER_LOST, 5));
     }
-    EXPECT_EQ(COMMTxXlatGet(port, 111), c.portWatch ? 1 : 0);  // the port's watch is put back
+    EXPECT_EQ(COMMTxXlatGet(port, KORLINK_TX_CARRIER_WATCH), c.portWatch ? 1 : 0);  // the port's watch is put back
 }
 
 INSTANTIATE_TEST_SUITE_P(Watches, AsciiCarrier, ::testing::Values(
-    CarrierCase{"PortWatch", true, false, -1, -112},
-    CarrierCase{"RecordWatch", false, true, -1, -112},
+    CarrierCase{"PortWatch", true, false, -1, KORLINK_E_CARRIER_LOST},
+    CarrierCase{"RecordWatch", false, true, -1, KORLINK_E_CARRIER_LOST},
     CarrierCase{"NoWatch", false, false, 0, 0}),
     testsupport::CaseName());
 

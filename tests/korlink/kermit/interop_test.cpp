@@ -69,8 +69,8 @@ TEST_P(KermitInteropTest, EveryFileArrivesByteIdentical) {
     // Generous limits: the peer may start late or stall on a loaded
     // machine. The peer waits 10 s for each of our packets before it sends
     // again; we try 20 times.
-    ASSERT_EQ(COMMKermitSet(link.handle(), 207, 20), 0);
-    ASSERT_EQ(COMMKermitSet(link.handle(), 513, 10), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), KORLINK_KERMIT_RETRY_LIMIT, 20), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), KORLINK_KERMIT_ASK_TIME, 10), 0);
     std::vector<TestFile> files = c.files();
     std::vector<std::string> names;
     const TempDir &source = c.direction == Direction::PeerSends ? link.peerDir() : link.ourDir();
@@ -85,11 +85,11 @@ TEST_P(KermitInteropTest, EveryFileArrivesByteIdentical) {
     PeerProcess *peer;
     if (c.direction == Direction::PeerSends) {
         peer = &link.startPeer(gk ? gkermitSend(names) : ckermitSend(link.peerEnd(), names), gk);
-        result = freceive(link.handle(), 104, 4096, StatusRecorder::callback, 0);
+        result = freceive(link.handle(), KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 0);
     } else {
         for (const std::string &name : names) ASSERT_EQ(fqueue(3, name.c_str()), 0);
         peer = &link.startPeer(gk ? gkermitReceive() : ckermitReceive(link.peerEnd()), gk);
-        result = fsend(link.handle(), 3, 104, 4096, StatusRecorder::callback, 0);
+        result = fsend(link.handle(), 3, KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 0);
     }
     EXPECT_EQ(result, 0);
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
@@ -98,7 +98,7 @@ TEST_P(KermitInteropTest, EveryFileArrivesByteIdentical) {
         ASSERT_TRUE(fs::exists(target / file.name)) << file.name;
         EXPECT_EQ(readFile(target / file.name), file.bytes) << file.name;
     }
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4097).size(), 1u);
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(KORLINK_STATUS_KERMIT_BREAK).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,22 +121,22 @@ namespace {
 // arrives in the port's last error.
 TEST(KermitBackgroundTest, ReceiveOnAWorkerThread) {
     KermitLink link;
-    ASSERT_EQ(COMMKermitSet(link.handle(), 207, 20), 0);
-    ASSERT_EQ(COMMKermitSet(link.handle(), 513, 10), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), KORLINK_KERMIT_RETRY_LIMIT, 20), 0);
+    ASSERT_EQ(COMMKermitSet(link.handle(), KORLINK_KERMIT_ASK_TIME, 10), 0);
     std::vector<uint8_t> data = binary();
     writeFile(link.peerDir() / "values.bin", data);
     ScopedWorkingDir workDir(link.ourDir().path());
     PeerProcess &peer = link.startPeer(gkermitSend({"values.bin"}), true);
-    ASSERT_EQ(freceive(link.handle(), 104, 4096, StatusRecorder::callback, 1), 0);
-    EXPECT_EQ(COMMKermitSet(link.handle(), 207, 3), -122);
+    ASSERT_EQ(freceive(link.handle(), KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(COMMKermitSet(link.handle(), KORLINK_KERMIT_RETRY_LIMIT, 3), KORLINK_E_LOCKED);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     auto deadline = std::chrono::steady_clock::now() + peerLimit;
-    while (COMMPortGet(link.handle(), -122) == 1 && std::chrono::steady_clock::now() < deadline)
+    while (COMMPortGet(link.handle(), KORLINK_PORT_LOCKED) == 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_EQ(COMMPortGet(link.handle(), -122), 0);
+    ASSERT_EQ(COMMPortGet(link.handle(), KORLINK_PORT_LOCKED), 0);
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
     EXPECT_EQ(readFile(link.ourDir() / "values.bin"), data);
-    EXPECT_EQ(COMMKermitGet(link.handle(), 207), 20);
+    EXPECT_EQ(COMMKermitGet(link.handle(), KORLINK_KERMIT_RETRY_LIMIT), 20);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ Cost librarySends(const std::vector<uint8_t> &data) {
     PeerProcess &peer = link.startPeer(gkermitReceive(), true);
     auto start = Clock::now();
     double cpuStart = ownCpuSeconds();
-    int16_t result = fsend(link.handle(), 9, 104, 4096, nullptr, 0);
+    int16_t result = fsend(link.handle(), 9, KORLINK_PROTO_KERMIT, 4096, nullptr, 0);
     Cost cost{seconds(start), ownCpuSeconds() - cpuStart};
     require(result == 0 && peer.wait(peerLimit) == 0, "send to gkermit failed: " + peer.log());
     require(readFile(link.peerDir() / "bench.bin") == data, "gkermit received other bytes");
@@ -75,7 +75,7 @@ Cost libraryReceives(const std::vector<uint8_t> &data) {
     PeerProcess &peer = link.startPeer(gkermitSend({"bench.bin"}), true);
     auto start = Clock::now();
     double cpuStart = ownCpuSeconds();
-    int16_t result = freceive(link.handle(), 104, 4096, nullptr, 0);
+    int16_t result = freceive(link.handle(), KORLINK_PROTO_KERMIT, 4096, nullptr, 0);
     Cost cost{seconds(start), ownCpuSeconds() - cpuStart};
     require(result == 0 && peer.wait(peerLimit) == 0, "receive from gkermit failed: " + peer.log());
     require(readFile(link.ourDir() / "bench.bin") == data, "received other bytes");

@@ -35,12 +35,13 @@ class KermitNegotiationTest : public ::testing::TestWithParam<NegotiationCase> {
 TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     const NegotiationCase &c = GetParam();
     OpenPort port;
-    if (c.parity) COMMDataFormatSet(port.handle(), KORLINK_ITEM_PARITY, 2);
+    if (c.parity) COMMDataFormatSet(port.handle(), KORLINK_ITEM_PARITY, KORLINK_PARITY_EVEN);
     TempDir dir;
     writeFile(dir / "four.bin", std::vector<uint8_t>(c.file.begin(), c.file.end()));
     ASSERT_EQ(fqueue(5, (dir / "four.bin").c_str()), 0);
     int16_t result = -99;
-    std::thread sender([&] { result = fsend(port.handle(), 5, 104, 4096, StatusRecorder::callback, 0); });
+    std::thread sender(
+        [&] { result = fsend(port.handle(), 5, KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 0); });
 
     auto expect = [&](char type, int seq, char eol) {
         std::optional<Packet> packet = readPacket(port.line());
@@ -66,9 +67,9 @@ TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     port.line().send(makePacket('Y', 4, ""));
     sender.join();
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(COMMKermitGet(port.handle(), 501), c.maxlInUse);
-    EXPECT_EQ(COMMKermitGet(port.handle(), 505), c.eolInUse);
-    EXPECT_EQ(COMMKermitGet(port.handle(), 508), '1');
+    EXPECT_EQ(COMMKermitGet(port.handle(), KORLINK_KERMIT_USED_MAXL), c.maxlInUse);
+    EXPECT_EQ(COMMKermitGet(port.handle(), KORLINK_KERMIT_USED_EOL), c.eolInUse);
+    EXPECT_EQ(COMMKermitGet(port.handle(), KORLINK_KERMIT_USED_CHKT), '1');
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,12 +121,14 @@ TEST_P(KermitScriptedReceiveTest, ReceiveEndsAsScripted) {
     fs::path folder = parent.path() / "in";
     fs::create_directory(folder);
     ScopedWorkingDir workDir(folder);
-    ASSERT_EQ(COMMKermitSet(port.handle(), 204, c.setup.keepPartial), 0);
-    ASSERT_EQ(COMMKermitSet(port.handle(), 112, c.setup.rename), 0);
-    ASSERT_EQ(COMMKermitSet(port.handle(), 208, reinterpret_cast<intptr_t>(c.setup.fixedName)), 0);
+    ASSERT_EQ(COMMKermitSet(port.handle(), KORLINK_KERMIT_KEEP_PARTIAL, c.setup.keepPartial), 0);
+    ASSERT_EQ(COMMKermitSet(port.handle(), KORLINK_KERMIT_RENAME, c.setup.rename), 0);
+    ASSERT_EQ(
+        COMMKermitSet(port.handle(), KORLINK_KERMIT_FILE_NAME, reinterpret_cast<intptr_t>(c.setup.fixedName)), 0);
     for (const std::string &name : c.setup.existing) writeFile(folder / name, {'o', 'l', 'd'});
     int16_t result = -99;
-    std::thread receiver([&] { result = freceive(port.handle(), 104, 4096, StatusRecorder::callback, 0); });
+    std::thread receiver(
+        [&] { result = freceive(port.handle(), KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 0); });
 
     // The receive discards what came before it started: offer the
     // Send-Init until it is answered.
@@ -182,15 +185,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"cancel_removes_partial_file", defaultInit(), {},
                     fileThenAbc("part.bin") + std::vector<Step>{cancel(), expect('E', 3, "User intervention"),
                                                                 send('Y', 3)},
-                    -123, "part.bin", std::nullopt},
+                    KORLINK_E_CANCELLED, "part.bin", std::nullopt},
         ReceiveCase{"cancel_keeps_partial_file_with_item_204", defaultInit(), {.keepPartial = true, .existing = {}},
                     fileThenAbc("part.bin") + std::vector<Step>{cancel(), expect('E', 3), send('Y', 3)},
-                    -123, "part.bin", "abc"},
+                    KORLINK_E_CANCELLED, "part.bin", "abc"},
         ReceiveCase{"abort_packet_keeps_partial_file", defaultInit(), {},
-                    fileThenAbc("part.bin") + std::vector<Step>{send('A', 3)}, 4096, "part.bin", "abc"},
+                    fileThenAbc("part.bin") + std::vector<Step>{send('A', 3)}, KORLINK_STATUS_KERMIT_ABORT,
+                    "part.bin", "abc"},
         ReceiveCase{"error_packet_ends_receive", defaultInit(), {},
                     fileThenAbc("part.bin") + std::vector<Step>{send('E', 3, "Disk full"), expect('Y', 3)},
-                    4018, "part.bin", "abc"},
+                    KORLINK_STATUS_REMOTE_CANCEL, "part.bin", "abc"},
         ReceiveCase{"name_with_directories_stays_in_folder", defaultInit(), {},
                     fileThenAbc("../../#Jup/../outside.bin") + endsAt(3), 0, "outside.bin", "abc"},
         ReceiveCase{"repeat_count_past_packet_end_refused", defaultInit(), {},
@@ -213,14 +217,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"silent_sender_partial_file_removed", "~! @-#Y1~", {},
                     fileThenAbc("part.bin") + std::vector<Step>{expect('N', 3), expect('N', 3), expect('N', 3),
                                                                 expect('N', 3), expect('N', 3)},
-                    4016, "part.bin", std::nullopt},
+                    KORLINK_STATUS_TIMEOUT, "part.bin", std::nullopt},
         ReceiveCase{"existing_name_renamed", defaultInit(), {.rename = true, .existing = {"dup.bin"}},
                     fileThenAbc("dup.bin") + endsAt(3), 0, "dup.DL0", "abc"},
         ReceiveCase{"no_free_name_refused", defaultInit(),
                     {.rename = true,
                      .existing = {"dup.bin", "dup.DL0", "dup.DL1", "dup.DL2", "dup.DL3", "dup.DL4",
                                   "dup.DL5", "dup.DL6", "dup.DL7", "dup.DL8", "dup.DL9"}},
-                    {send('F', 1, "dup.bin"), expect('E', 1)}, 4003, "dup.bin", "old"},
+                    {send('F', 1, "dup.bin"), expect('E', 1)}, KORLINK_STATUS_FILE_FAILED, "dup.bin", "old"},
         ReceiveCase{"host_fixed_name", defaultInit(), {.fixedName = "fixed.out", .existing = {}},
                     fileThenAbc("../sent.bin") + endsAt(3), 0, "fixed.out", "abc"}),
     testsupport::CaseName());

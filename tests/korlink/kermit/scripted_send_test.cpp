@@ -33,13 +33,14 @@ TEST_P(KermitScriptedSendTest, SendEndsAsScripted) {
     // The receiver asks for 1-second waits, so a withheld answer is a
     // time-out soon.
     int16_t result = -99;
-    std::thread sender([&] { result = fsend(port.handle(), 6, 104, 4096, StatusRecorder::callback, 0); });
+    std::thread sender(
+        [&] { result = fsend(port.handle(), 6, KORLINK_PROTO_KERMIT, 4096, StatusRecorder::callback, 0); });
     playSteps(port, std::vector<Step>{expect('S', 0), send('Y', 0, "~! @-#Y1~")} + c.steps);
     sender.join();
     EXPECT_EQ(result, c.lastError == 0 ? 0 : -1);
     EXPECT_EQ(COMMErrnoGet(port.handle()), c.lastError);
     EXPECT_FALSE(StatusRecorder::instance().paramsOf(c.reported).empty()) << c.reported;
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4027), std::vector<intptr_t>{1});
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(KORLINK_STATUS_TRANSFER_END), std::vector<intptr_t>{1});
 }
 
 const std::vector<Step> rest = {expect('D', 2, "abc"), send('Y', 2), expect('Z', 3), send('Y', 3),
@@ -50,17 +51,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SendCase{"nak_sends_again", std::vector<Step>{expect('F', 1, "abc.txt"), send('N', 1),
                                                       expect('F', 1, "abc.txt"), send('Y', 1)} + rest,
-                 0, 4020},
+                 0, KORLINK_STATUS_NAK_RECEIVED},
         SendCase{"lost_answer_sends_again", std::vector<Step>{expect('F', 1), expect('F', 1), send('Y', 1)} + rest,
-                 0, 4016},
+                 0, KORLINK_STATUS_TIMEOUT},
         SendCase{"nak_for_next_packet_counts_as_answer",
-                 std::vector<Step>{expect('F', 1), send('N', 2)} + rest, 0, 4100},
+                 std::vector<Step>{expect('F', 1), send('N', 2)} + rest, 0, KORLINK_STATUS_KERMIT_FILE},
         SendCase{"stale_answer_ignored",
-                 std::vector<Step>{expect('F', 1), send('Y', 0), send('Y', 1)} + rest, 0, 4100},
+                 std::vector<Step>{expect('F', 1), send('Y', 0), send('Y', 1)} + rest, 0, KORLINK_STATUS_KERMIT_FILE},
         SendCase{"error_packet_stops_send",
-                 {expect('F', 1), send('E', 1, "No room"), expect('E', 1)}, 4018, 4099},
+                 {expect('F', 1), send('E', 1, "No room"), expect('E', 1)}, KORLINK_STATUS_REMOTE_CANCEL,
+                 KORLINK_STATUS_KERMIT_ERROR},
         SendCase{"user_cancel_stops_send", {expect('F', 1), cancel(), expect('E', 1, "User intervention")},
-                 -123, -123}),
+                 KORLINK_E_CANCELLED, KORLINK_E_CANCELLED}),
     testsupport::CaseName());
 
 }  // namespace

@@ -28,21 +28,28 @@ TEST_P(ReplyClassification, GivesTheFirstRowFound) {
 // Longer texts win over the texts they contain; numeric replies count only
 // when no verbose text is there.
 INSTANTIATE_TEST_SUITE_P(Table, ReplyClassification, ::testing::Values(
-    ReplyCase{"Connect2400Rel", "\r\nCONNECT 2400/REL\r\n", 10}, ReplyCase{"Connect9600", "CONNECT 9600", 12},
-    ReplyCase{"Connect", "CONNECT", 1}, ReplyCase{"Connect1200", "CONNECT 1200", 5},
-    ReplyCase{"Busy", "\r\nBUSY\r\n", 7}, ReplyCase{"NoDialTone", "NO DIAL TONE", 6},
-    ReplyCase{"NoDialtoneOneWord", "NO DIALTONE", 6}, ReplyCase{"NoCarrier", "\r\nNO CARRIER\r\n", 3},
-    ReplyCase{"CarrierThenConnect", "CARRIER 2400\r\nCONNECT 2400", 47},
-    ReplyCase{"ProtocolNone", "PROTOCOL:NONE\r\n", 70}, ReplyCase{"Ok", "\r\nOK\r\n", 0},
-    ReplyCase{"Numeric10", "10\r", 10}, ReplyCase{"Numeric12", "12\r", 12}, ReplyCase{"Numeric3", "3\r", 3},
-    ReplyCase{"Numeric0", "0\r", 0}, ReplyCase{"Garbage", "garbage", -1},
+    ReplyCase{"Connect2400Rel", "\r\nCONNECT 2400/REL\r\n", KORLINK_RESULT_CONNECT_2400},
+    ReplyCase{"Connect9600", "CONNECT 9600", KORLINK_RESULT_CONNECT_9600},
+    ReplyCase{"Connect", "CONNECT", KORLINK_RESULT_CONNECT},
+    ReplyCase{"Connect1200", "CONNECT 1200", KORLINK_RESULT_CONNECT_1200},
+    ReplyCase{"Busy", "\r\nBUSY\r\n", KORLINK_RESULT_BUSY},
+    ReplyCase{"NoDialTone", "NO DIAL TONE", KORLINK_RESULT_NO_DIAL_TONE},
+    ReplyCase{"NoDialtoneOneWord", "NO DIALTONE", KORLINK_RESULT_NO_DIAL_TONE},
+    ReplyCase{"NoCarrier", "\r\nNO CARRIER\r\n", KORLINK_RESULT_NO_CARRIER},
+    ReplyCase{"CarrierThenConnect", "CARRIER 2400\r\nCONNECT 2400", KORLINK_RESULT_CARRIER_2400},
+    ReplyCase{"ProtocolNone", "PROTOCOL:NONE\r\n", KORLINK_RESULT_PROTOCOL_NONE},
+    ReplyCase{"Ok", "\r\nOK\r\n", KORLINK_RESULT_OK},
+    ReplyCase{"Numeric10", "10\r", KORLINK_RESULT_CONNECT_2400},
+    ReplyCase{"Numeric12", "12\r", KORLINK_RESULT_CONNECT_9600},
+    ReplyCase{"Numeric3", "3\r", KORLINK_RESULT_NO_CARRIER},
+    ReplyCase{"Numeric0", "0\r", KORLINK_RESULT_OK}, ReplyCase{"Garbage", "garbage", -1},
     ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1}),
     testsupport::CaseName());
 
 TEST(ReplyClassificationArguments, NullTextIsReported) {
     reportTexts().clear();
     COMMReportHookSet([](const char *, const char *text) { reportTexts().push_back(text); });
-    EXPECT_EQ(COMMModemParseReply(nullptr), -102);
+    EXPECT_EQ(COMMModemParseReply(nullptr), KORLINK_E_NULL_PORT);
     COMMReportHookSet(nullptr);
     ASSERT_EQ(reportTexts().size(), 1u);
     EXPECT_NE(reportTexts()[0].find("COMMModemParseReply()"), std::string::npos);
@@ -53,30 +60,35 @@ TEST(ReplyClassificationArguments, NullTextIsReported) {
 using ModemSettingsTest = ModemTest;
 
 TEST_F(ModemSettingsTest, RecordComesWithTheFirstCallOtherThanGet) {
-    EXPECT_EQ(COMMModemGet(m_port, 1), -116);
+    EXPECT_EQ(COMMModemGet(m_port, KORLINK_MODEM_DIAL_COMMAND), KORLINK_E_NO_MODEM);
     EXPECT_EQ(COMMModemIsFixedSpeed(m_port), 4);
     struct { int16_t item; const char *text; } texts[] = {
-        {1, "D"}, {2, "E1"}, {3, "S2=043"}, {4, "Q"}, {5, "Z"}, {6, "M1"}, {7, "V1"}, {8, "AT"}, {16, "S7=60"}};
+        {KORLINK_MODEM_DIAL_COMMAND, "D"}, {KORLINK_MODEM_ECHO, "E1"}, {KORLINK_MODEM_ESCAPE, "S2=043"},
+        {KORLINK_MODEM_RESULT_CODES, "Q"}, {KORLINK_MODEM_RESET, "Z"}, {KORLINK_MODEM_SPEAKER, "M1"},
+        {KORLINK_MODEM_VERBOSE, "V1"}, {KORLINK_MODEM_ATTENTION, "AT"}, {KORLINK_MODEM_CARRIER_WAIT, "S7=60"}};
     for (const auto &entry : texts)
         EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, entry.item)), entry.text) << entry.item;
-    struct { int16_t item; intptr_t value; } values[] = {{11, 2500}, {12, 500}, {13, 2500}, {14, 56}, {15, 1}, {17, 128}};
+    struct { int16_t item; intptr_t value; } values[] = {
+        {KORLINK_MODEM_DTR_DROP_MS, 2500}, {KORLINK_MODEM_REPLY_TIMEOUT_MS, 500},
+        {KORLINK_MODEM_LINE_TIMEOUT_MS, 2500}, {KORLINK_MODEM_INTERCHAR_MS, 56},
+        {KORLINK_MODEM_FIXED_SPEED, 1}, {KORLINK_MODEM_INITIALISED, 128}};
     for (const auto &entry : values) EXPECT_EQ(COMMModemGet(m_port, entry.item), entry.value) << entry.item;
-    EXPECT_EQ(COMMLinkGet(m_port, 200), 9600);  // no dial yet: the port's baud rate
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_CARRIER_SPEED), 9600);  // no dial yet: the port's baud rate
 }
 
 TEST_F(ModemSettingsTest, TextsAreCutToTheirFieldAndBadItemsRefused) {
-    ASSERT_EQ(COMMModemSet(m_port, 3, reinterpret_cast<intptr_t>("S2=043XYZW")), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, 3)), "S2=043XY");
-    ASSERT_EQ(COMMModemSet(m_port, 1, reinterpret_cast<intptr_t>("DTW")), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, 1)), "DT");
-    ASSERT_EQ(COMMModemSet(m_port, 15, 0), 0);
+    ASSERT_EQ(COMMModemSet(m_port, KORLINK_MODEM_ESCAPE, reinterpret_cast<intptr_t>("S2=043XYZW")), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, KORLINK_MODEM_ESCAPE)), "S2=043XY");
+    ASSERT_EQ(COMMModemSet(m_port, KORLINK_MODEM_DIAL_COMMAND, reinterpret_cast<intptr_t>("DTW")), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMModemGet(m_port, KORLINK_MODEM_DIAL_COMMAND)), "DT");
+    ASSERT_EQ(COMMModemSet(m_port, KORLINK_MODEM_FIXED_SPEED, 0), 0);
     EXPECT_EQ(COMMModemIsFixedSpeed(m_port), 0);
-    EXPECT_EQ(COMMModemSet(m_port, 2, 0), -104);   // a null text is not read
-    EXPECT_EQ(COMMModemSet(m_port, 17, 1), -103);  // read-only
-    EXPECT_EQ(COMMModemGet(m_port, 9), -103);      // set-only
-    EXPECT_EQ(COMMLinkGet(m_port, 205), -103);
+    EXPECT_EQ(COMMModemSet(m_port, KORLINK_MODEM_ECHO, 0), KORLINK_E_BAD_ARG3);         // a null text is not read
+    EXPECT_EQ(COMMModemSet(m_port, KORLINK_MODEM_INITIALISED, 1), KORLINK_E_BAD_ARG2);  // read-only
+    EXPECT_EQ(COMMModemGet(m_port, KORLINK_MODEM_HOST_VALUE), KORLINK_E_BAD_ARG2);      // set-only
+    EXPECT_EQ(COMMLinkGet(m_port, 205), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(reportTexts().size(), 4u);
-    EXPECT_EQ(COMMModemGet(nullptr, 1), -102);
+    EXPECT_EQ(COMMModemGet(nullptr, KORLINK_MODEM_DIAL_COMMAND), KORLINK_E_NULL_PORT);
 }
 
 // --------------------------------------------------------------- commands
@@ -106,13 +118,13 @@ TEST_P(ModemCommandTest, SendsTheLineAndClassifiesTheReply) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, ModemCommandTest, ::testing::Values(
-    CommandCase{"EchoVerboseOk", true, true, {"H0", "OK", 0}, 0},
-    CommandCase{"QuietVerboseOk", false, true, {"H0", "OK", 0}, 0},
-    CommandCase{"EchoNumericOk", true, false, {"H0", "OK", 0}, 0},
-    CommandCase{"QuietNumericOk", false, false, {"H0", "OK", 0}, 0},
-    CommandCase{"QuietNumericBusy", false, false, {"H0", "BUSY", 7}, 7},
-    CommandCase{"EchoNumericNoCarrier", true, false, {"H0", "NO CARRIER", 3}, 3},
-    CommandCase{"VerboseError", true, true, {"H0", "ERROR", 4}, 4},
+    CommandCase{"EchoVerboseOk", true, true, {"H0", "OK", 0}, KORLINK_RESULT_OK},
+    CommandCase{"QuietVerboseOk", false, true, {"H0", "OK", 0}, KORLINK_RESULT_OK},
+    CommandCase{"EchoNumericOk", true, false, {"H0", "OK", 0}, KORLINK_RESULT_OK},
+    CommandCase{"QuietNumericOk", false, false, {"H0", "OK", 0}, KORLINK_RESULT_OK},
+    CommandCase{"QuietNumericBusy", false, false, {"H0", "BUSY", 7}, KORLINK_RESULT_BUSY},
+    CommandCase{"EchoNumericNoCarrier", true, false, {"H0", "NO CARRIER", 3}, KORLINK_RESULT_NO_CARRIER},
+    CommandCase{"VerboseError", true, true, {"H0", "ERROR", 4}, KORLINK_RESULT_ERROR},
     CommandCase{"Silence", true, true, {"H0", "", 0, false, true}, -1},
     CommandCase{"Garbage", true, true, {"H0", "#?!", 99}, -1},
     // A modem that never stops sending: the reply read still ends.
@@ -189,7 +201,7 @@ void PrintTo(const LengthCase &c, std::ostream *out) { *out << c.commandLength <
 class CommandLength : public ModemTest, public ::testing::WithParamInterface<LengthCase> {};
 
 // AT, Q and CR leave 38 characters for the command: a line of 42 or more is
-// refused whole with -118.
+// refused whole with KORLINK_E_NO_MEMORY.
 TEST_P(CommandLength, LongLinesAreRefusedWithoutSendingAnything) {
     useShortWaits();
     std::string command(GetParam().commandLength, '1');
@@ -204,7 +216,8 @@ TEST_P(CommandLength, LongLinesAreRefusedWithoutSendingAnything) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, CommandLength, ::testing::Values(
-    LengthCase{"Sent37", 37, 0}, LengthCase{"Refused38", 38, -118}, LengthCase{"Refused40", 40, -118}),
+    LengthCase{"Sent37", 37, 0}, LengthCase{"Refused38", 38, KORLINK_E_NO_MEMORY},
+    LengthCase{"Refused40", 40, KORLINK_E_NO_MEMORY}),
     testsupport::CaseName());
 
 // ---------------------------------------------------------- initialisation

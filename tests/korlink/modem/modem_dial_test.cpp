@@ -28,30 +28,30 @@ class DialOutcome : public ModemTest, public ::testing::WithParamInterface<Outco
 TEST_P(DialOutcome, ClassifiesTheModemsAnswer) {
     const OutcomeCase &c = GetParam();
     useShortWaits();
-    COMMModemSet(m_port, 16, reinterpret_cast<intptr_t>("S7=1"));  // wait at most 1 s
+    COMMModemSet(m_port, KORLINK_MODEM_CARRIER_WAIT, reinterpret_cast<intptr_t>("S7=1"));  // wait at most 1 s
     m_modem->addRule(c.rule);
     ASSERT_EQ(COMMModemPuts(m_port, "D5551234"), 0);
     EXPECT_EQ(COMMModemWaitResponse(m_port), c.result);
-    std::string reply = reinterpret_cast<const char *>(COMMModemGet(m_port, 18));
+    std::string reply = reinterpret_cast<const char *>(COMMModemGet(m_port, KORLINK_MODEM_LAST_DIAL_REPLY));
     if (c.rule.raw) {
         EXPECT_EQ(reply.size(), 81u);  // the wait stopped looking at 81 bytes
     }
     if (c.result != 0) return;
-    EXPECT_EQ(COMMLinkGet(m_port, 200), c.speed);
-    EXPECT_EQ(COMMLinkGet(m_port, 202), c.errorCorrection);
-    EXPECT_EQ(COMMLinkGet(m_port, 204), c.v42);
-    EXPECT_EQ(COMMLinkGet(m_port, 201), c.compression);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_CARRIER_SPEED), c.speed);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_MNP), c.errorCorrection);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_V42), c.v42);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_COMPRESSION), c.compression);
     EXPECT_NE(reply.find("CONNECT"), std::string::npos) << reply;
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, DialOutcome, ::testing::Values(
     OutcomeCase{"ConnectRel", {"D", "CONNECT 2400/REL", 10, true}, 0, 2400, 1, 0, 0},
     OutcomeCase{"ConnectV42bis", {"D", "CARRIER 9600\r\n\r\nCONNECT 19200/V42B", 14, true}, 0, 9600, 0, 1, 1},
-    OutcomeCase{"Busy", {"D", "BUSY", 7}, 7},
-    OutcomeCase{"NoAnswer", {"D", "NO ANSWER", 8}, 8},
-    OutcomeCase{"NoDialTone", {"D", "NO DIALTONE", 6}, 6},
-    OutcomeCase{"NoCarrier", {"D", "NO CARRIER", 3}, 3},
-    OutcomeCase{"Error", {"D", "ERROR", 4}, 4},
+    OutcomeCase{"Busy", {"D", "BUSY", 7}, KORLINK_RESULT_BUSY},
+    OutcomeCase{"NoAnswer", {"D", "NO ANSWER", 8}, KORLINK_RESULT_NO_ANSWER},
+    OutcomeCase{"NoDialTone", {"D", "NO DIALTONE", 6}, KORLINK_RESULT_NO_DIAL_TONE},
+    OutcomeCase{"NoCarrier", {"D", "NO CARRIER", 3}, KORLINK_RESULT_NO_CARRIER},
+    OutcomeCase{"Error", {"D", "ERROR", 4}, KORLINK_RESULT_ERROR},
     OutcomeCase{"Silence", {"D", "", 0, false, true}, -1},
     // 81 bytes without a recognised reply end the wait: no recognised reply.
     OutcomeCase{"Garbage", {"D", std::string(200, '#'), 0, false, false, true}, -1},
@@ -63,12 +63,12 @@ INSTANTIATE_TEST_SUITE_P(Answers, DialOutcome, ::testing::Values(
 // carrier's speed.
 TEST_F(ModemTest, DialConnectsAndTakesTheCarrierSpeed) {
     useShortWaits();
-    COMMModemSet(m_port, 15, 0);
+    COMMModemSet(m_port, KORLINK_MODEM_FIXED_SPEED, 0);
     m_modem->addRule({"D", "CONNECT 2400/REL", 10, true});
     EXPECT_EQ(COMMModemDial(m_port, "5551234"), 0);
     EXPECT_EQ(m_modem->received(), "ATQD5551234\r");
-    EXPECT_EQ(COMMLinkGet(m_port, 200), 2400);
-    EXPECT_EQ(COMMLinkGet(m_port, 202), 1);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_CARRIER_SPEED), 2400);
+    EXPECT_EQ(COMMLinkGet(m_port, KORLINK_LINK_MNP), 1);
     EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_BAUD), 2400);
     EXPECT_EQ(COMMRS232Get(m_port, KORLINK_ITEM_CD), 1);
 }
@@ -86,15 +86,15 @@ TEST_F(ModemTest, CancelledDialStopsTheModem) {
     COMMRS232Set(m_port, KORLINK_ITEM_DTR, 0);
     g_modem = m_modem.get();
     COMMPumpHookSet(escapeAfterDialLine);
-    EXPECT_EQ(COMMModemDial(m_port, "123"), -123);
+    EXPECT_EQ(COMMModemDial(m_port, "123"), KORLINK_E_CANCELLED);
     COMMPumpHookSet(nullptr);
     EXPECT_TRUE(m_modem->waitFor("ATQD123\r\r"));
     EXPECT_EQ(m_modem->dtr(), "0");
 }
 
 TEST_F(ModemTest, DialRefusesBadNumbers) {
-    EXPECT_EQ(COMMModemDial(m_port, nullptr), -103);
-    EXPECT_EQ(COMMModemDial(m_port, std::string(41, '5').c_str()), -103);
+    EXPECT_EQ(COMMModemDial(m_port, nullptr), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(COMMModemDial(m_port, std::string(41, '5').c_str()), KORLINK_E_BAD_ARG2);
     ASSERT_EQ(reportTexts().size(), 2u);
     EXPECT_NE(reportTexts()[1].find("too many digits"), std::string::npos);
     EXPECT_EQ(m_modem->received(), "");
@@ -117,15 +117,16 @@ class ModemHangup : public ModemTest, public ::testing::WithParamInterface<Hangu
 TEST_P(ModemHangup, EndsTheCall) {
     const HangupCase &c = GetParam();
     useShortWaits();
-    COMMModemSet(m_port, 11, 1000);  // long enough for the modem to see DTR drop on a busy machine
+    // Long enough for the modem to see DTR drop on a busy machine.
+    COMMModemSet(m_port, KORLINK_MODEM_DTR_DROP_MS, 1000);
     m_modem->setHangUpOnDtr(c.modemFollowsDtr);
     m_modem->setCarrier(c.carrier);
-    COMMTxXlatSet(m_port, 111, 1);  // the carrier watch must not end the hang-up's own waits
+    COMMTxXlatSet(m_port, KORLINK_TX_CARRIER_WATCH, 1);  // the carrier watch must not end the hang-up's own waits
     EXPECT_EQ(COMMModemHangup(m_port), c.result);
     EXPECT_EQ(m_modem->received(), c.sent);
     EXPECT_EQ(COMMRS232Get(m_port, KORLINK_ITEM_CD), 0);
     EXPECT_EQ(m_modem->dtr(), "1");  // DTR is back up
-    EXPECT_EQ(COMMTxXlatGet(m_port, 111), 1);
+    EXPECT_EQ(COMMTxXlatGet(m_port, KORLINK_TX_CARRIER_WATCH), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modems, ModemHangup, ::testing::Values(
@@ -134,17 +135,17 @@ INSTANTIATE_TEST_SUITE_P(Modems, ModemHangup, ::testing::Values(
     // Dropping DTR is enough: the modem says NO CARRIER.
     HangupCase{"ModemFollowsDtr", true, true, "", 0},
     // The modem ignores DTR: escape with guard times, +++ again, H0 twice.
-    HangupCase{"ModemIgnoresDtr", true, false, "++++++ATQH0\rATQH0\r", 0}),
+    HangupCase{"ModemIgnoresDtr", true, false, "++++++ATQH0\rATQH0\r", KORLINK_RESULT_OK}),
     testsupport::CaseName());
 
 // Without carrier there is nothing to hang up: the reset command goes out
 // with the port's time-outs put back afterwards.
 TEST_F(ModemTest, ResetSendsTheResetCommand) {
     useShortWaits();
-    COMMRxXlatSet(m_port, 114, 20);
-    EXPECT_EQ(COMMModemReset(m_port), 0);
+    COMMRxXlatSet(m_port, KORLINK_RX_TIMEOUT_MS, 20);
+    EXPECT_EQ(COMMModemReset(m_port), KORLINK_RESULT_OK);
     EXPECT_EQ(m_modem->received(), "ATQZ\r");
-    EXPECT_EQ(COMMRxXlatGet(m_port, 114), 20);
+    EXPECT_EQ(COMMRxXlatGet(m_port, KORLINK_RX_TIMEOUT_MS), 20);
 }
 
 TEST_F(ModemTest, GoCommandEscapesOnlyWithCarrier) {

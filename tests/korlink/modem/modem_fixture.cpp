@@ -17,7 +17,7 @@ void ModemTest::SetUp() {
     m_modem = std::make_unique<ScriptedModem>(kModemCom);
     reportTexts().clear();
     COMMReportHookSet(captureReport);
-    m_port = COMMWinInit(kModemCom, 9600, 8, 0, 1, 32000, 512);
+    m_port = COMMWinInit(kModemCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     ASSERT_NE(m_port, nullptr);
 }
 
@@ -28,10 +28,10 @@ void ModemTest::TearDown() {
 }
 
 void ModemTest::useShortWaits() {
-    COMMModemSet(m_port, 12, 150);
-    COMMModemSet(m_port, 13, 2000);
-    COMMModemSet(m_port, 14, 0);
-    COMMModemSet(m_port, 11, 50);
+    COMMModemSet(m_port, KORLINK_MODEM_REPLY_TIMEOUT_MS, 150);
+    COMMModemSet(m_port, KORLINK_MODEM_LINE_TIMEOUT_MS, 2000);
+    COMMModemSet(m_port, KORLINK_MODEM_INTERCHAR_MS, 0);
+    COMMModemSet(m_port, KORLINK_MODEM_DTR_DROP_MS, 50);
 }
 
 }  // namespace modemtest

@@ -12,7 +12,7 @@ namespace {
 
 bool opens(const char *path) {
     setenv("KORLINK_COM7", path, 1);
-    PortHandle port = COMMWinInit(7, 9600, 8, 0, 1, 1024, 512);
+    PortHandle port = COMMWinInit(7, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 1024, 512);
     if (port != nullptr) COMMPortDeinit(port, 0);
     return port != nullptr;
 }
@@ -42,17 +42,17 @@ TEST_F(PortTest, NonTerminalsFailLikeMissingDevicesAndLeaveNothingOpen) {
 }
 
 TEST_F(PortTest, ComNumbersMapThroughEnvironmentAndLegacyAddresses) {
-    EXPECT_EQ(COMMPortGet(m_port, 101), kTestCom);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_COM), kTestCom);
     testsupport::PtyPair first;
     testsupport::PtyPair second;
     first.exposeAs(1);
     second.exposeAs(10);
-    PortHandle legacy = COMMWinInit(1016, 9600, 8, 0, 1, 1024, 512);
-    PortHandle ten = COMMWinInit(10, 9600, 8, 0, 1, 1024, 512);
+    PortHandle legacy = COMMWinInit(1016, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 1024, 512);
+    PortHandle ten = COMMWinInit(10, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 1024, 512);
     ASSERT_NE(legacy, nullptr);
     ASSERT_NE(ten, nullptr);
-    EXPECT_EQ(COMMPortGet(legacy, 101), 1);
-    EXPECT_EQ(COMMPortGet(ten, 101), 10);
+    EXPECT_EQ(COMMPortGet(legacy, KORLINK_PORT_COM), 1);
+    EXPECT_EQ(COMMPortGet(ten, KORLINK_PORT_COM), 10);
     // The bytes really go to the devices the variables name.
     EXPECT_EQ(c_putc(legacy, 'a'), 0);
     EXPECT_EQ(c_putc(ten, 'b'), 0);
@@ -64,11 +64,11 @@ TEST_F(PortTest, ComNumbersMapThroughEnvironmentAndLegacyAddresses) {
 
 TEST_F(PortTest, DeviceIsOpenedExclusively) {
     setenv("KORLINK_COM6", m_pty->slavePath().c_str(), 1);
-    EXPECT_EQ(COMMWinInit(6, 9600, 8, 0, 1, 1024, 512), nullptr);
+    EXPECT_EQ(COMMWinInit(6, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 1024, 512), nullptr);
     EXPECT_EQ(COMMErrnoGet(nullptr), KORLINK_E_DEVICE);
     // Once closed it opens again.
     COMMPortDeinit(m_port, 0);
-    m_port = COMMWinInit(6, 9600, 8, 0, 1, 1024, 512);
+    m_port = COMMWinInit(6, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 1024, 512);
     EXPECT_NE(m_port, nullptr);
 }
 
@@ -78,7 +78,7 @@ TEST_F(PortTest, ThirtyThirdOpenFailsAndDeinitAllClosesEveryPort) {
     for (int com = 11; com < 11 + 32; ++com) {
         pairs.push_back(std::make_unique<testsupport::PtyPair>());
         pairs.back()->exposeAs(com);
-        ports.push_back(COMMWinInit(com, 9600, 8, 0, 1, 256, 256));
+        ports.push_back(COMMWinInit(com, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 256, 256));
     }
     for (int i = 0; i < 32; ++i) EXPECT_NE(ports[i], nullptr) << i;
     EXPECT_EQ(ports[32], nullptr);
@@ -86,8 +86,8 @@ TEST_F(PortTest, ThirtyThirdOpenFailsAndDeinitAllClosesEveryPort) {
     EXPECT_EQ(COMMPortsDeinitAll(), 0);
     m_port = nullptr;
     // Every slot is free again and no handle is live.
-    EXPECT_EQ(COMMPortGet(ports[0], -122), 1);
-    PortHandle again = COMMWinInit(11, 9600, 8, 0, 1, 256, 256);
+    EXPECT_EQ(COMMPortGet(ports[0], KORLINK_PORT_LOCKED), 1);
+    PortHandle again = COMMWinInit(11, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 256, 256);
     EXPECT_NE(again, nullptr);
     EXPECT_EQ(COMMPortsDeinitAll(), 0);
     EXPECT_EQ(COMMPortsDeinitAll(), 0);  // with none open
@@ -96,20 +96,20 @@ TEST_F(PortTest, ThirtyThirdOpenFailsAndDeinitAllClosesEveryPort) {
 // A port held by a background transfer stays open, and its reference count
 // stays what it was.
 TEST_F(PortTest, DeinitAllLeavesAHeldPortAsItWas) {
-    ASSERT_EQ(COMMPortSet(m_port, 113, 2), 0);
-    ASSERT_EQ(COMMPortSet(m_port, 109, 1), 0);
+    ASSERT_EQ(COMMPortSet(m_port, KORLINK_PORT_REFERENCES, 2), 0);
+    ASSERT_EQ(COMMPortSet(m_port, KORLINK_PORT_BACKGROUND_LOCK, 1), 0);
     EXPECT_EQ(COMMPortsDeinitAll(), 0);
-    EXPECT_EQ(COMMPortGet(m_port, 113), 2);
-    ASSERT_EQ(COMMPortSet(m_port, 109, 0), 0);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_REFERENCES), 2);
+    ASSERT_EQ(COMMPortSet(m_port, KORLINK_PORT_BACKGROUND_LOCK, 0), 0);
     EXPECT_EQ(c_putc(m_port, 'x'), 0);  // still open
     EXPECT_EQ(peerReceives(1), "x");
 }
 
 TEST_F(PortTest, ReferencedPortOnlyLosesAReference) {
-    EXPECT_EQ(COMMPortGet(m_port, 113), 1);
-    EXPECT_EQ(COMMPortSet(m_port, 113, 2), 0);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_REFERENCES), 1);
+    EXPECT_EQ(COMMPortSet(m_port, KORLINK_PORT_REFERENCES, 2), 0);
     EXPECT_EQ(COMMPortDeinit(m_port, 0), 0);
-    EXPECT_EQ(COMMPortGet(m_port, 113), 1);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_REFERENCES), 1);
     EXPECT_EQ(c_putc(m_port, 'x'), 0);  // still open
     EXPECT_EQ(peerReceives(1), "x");
     EXPECT_EQ(COMMPortDeinit(m_port, 0), 0);
@@ -137,8 +137,8 @@ TEST_F(PortTest, ArgumentReportsFollowTheSwitch) {
     ASSERT_EQ(reports().size(), 3u);
     EXPECT_EQ(reports()[2].text, "ERROR: BADPARM1. Parameter 999 is unrecognized\r\nFunction: COMMPortSet()");
 
-    EXPECT_EQ(COMMPortSet(m_port, 115, 0), 0);
-    EXPECT_EQ(COMMPortGet(m_port, 115), 0);
+    EXPECT_EQ(COMMPortSet(m_port, KORLINK_PORT_REPORT_SWITCH, 0), 0);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_REPORT_SWITCH), 0);
     EXPECT_EQ(c_waitc(nullptr, -1, 0), KORLINK_E_NULL_PORT);
     EXPECT_EQ(c_puts(m_port, nullptr), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(reports().size(), 3u);
@@ -153,17 +153,18 @@ TEST(ReportWithoutHook, GoesToStderrAsOneLine) {
 }
 
 TEST_F(PortTest, PortItemsStoreAndReport) {
-    EXPECT_EQ(COMMPortGet(m_port, 110), 1);
-    EXPECT_EQ(COMMPortGet(m_port, 112), 8);
-    EXPECT_GE(COMMPortGet(m_port, 100), 0);
-    EXPECT_NE(COMMPortGet(m_port, 102), 0);
-    for (int16_t item : {103, 104, 105, 106, 107, 108}) {
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_REGISTERED), 1);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_ITEM_112), 8);
+    EXPECT_GE(COMMPortGet(m_port, KORLINK_PORT_DESCRIPTOR), 0);
+    EXPECT_NE(COMMPortGet(m_port, KORLINK_PORT_TERMIOS), 0);
+    for (int16_t item : {KORLINK_PORT_COUNTER, KORLINK_PORT_VALUE_104, KORLINK_PORT_VALUE_105, KORLINK_PORT_TERMINAL,
+                         KORLINK_PORT_USER, KORLINK_PORT_WINDOW}) {
         EXPECT_EQ(COMMPortSet(m_port, item, 77), 0) << item;
         EXPECT_EQ(COMMPortGet(m_port, item), 77) << item;
     }
     intptr_t wide = static_cast<intptr_t>(0x7ABCDEF012345678LL);
-    EXPECT_EQ(COMMPortSet(m_port, 107, wide), 0);
-    EXPECT_EQ(COMMPortGet(m_port, 107), wide);  // pointer-width, not truncated
-    EXPECT_EQ(COMMPortGet(m_port, -122), 0);
-    EXPECT_EQ(COMMPortGet(nullptr, -122), 1);
+    EXPECT_EQ(COMMPortSet(m_port, KORLINK_PORT_USER, wide), 0);
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_USER), wide);  // pointer-width, not truncated
+    EXPECT_EQ(COMMPortGet(m_port, KORLINK_PORT_LOCKED), 0);
+    EXPECT_EQ(COMMPortGet(nullptr, KORLINK_PORT_LOCKED), 1);
 }

@@ -29,7 +29,7 @@ TEST_F(PortTest, InputLinesAPtyCannotReportGiveMinusOne) {
     for (int16_t item : {KORLINK_ITEM_CTS, KORLINK_ITEM_DSR, KORLINK_ITEM_CD, KORLINK_ITEM_RI})
         EXPECT_EQ(COMMRS232Get(m_port, item), -1) << item;
     // The carrier watch treats an unreadable carrier as present.
-    COMMTxXlatSet(m_port, 111, 1);
+    COMMTxXlatSet(m_port, KORLINK_TX_CARRIER_WATCH, 1);
     peerSends("k");
     EXPECT_EQ(c_waitc(m_port, -1, 100), 'k');
     EXPECT_EQ(c_putc(m_port, 'x'), 0);
@@ -46,8 +46,8 @@ uint16_t formatWord(PortHandle port) { return reinterpret_cast<korlink::Port *>(
 // device refusing a format.
 TEST_F(PortTest, DataFormatWordFollowsEverySetEvenWhenRefused) {
     EXPECT_EQ(formatWord(m_port), 0);
-    EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_STOPBITS, 2), 0);
-    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_STOPBITS), 2);
+    EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_STOPBITS, KORLINK_STOPBITS_TWO), 0);
+    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_STOPBITS), KORLINK_STOPBITS_TWO);
     termios block{};
     ASSERT_EQ(tcgetattr(m_pty->master(), &block), 0);
     EXPECT_TRUE(block.c_cflag & CSTOPB);
@@ -55,13 +55,13 @@ TEST_F(PortTest, DataFormatWordFollowsEverySetEvenWhenRefused) {
 
     EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_DATABITS, 7), -1);
     EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_DATABITS), 8);
-    EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_PARITY, 2), -1);
-    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_PARITY), 0);
+    EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_PARITY, KORLINK_PARITY_EVEN), -1);
+    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_PARITY), KORLINK_PARITY_NONE);
     EXPECT_EQ(formatWord(m_port), (2 << 5) | (2 << 2) | 2);
 
     // Stop bits 0 passes the argument check and the device refuses it.
     EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_STOPBITS, 0), -1);
-    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_STOPBITS), 2);
+    EXPECT_EQ(COMMDataFormatGet(m_port, KORLINK_ITEM_STOPBITS), KORLINK_STOPBITS_TWO);
     EXPECT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_DATABITS, 8), 0);
     EXPECT_EQ(formatWord(m_port), (3 << 5) | (2 << 2) | 0);
     EXPECT_TRUE(reports().empty());

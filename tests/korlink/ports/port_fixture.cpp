@@ -42,9 +42,9 @@ void PortTest::SetUp() {
     m_pty->exposeAs(kTestCom);
     reports().clear();
     COMMReportHookSet(captureReport);
-    m_port = COMMWinInit(kTestCom, 9600, 8, 0, 1, 32000, 512);
+    m_port = COMMWinInit(kTestCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     ASSERT_NE(m_port, nullptr);
-    COMMPortSet(m_port, 115, 1);  // a test may have switched reports off
+    COMMPortSet(m_port, KORLINK_PORT_REPORT_SWITCH, 1);  // a test may have switched reports off
 }
 
 void PortTest::TearDown() {

@@ -68,7 +68,7 @@ void roundTrips(PortHandle port, testsupport::PtyPair &pty) {
 int main() {
     testsupport::PtyPair pty;
     pty.exposeAs(5);
-    PortHandle port = COMMWinInit(5, 9600, 8, 0, 1, 32000, 512);
+    PortHandle port = COMMWinInit(5, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     if (port == nullptr) {
         std::printf("cannot open the pty\n");
         return 1;

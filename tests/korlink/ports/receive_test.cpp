@@ -19,16 +19,16 @@ TEST_F(PortTest, FlushCountsAndDiscardsWhatArrived) {
     EXPECT_EQ(c_inchar(m_port), 'f');
     EXPECT_EQ(c_getc(m_port), 'g');
     EXPECT_EQ(c_inchar(m_port), -1);
-    EXPECT_EQ(c_getc(m_port), -1);  // receive time-out 0: no wait
+    EXPECT_EQ(c_getc(m_port), KORLINK_E_TIMEOUT);  // receive time-out 0: no wait
 }
 
 // A lower bound only: the wait cannot end before the floor, whatever the load.
 TEST_F(PortTest, ShortWaitIsRaisedTo55Ms) {
     uint32_t start = ms_pause(0);
-    EXPECT_EQ(c_waitc(m_port, -1, 10), -1);
+    EXPECT_EQ(c_waitc(m_port, -1, 10), KORLINK_E_TIMEOUT);
     EXPECT_GE(ms_pause(0) - start, 55u);
     installPump(nullptr);
-    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);  // one pass
+    EXPECT_EQ(c_waitc(m_port, -1, 0), KORLINK_E_TIMEOUT);  // one pass
     EXPECT_EQ(pumpCalls(), 1);
 }
 
@@ -37,7 +37,7 @@ TEST_F(PortTest, WaitForAByteDropsTheOthers) {
     EXPECT_EQ(c_waitc(m_port, 'C', 1000), 'C');
     EXPECT_EQ(c_inchar(m_port), 'q');
     peerSends("abc");
-    EXPECT_EQ(c_waitc(m_port, 'C', 100), -1);
+    EXPECT_EQ(c_waitc(m_port, 'C', 100), KORLINK_E_TIMEOUT);
     EXPECT_EQ(c_rxcount(m_port), 0);
 }
 
@@ -48,7 +48,7 @@ TEST_F(PortTest, EscapeFromThePumpCancelsWaits) {
     EXPECT_EQ(c_rxpeeks(m_port, "never", 60000), KORLINK_E_CANCELLED);
     // Another key does not cancel.
     installPump([] { return 'a'; });
-    EXPECT_EQ(c_waitc(m_port, -1, 100), -1);
+    EXPECT_EQ(c_waitc(m_port, -1, 100), KORLINK_E_TIMEOUT);
 }
 
 TEST_F(PortTest, HostClosingThePortInsideAWaitEndsIt) {
@@ -64,14 +64,14 @@ TEST_F(PortTest, HostClosingThePortInsideAWaitEndsIt) {
 TEST_F(PortTest, TransferCancelEndsTheNextWaitOnce) {
     EXPECT_EQ(COMMXferCancel(m_port), 0);  // no window: the pending request
     EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);
-    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), KORLINK_E_TIMEOUT);
     // With a window the cancel key is posted; a plain pause leaves it alone.
-    COMMPortSet(m_port, 108, 0x1234);
+    COMMPortSet(m_port, KORLINK_PORT_WINDOW, 0x1234);
     installPump(nullptr);
     EXPECT_EQ(COMMXferCancel(m_port), 0);
     ms_pause(20);
     EXPECT_EQ(c_waitc(m_port, -1, 60000), KORLINK_E_CANCELLED);
-    EXPECT_EQ(c_waitc(m_port, -1, 0), -1);
+    EXPECT_EQ(c_waitc(m_port, -1, 0), KORLINK_E_TIMEOUT);
 }
 
 TEST_F(PortTest, WaitWhileTheHostPumpsSeesBytesSentMeanwhile) {
@@ -107,7 +107,7 @@ TEST_F(PortTest, PeekSearchContinuesAPartialMatchAcrossRounds) {
 
 TEST_F(PortTest, WaitForTextKeepsAPartialMatchAfterATimeOut) {
     peerSends("noise AB");
-    EXPECT_EQ(c_waits(m_port, "ABC", 60), -1);
+    EXPECT_EQ(c_waits(m_port, "ABC", 60), KORLINK_E_TIMEOUT);
     EXPECT_EQ(c_rxcount(m_port), 3);  // " AB" survives
     peerSends("C and more");
     EXPECT_EQ(c_waits(m_port, "ABC", 60), 0);
@@ -123,7 +123,7 @@ TEST_F(PortTest, FailedWaitForTextKeepsWhatArrivedMeanwhile) {
         if (pumpCalls() == 2) line->send("ERROR\r\n");
         return 0;
     });
-    EXPECT_EQ(c_waits(m_port, "OK", 300), -1);
+    EXPECT_EQ(c_waits(m_port, "OK", 300), KORLINK_E_TIMEOUT);
     removePump();
     char reply[32];
     EXPECT_EQ(c_gets(m_port, reply, sizeof reply, '\n'), 9);
@@ -132,10 +132,10 @@ TEST_F(PortTest, FailedWaitForTextKeepsWhatArrivedMeanwhile) {
 
 TEST_F(PortTest, LinesStopAtTerminatorSizeOrTimeOut) {
     char line[16];
-    EXPECT_EQ(COMMRxXlatSet(m_port, 114, 60), 0);
+    EXPECT_EQ(COMMRxXlatSet(m_port, KORLINK_RX_TIMEOUT_MS, 60), 0);
     EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), 0);  // nothing: first-byte time-out
     EXPECT_STREQ(line, "");
-    EXPECT_EQ(COMMRxXlatGet(m_port, 115), 60);  // the line time-out took the receive time-out
+    EXPECT_EQ(COMMRxXlatGet(m_port, KORLINK_RX_LINE_TIMEOUT_MS), 60);  // the line time-out took the receive time-out
 
     peerSends("OK\rnext");
     EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), 3);
@@ -151,7 +151,7 @@ TEST_F(PortTest, LinesStopAtTerminatorSizeOrTimeOut) {
 
 TEST_F(PortTest, GetsCancelledLineReturnsTheCancel) {
     char line[8];
-    COMMRxXlatSet(m_port, 114, 60000);
+    COMMRxXlatSet(m_port, KORLINK_RX_TIMEOUT_MS, 60000);
     peerSends("ab");
     installPump([] { return pumpCalls() >= 2 ? kEscape : 0; });
     EXPECT_EQ(c_gets(m_port, line, sizeof line, '\r'), KORLINK_E_CANCELLED);

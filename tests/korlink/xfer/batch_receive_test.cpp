@@ -53,9 +53,9 @@ protected:
     int16_t receiveFile(const std::string &fields, const std::vector<uint8_t> &data) {
         ScopedWorkingDir workDir(receiveDir);
         port.line().receive(4096, 50ms);   // what an earlier receive left on the line
-        COMMXMODEMSet(port.handle(), 203, 1500);
+        COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 1500);
         std::thread sender([&] { sendBatchFile(port.line(), fields, data); });
-        int16_t result = freceive(port.handle(), 108, 4096, StatusRecorder::callback, 0);
+        int16_t result = freceive(port.handle(), KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0);
         sender.join();
         return result;
     }
@@ -85,7 +85,7 @@ TEST_P(PeerFileNameTest, FileLandsInsideTheReceiveFolderUnderItsBareName) {
     EXPECT_EQ(receiveFile(c.announced + std::string(1, '\0') + "1500 0", data), 0);
     EXPECT_EQ(filesWritten(), (std::vector<std::string>{"in/deeper/" + c.stored}));
     EXPECT_EQ(readFile((receiveDir / c.stored).string()), data);
-    EXPECT_EQ(recorder.reports()[3], (Report{4008, recorder.reports()[3].param, c.stored}));
+    EXPECT_EQ(recorder.reports()[3], (Report{KORLINK_STATUS_FILE_NAME, recorder.reports()[3].param, c.stored}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -109,16 +109,17 @@ TEST_F(BatchReceiveTest, NameReducedToNothingIsStoredUnderAGeneratedName) {
         EXPECT_EQ(receiveFile(std::string(announced) + std::string(1, '\0') + "100 0", data), 0)
             << announced;
         EXPECT_EQ(readFile((receiveDir / stored[run]).string()), data) << announced;
-        // The host learns the name: as the file is opened (4014), then as
-        // the rename rule left it (4012).
+        // The host learns the name: as the file is opened
+        // (KORLINK_STATUS_FILE_OPENING), then as the rename rule left it
+        // (KORLINK_STATUS_RENAMED).
         std::vector<Report> reports = recorder.reports();
         auto named = [&reports](int32_t status) {
             auto found = std::find_if(reports.begin(), reports.end(),
                                       [status](const Report &report) { return report.status == status; });
             return found == reports.end() ? std::string("(none)") : found->name;
         };
-        EXPECT_EQ(named(4014), "unnamed") << announced;
-        EXPECT_EQ(named(4012), stored[run]) << announced;
+        EXPECT_EQ(named(KORLINK_STATUS_FILE_OPENING), "unnamed") << announced;
+        EXPECT_EQ(named(KORLINK_STATUS_RENAMED), stored[run]) << announced;
         ++run;
     }
     EXPECT_EQ(filesWritten().size(), stored.size());
@@ -128,8 +129,8 @@ TEST_F(BatchReceiveTest, NameReducedToNothingIsStoredUnderAGeneratedName) {
 // the first of the retries, so with a limit of 2 only two more 'C's go out.
 TEST_F(BatchReceiveTest, EndOfABatchFileCountsAsARetry) {
     ScopedWorkingDir workDir(receiveDir);
-    COMMXMODEMSet(port.handle(), 203, 300);
-    COMMXMODEMSet(port.handle(), 207, 2);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 300);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_RETRY_LIMIT, 2);
     std::string afterEot;
     std::thread sender([&] {
         testsupport::PtyPair &line = port.line();
@@ -143,11 +144,11 @@ TEST_F(BatchReceiveTest, EndOfABatchFileCountsAsARetry) {
         EXPECT_EQ(awaitByte(line), ACK);
         afterEot = line.receive(12, 5s);
     });
-    EXPECT_EQ(freceive(port.handle(), 108, 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0), -1);
     sender.join();
-    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_TIMEOUT);
     EXPECT_EQ(afterEot, "CC" + std::string(5, char(CAN)) + std::string(5, '\b'));
-    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2}));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_TIMEOUT), (std::vector<intptr_t>{1, 2}));
     EXPECT_EQ(readFile((receiveDir / "one.bin").string()), patternBytes(10, 27));
 }
 
@@ -156,16 +157,16 @@ TEST_F(BatchReceiveTest, AbsurdLengthIsRefusedBeforeAnyFileIsCreated) {
         recorder.clear();
         EXPECT_EQ(receiveFile(std::string("big.bin") + std::string(1, '\0') + length + " 0",
                               patternBytes(2048, 23)), -1) << length;
-        EXPECT_EQ(COMMErrnoGet(port.handle()), 4003);
+        EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_FILE_FAILED);
         EXPECT_TRUE(filesWritten().empty());
-        EXPECT_TRUE(recorder.contains(4003, 0));
+        EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_FAILED, 0));
     }
 }
 
 TEST_F(BatchReceiveTest, LengthThatIsNotANumberKeepsWholeBlocks) {
     std::vector<uint8_t> data = patternBytes(1500, 24);
     EXPECT_EQ(receiveFile(std::string("odd.bin") + std::string(1, '\0') + "15x0 0", data), 0);
-    EXPECT_TRUE(recorder.contains(4013, -1));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_LENGTH, -1));
     EXPECT_TRUE(equalUpToPadding(data, readFile((receiveDir / "odd.bin").string()), 1024));
 }
 
@@ -173,19 +174,19 @@ TEST_F(BatchReceiveTest, AnnouncedLengthCutsThePaddingAndTimeIsOctal) {
     std::vector<uint8_t> data = patternBytes(3000, 25);
     EXPECT_EQ(receiveFile(std::string("exact.bin") + std::string(1, '\0') + "3000 17 100644", data), 0);
     EXPECT_EQ(readFile((receiveDir / "exact.bin").string()), data);
-    EXPECT_TRUE(recorder.contains(4013, 3000));
-    EXPECT_TRUE(recorder.contains(4006, 15));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_LENGTH, 3000));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_TIME, 15));
 }
 
 TEST_F(BatchReceiveTest, RenameRuleKeepsTheExistingFile) {
     writeFile((receiveDir / "keep.txt").string(), {1, 2, 3});
     writeFile((receiveDir / "keep.DL0").string(), {4});
-    COMMXMODEMSet(port.handle(), 112, 1);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_RENAME, 1);
     std::vector<uint8_t> data = patternBytes(700, 26);
     EXPECT_EQ(receiveFile(std::string("keep.txt") + std::string(1, '\0') + "700 0", data), 0);
     EXPECT_EQ(readFile((receiveDir / "keep.txt").string()), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(readFile((receiveDir / "keep.DL1").string()), data);
-    EXPECT_EQ(recorder.paramsOf(4012).size(), 1u);
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_RENAMED).size(), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // COMMXferCancel wins whichever wait a transfer is in: the request (a plain
 // cancel request, or the cancel key posted to the port's window, item 108)
-// ends freceive or fsend with -123 and the cancel sequence, and nothing
+// ends freceive or fsend with KORLINK_E_CANCELLED and the cancel sequence, and nothing
 // else is sent once it has been seen.
 #include "case_name.h"
 #include "wait_until.h"
@@ -86,11 +86,11 @@ protected:
 
     void SetUp() override {
         // Short waits and few retries: a transfer that lost the request ends
-        // soon by itself, with another code than -123.
-        ASSERT_EQ(COMMXMODEMSet(port.handle(), 203, 1000), 0);
-        ASSERT_EQ(COMMXMODEMSet(port.handle(), 207, 2), 0);
+        // soon by itself, with another code than KORLINK_E_CANCELLED.
+        ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 1000), 0);
+        ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_RETRY_LIMIT, 2), 0);
         if (std::get<1>(GetParam()) == Path::WindowKey) {
-            ASSERT_EQ(COMMPortSet(port.handle(), 108, 1), 0);
+            ASSERT_EQ(COMMPortSet(port.handle(), KORLINK_PORT_WINDOW, 1), 0);
         }
     }
     void TearDown() override { g_cancelWhen = nullptr; }
@@ -135,9 +135,9 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
     case Wait::DrainAfterRefusedBlock: {
         std::vector<uint8_t> damaged = makeBlock(1, data, 128, true);
         damaged[50] ^= 0x01;
-        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == 4025; };
+        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == KORLINK_STATUS_NAK_SENT; };
         outcome = run([&] { EXPECT_EQ(take(1), "C"); port.line().send(damaged); },
-                      [&] { return receive(106); });
+                      [&] { return receive(KORLINK_PROTO_XMODEM_CRC); });
         break;
     }
     case Wait::DroppingRepeatedBlock: {
@@ -146,7 +146,7 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
         std::vector<uint8_t> repeat(block.begin(), block.begin() + 8);
         int headers = 0;
         g_cancelWhen = [&headers](PortHandle handle, int32_t status, intptr_t param) {
-            if (status != 105 || param != 1 || ++headers < 2) return false;
+            if (status != KORLINK_STATUS_RECOGNISED || param != 1 || ++headers < 2) return false;
             awaitBuffered(handle, 7);
             return true;
         };
@@ -155,12 +155,12 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
             port.line().send(block);
             EXPECT_EQ(take(1), std::string(1, ACK));
             port.line().send(repeat);
-        }, [&] { return receive(106); });
+        }, [&] { return receive(KORLINK_PROTO_XMODEM_CRC); });
         break;
     }
     case Wait::PauseBetweenBatchFiles:
         expectedTail = std::string(1, ACK) + cancelSequence;   // the EOT's ACK comes first
-        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == 4007; };
+        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == KORLINK_STATUS_FILE_CLOSED; };
         outcome = run([&] {
             EXPECT_EQ(take(1), "C");
             port.line().send(makeBlock(0, headerData(std::string("a.bin") + '\0' + "128 0"), 128, true));
@@ -168,7 +168,7 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
             port.line().send(makeBlock(1, data, 1024, true));
             EXPECT_EQ(take(1), std::string(1, ACK));
             answer(std::string(1, EOT));
-        }, [&] { return receive(108); });
+        }, [&] { return receive(KORLINK_PROTO_YMODEM); });
         break;
     case Wait::StartAfterBlockZero:
     case Wait::StreamingBlocks: {
@@ -179,12 +179,13 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
         std::string start = streaming ? "G" : "C";
         std::string reply = streaming ? "G" : std::string(1, ACK);
         g_cancelWhen = [this, reply](PortHandle handle, int32_t status, intptr_t param) {
-            if (status != 4009 || param != 0) return false;
+            if (status != KORLINK_STATUS_BYTE_COUNT || param != 0) return false;
             answer(reply);
             awaitBuffered(handle, 1);
             return true;
         };
-        outcome = run([&] { answer(start); }, [&] { return send(streaming ? 109 : 108); });
+        outcome = run([&] { answer(start); },
+                      [&] { return send(streaming ? KORLINK_PROTO_YMODEM_G : KORLINK_PROTO_YMODEM); });
         // Block 0 (and a streamed block 1), as far as the purge before the
         // cancel sequence left them; never a block sent again.
         size_t blocks = streaming ? 133u + 1029u : 133u;
@@ -193,7 +194,7 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
         break;
     }
     case Wait::EndOfBatch:
-        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == 4007; };
+        g_cancelWhen = [](PortHandle, int32_t status, intptr_t) { return status == KORLINK_STATUS_FILE_CLOSED; };
         outcome = run([&] {
             answer("C");
             EXPECT_EQ(take(133).size(), 133u);   // block 0
@@ -202,14 +203,14 @@ TEST_P(CancelWaitTest, CancelEndsTheTransferWithTheCancelSequence) {
             answer(std::string(1, ACK));
             EXPECT_EQ(take(1), std::string(1, EOT));
             answer(std::string(1, ACK));
-        }, [&] { return send(108); });
+        }, [&] { return send(KORLINK_PROTO_YMODEM); });
         break;
     }
     EXPECT_EQ(outcome.second, -1);
     EXPECT_EQ(outcome.first, expectedTail);
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
-    EXPECT_FALSE(recorder.paramsOf(-123).empty());
-    EXPECT_EQ(recorder.reports().back(), (Report{4027, 1, ""}));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_CANCELLED);
+    EXPECT_FALSE(recorder.paramsOf(KORLINK_E_CANCELLED).empty());
+    EXPECT_EQ(recorder.reports().back(), (Report{KORLINK_STATUS_TRANSFER_END, 1, ""}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

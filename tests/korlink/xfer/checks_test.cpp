@@ -50,7 +50,7 @@ TEST(ChecksTest, ChecksumsAreSixteenBitSums) {
     EXPECT_EQ(checksumn(bytes, 3), 0x20E);
     EXPECT_EQ(checksumn(bytes, 0), 0);
     COMMReportHookSet(recordReport);
-    EXPECT_EQ(checksumn(nullptr, 3), static_cast<uint16_t>(-102));
+    EXPECT_EQ(checksumn(nullptr, 3), static_cast<uint16_t>(KORLINK_E_NULL_PORT));
     COMMReportHookSet(nullptr);
     EXPECT_EQ(g_reportText, "ERROR: BADPARM1. Parameter is NULL\r\nFunction: checksumn()");
 }

@@ -100,26 +100,26 @@ TEST_P(FaultTest, TransferRecoversAndTheFileIsIntact) {
     std::vector<uint8_t> data = patternBytes(20 * 128, 41);
     writeFile(link.peerDir() / "image.bin", data);
     PeerProcess &peer = link.startPeer({"sx", "-q", "image.bin"});
-    COMMXMODEMSet(link.handle(), 203, 1000);
+    COMMXMODEMSet(link.handle(), KORLINK_XMODEM_TIMEOUT_MS, 1000);
     ScopedWorkingDir workDir(link.ourDir().path());
-    EXPECT_EQ(freceive(link.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(link.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
     EXPECT_EQ(peer.wait(60s), 0) << peer.log();
     EXPECT_EQ(readFile(link.ourDir() / "temp0000.$$$"), data);
     const StatusRecorder &recorder = StatusRecorder::instance();
     EXPECT_TRUE(recorder.contains(c.expectedStatus, c.expectedParam));
-    std::vector<intptr_t> counts = recorder.paramsOf(4009);
+    std::vector<intptr_t> counts = recorder.paramsOf(KORLINK_STATUS_BYTE_COUNT);
     EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));   // nothing written twice
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultTest,
     ::testing::Values(
-        FaultCase{"corrupt_data_byte", corruptAt(fourthBlock + 50), 4002, 384},
-        FaultCase{"corrupt_block_number", corruptAt(fourthBlock + 1), 4001, 384},
-        FaultCase{"drop_block", dropBlock(), 4025, 512},
-        FaultCase{"duplicate_block", duplicateBlock(), 4023, 512},
-        FaultCase{"stall_past_timeout", stallBlock(), 4025, 512}),
+        FaultCase{"corrupt_data_byte", corruptAt(fourthBlock + 50), KORLINK_STATUS_BAD_CHECK, 384},
+        FaultCase{"corrupt_block_number", corruptAt(fourthBlock + 1), KORLINK_STATUS_BAD_BLOCK_NUMBER, 384},
+        FaultCase{"drop_block", dropBlock(), KORLINK_STATUS_NAK_SENT, 512},
+        FaultCase{"duplicate_block", duplicateBlock(), KORLINK_STATUS_ACK_SENT, 512},
+        FaultCase{"stall_past_timeout", stallBlock(), KORLINK_STATUS_NAK_SENT, 512}),
     testsupport::CaseName());
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A host that closes the port from inside a call (its pump, or the status
-// callback of a transfer): the call ends with -102 at once, sends nothing
+// callback of a transfer): the call ends with KORLINK_E_NULL_PORT at once, sends nothing
 // more, restores nothing and reports nothing through the dead handle. Run
 // under AddressSanitizer, the same table shows that the freed port is never
 // read again.
@@ -48,7 +48,7 @@ std::vector<std::string> g_reports;
 
 void closePort() {
     COMMPortDeinit(g_port, 0);
-    if (g_reopen) g_reopened = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
+    if (g_reopen) g_reopened = COMMWinInit(testCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
 }
 
 int closingPump() {
@@ -73,7 +73,7 @@ protected:
 
     void SetUp() override {
         line.exposeAs(testCom);
-        g_port = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
+        g_port = COMMWinInit(testCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
         ASSERT_NE(g_port, nullptr);
         g_reopened = nullptr;
         g_closeAtStatus = 0;
@@ -83,7 +83,7 @@ protected:
         g_reports.clear();
         recorder.clear();
         COMMReportHookSet(captureReport);
-        COMMXMODEMSet(g_port, 203, 1000);
+        COMMXMODEMSet(g_port, KORLINK_XMODEM_TIMEOUT_MS, 1000);
     }
 
     void TearDown() override {
@@ -97,13 +97,13 @@ protected:
         COMMPumpHookSet(closingPump);
     }
 
-    int16_t receive() { return freceive(g_port, 106, 4096, closingCallback, 0); }
+    int16_t receive() { return freceive(g_port, KORLINK_PROTO_XMODEM_CRC, 4096, closingCallback, 0); }
 
     int16_t send() {
         std::string path = dir / "out.bin";
         writeFile(path, patternBytes(300, 51));
         EXPECT_EQ(fqueue(4, path.c_str()), 0);
-        return fsend(g_port, 4, 106, 4096, closingCallback, 0);
+        return fsend(g_port, 4, KORLINK_PROTO_XMODEM_CRC, 4096, closingCallback, 0);
     }
 };
 
@@ -117,7 +117,7 @@ TEST_P(HostCloseTest, CallEndsWithoutTouchingTheClosedPort) {
     int16_t result = 0;
     switch (GetParam()) {
     case Call::ReceiveClosedByCallback:
-        g_closeAtStatus = 4023;
+        g_closeAtStatus = KORLINK_STATUS_ACK_SENT;
         peer = std::thread([&] {
             sent = line.receive(1, 5s);
             line.send(makeBlock(1, patternBytes(128, 52), 128, true));
@@ -130,7 +130,7 @@ TEST_P(HostCloseTest, CallEndsWithoutTouchingTheClosedPort) {
         result = receive();
         break;
     case Call::SendClosedByCallback:
-        g_closeAtStatus = 4014;
+        g_closeAtStatus = KORLINK_STATUS_FILE_OPENING;
         line.send("C");
         result = send();
         break;
@@ -151,7 +151,7 @@ TEST_P(HostCloseTest, CallEndsWithoutTouchingTheClosedPort) {
     }
     if (peer.joinable()) peer.join();
     else sent = line.receive(64, 1s);
-    EXPECT_EQ(result, -102);
+    EXPECT_EQ(result, KORLINK_E_NULL_PORT);
     EXPECT_EQ(sent, expected);
     EXPECT_TRUE(g_reports.empty()) << g_reports.front();
     // No report after the one that closed the port.
@@ -159,7 +159,7 @@ TEST_P(HostCloseTest, CallEndsWithoutTouchingTheClosedPort) {
         EXPECT_EQ(recorder.reports().back().status, g_closeAtStatus);
     }
     // The handle is dead; a port opened in its place is a port of its own.
-    EXPECT_EQ(c_rxcount(g_port), -102);
+    EXPECT_EQ(c_rxcount(g_port), KORLINK_E_NULL_PORT);
     if (g_reopened) {
         EXPECT_EQ(c_rxcount(g_reopened), 0);
     }

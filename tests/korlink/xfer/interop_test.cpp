@@ -49,11 +49,11 @@ INSTANTIATE_TEST_SUITE_P(
     Peers, PeerSendsTest,
     ::testing::Values(
         // sx -k sends the tail of a file in 128-byte blocks.
-        ReceiveCase{"sx_checksum", {"sx", "-q"}, 105, 5000, 128},
-        ReceiveCase{"sx_crc", {"sx", "-q"}, 106, 114688, 128},
-        ReceiveCase{"sx_1k", {"sx", "-q", "-k"}, 107, 70000, 128},
-        ReceiveCase{"python_crc", {python, XFER_PEER_SCRIPT, "send"}, 106, 9000, 128},
-        ReceiveCase{"python_1k", {python, XFER_PEER_SCRIPT, "send", "--1k"}, 107, 9000, 1024}),
+        ReceiveCase{"sx_checksum", {"sx", "-q"}, KORLINK_PROTO_XMODEM, 5000, 128},
+        ReceiveCase{"sx_crc", {"sx", "-q"}, KORLINK_PROTO_XMODEM_CRC, 114688, 128},
+        ReceiveCase{"sx_1k", {"sx", "-q", "-k"}, KORLINK_PROTO_XMODEM_1K, 70000, 128},
+        ReceiveCase{"python_crc", {python, XFER_PEER_SCRIPT, "send"}, KORLINK_PROTO_XMODEM_CRC, 9000, 128},
+        ReceiveCase{"python_1k", {python, XFER_PEER_SCRIPT, "send", "--1k"}, KORLINK_PROTO_XMODEM_1K, 9000, 1024}),
     testsupport::CaseName());
 
 // YMODEM batches from sb: every file byte-identical under its own name, one
@@ -78,11 +78,12 @@ TEST_P(BatchFromSbTest, FilesArriveByteIdentical) {
     EXPECT_TRUE(fs::exists(link.ourDir() / "empty.bin"));
     EXPECT_EQ(readFile(link.ourDir() / "empty.bin"), std::vector<uint8_t>{});
     EXPECT_EQ(readFile(link.ourDir() / "values.bin"), values);
-    EXPECT_TRUE(StatusRecorder::instance().contains(4013, 4096));
+    EXPECT_TRUE(StatusRecorder::instance().contains(KORLINK_STATUS_FILE_LENGTH, 4096));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sb, BatchFromSbTest, ::testing::Values(int16_t{108}, int16_t{109}),
-                         [](const auto &info) { return info.param == 108 ? "ymodem" : "ymodem_g"; });
+INSTANTIATE_TEST_SUITE_P(Sb, BatchFromSbTest,
+                         ::testing::Values(int16_t{KORLINK_PROTO_YMODEM}, int16_t{KORLINK_PROTO_YMODEM_G}),
+                         [](const auto &info) { return info.param == KORLINK_PROTO_YMODEM ? "ymodem" : "ymodem_g"; });
 
 struct SendCase {
     const char *name;
@@ -113,13 +114,13 @@ TEST_P(PeerReceivesTest, FileArrivesIntactUpToPadding) {
 INSTANTIATE_TEST_SUITE_P(
     Peers, PeerReceivesTest,
     ::testing::Values(
-        SendCase{"rx_checksum", {"rx", "-q", "out.bin"}, 106, 5000, 128},
-        SendCase{"rx_crc", {"rx", "-q", "-c", "out.bin"}, 106, 20000, 128},
-        SendCase{"rx_1k", {"rx", "-q", "-c", "out.bin"}, 107, 20000, 1024},
-        SendCase{"python_crc", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 106, 9000, 128},
+        SendCase{"rx_checksum", {"rx", "-q", "out.bin"}, KORLINK_PROTO_XMODEM_CRC, 5000, 128},
+        SendCase{"rx_crc", {"rx", "-q", "-c", "out.bin"}, KORLINK_PROTO_XMODEM_CRC, 20000, 128},
+        SendCase{"rx_1k", {"rx", "-q", "-c", "out.bin"}, KORLINK_PROTO_XMODEM_1K, 20000, 1024},
+        SendCase{"python_crc", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, KORLINK_PROTO_XMODEM_CRC, 9000, 128},
         SendCase{"python_checksum", {python, XFER_PEER_SCRIPT, "recv", "out.bin", "--checksum"},
-                 105, 3000, 128},
-        SendCase{"python_1k", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, 107, 9000, 1024}),
+                 KORLINK_PROTO_XMODEM, 3000, 128},
+        SendCase{"python_1k", {python, XFER_PEER_SCRIPT, "recv", "out.bin"}, KORLINK_PROTO_XMODEM_1K, 9000, 1024}),
     testsupport::CaseName());
 
 // A batch to rb, an empty file among them: each arrives byte-identical.
@@ -135,13 +136,13 @@ TEST(BatchToRbTest, FilesArriveByteIdentical) {
     writeFile(valuesPath, values);
     PeerProcess &peer = link.startPeer({"rb", "-q"});
     for (const std::string &path : {exactPath, emptyPath, valuesPath}) ASSERT_EQ(fqueue(4, path.c_str()), 0);
-    EXPECT_EQ(fsend(link.handle(), 4, 108, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(link.handle(), 4, KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0), 0);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_EQ(readFile(link.peerDir() / "exact.bin"), exact);
     EXPECT_TRUE(fs::exists(link.peerDir() / "empty.bin"));
     EXPECT_EQ(readFile(link.peerDir() / "empty.bin"), std::vector<uint8_t>{});
     EXPECT_EQ(readFile(link.peerDir() / "values.bin"), values);
-    EXPECT_EQ(StatusRecorder::instance().paramsOf(4028), (std::vector<intptr_t>{3}));
+    EXPECT_EQ(StatusRecorder::instance().paramsOf(KORLINK_STATUS_SEND_START), (std::vector<intptr_t>{3}));
 }
 
 TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
@@ -151,13 +152,14 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
     writeFile(source, data);
     PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
     ASSERT_EQ(fqueue(5, source.c_str()), 0);
-    ASSERT_EQ(fsend(link.handle(), 5, 106, 4096, StatusRecorder::callback, 1), 0);
-    EXPECT_EQ(c_rxflush(link.handle(), 0), -122);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(link.handle(), -122) == 0; }, peerLimit));
+    ASSERT_EQ(fsend(link.handle(), 5, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(c_rxflush(link.handle(), 0), KORLINK_E_LOCKED);
+    EXPECT_TRUE(
+        testsupport::waitUntil([&] { return COMMPortGet(link.handle(), KORLINK_PORT_LOCKED) == 0; }, peerLimit));
     EXPECT_EQ(COMMErrnoGet(link.handle()), 0);
     EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
     EXPECT_TRUE(equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128));
-    EXPECT_EQ(fsend(link.handle(), 5, 106, 4096, nullptr, 0), -113);   // used up
+    EXPECT_EQ(fsend(link.handle(), 5, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_FILE);   // used up
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ Send sendToRx(const std::vector<uint8_t> &data, std::chrono::seconds limit) {
     PeerProcess &peer = link.startPeer({"rx", "-q", "-c", "out.bin"});
     Send send;
     bool sent = fqueue(12, source.c_str()) == 0 &&
-                fsend(link.handle(), 12, 106, 4096, StatusRecorder::callback, 0) == 0;
+                fsend(link.handle(), 12, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0) == 0;
     int status = peer.wait(limit);
     send.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     send.ok = sent && status == 0 && equalUpToPadding(data, readFile(link.peerDir() / "out.bin"), 128);

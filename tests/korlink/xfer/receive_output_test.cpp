@@ -34,7 +34,7 @@ protected:
             port.line().send(std::string(1, EOT));
             EXPECT_EQ(awaitByte(port.line()), ACK);
         });
-        int16_t result = freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0);
+        int16_t result = freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0);
         sender.join();
         return result;
     }
@@ -48,8 +48,8 @@ TEST_F(ReceiveOutputTest, EotBeforeAnyBlockLeavesANewEmptyFile) {
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
     EXPECT_TRUE(fs::exists(output()));
     EXPECT_EQ(fs::file_size(output()), 0u);
-    EXPECT_EQ(recorder.paramsOf(4014).size(), 1u);
-    EXPECT_TRUE(recorder.contains(4007, 0));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_FILE_OPENING).size(), 1u);
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_CLOSED, 0));
 }
 
 // The link points at a file outside the receive folder, or at a name there

@@ -58,19 +58,22 @@ TEST_F(ReceiveTest, CrcReceiveReportsInOrderAndKeepsSendersPadding) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     sender.join();
 
     std::vector<Report> reports = recorder.reports();
     ASSERT_GE(reports.size(), 6u);
     std::vector<Report> first(reports.begin(), reports.begin() + 6);
-    std::vector<Report> expected{{4009, 0, ""}, {105, 1, ""}, {105, 106, ""},
-                                 {4014, first[3].param, "temp0000.$$$"}, {4023, 128, ""},
-                                 {4009, 128, ""}};
+    std::vector<Report> expected{{KORLINK_STATUS_BYTE_COUNT, 0, ""},
+                                 {KORLINK_STATUS_RECOGNISED, 1, ""},
+                                 {KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_XMODEM_CRC, ""},
+                                 {KORLINK_STATUS_FILE_OPENING, first[3].param, "temp0000.$$$"},
+                                 {KORLINK_STATUS_ACK_SENT, 128, ""},
+                                 {KORLINK_STATUS_BYTE_COUNT, 128, ""}};
     EXPECT_EQ(first, expected);
-    EXPECT_EQ(reports.back(), (Report{4027, 1, ""}));
-    EXPECT_TRUE(recorder.contains(105, 4));
-    EXPECT_TRUE(recorder.contains(4007, 0));
+    EXPECT_EQ(reports.back(), (Report{KORLINK_STATUS_TRANSFER_END, 1, ""}));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, 4));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_FILE_CLOSED, 0));
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
     std::vector<uint8_t> received = readFile(dir / "temp0000.$$$");
     EXPECT_EQ(received.size(), 256u);
@@ -91,10 +94,10 @@ TEST_F(ReceiveTest, RepeatedBlockIsAcknowledgedButWrittenOnce) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     sender.join();
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
-    EXPECT_EQ(recorder.paramsOf(4023), (std::vector<intptr_t>{128, 128, 256}));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_ACK_SENT), (std::vector<intptr_t>{128, 128, 256}));
 }
 
 TEST_F(ReceiveTest, DamagedBlockIsRefusedAndTakenWhenResent) {
@@ -110,25 +113,25 @@ TEST_F(ReceiveTest, DamagedBlockIsRefusedAndTakenWhenResent) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     sender.join();
-    EXPECT_TRUE(recorder.contains(4002, 0));
-    EXPECT_TRUE(recorder.contains(4025, 128));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_BAD_CHECK, 0));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_NAK_SENT, 128));
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
 }
 
 TEST_F(ReceiveTest, SilentSenderGetsElevenStartsThenTheCancelSequence) {
-    ASSERT_EQ(COMMXMODEMSet(port.handle(), 203, 100), 0);
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 0), -1);
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), -1);
     std::string sent = port.line().receive(64, 300ms);
     EXPECT_EQ(sent, std::string(11, 'C') + std::string(5, char(CAN)) + std::string(5, '\b'));
-    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(recorder.reports().back(), (Report{4027, 1, ""}));
-    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_TIMEOUT), (std::vector<intptr_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(recorder.reports().back(), (Report{KORLINK_STATUS_TRANSFER_END, 1, ""}));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_TIMEOUT);
 }
 
 TEST_F(ReceiveTest, ChecksumProtocolStartsWithNakAndChecksTheSum) {
-    ASSERT_EQ(COMMXMODEMSet(port.handle(), 203, 2000), 0);
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 2000), 0);
     std::vector<uint8_t> data = patternBytes(128, 4);
     std::thread sender([&] {
         EXPECT_EQ(awaitByte(port.line()), NAK);
@@ -136,9 +139,9 @@ TEST_F(ReceiveTest, ChecksumProtocolStartsWithNakAndChecksTheSum) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 105, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM, 4096, StatusRecorder::callback, 0), 0);
     sender.join();
-    EXPECT_TRUE(recorder.contains(105, 105));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_XMODEM));
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
 }
 
@@ -152,13 +155,13 @@ int cancelKeyPump() { return g_cancelNow ? 283 : 0; }
 
 int cancellingCallback(PortHandle port, int32_t status, intptr_t param) {
     StatusRecorder::callback(port, status, param);
-    if (status == 4009 && param >= 256) g_cancelNow = true;
+    if (status == KORLINK_STATUS_BYTE_COUNT && param >= 256) g_cancelNow = true;
     return 0;
 }
 
 int xferCancelCallback(PortHandle port, int32_t status, intptr_t param) {
     StatusRecorder::callback(port, status, param);
-    if (status == 4009 && param >= 256) COMMXferCancel(port);
+    if (status == KORLINK_STATUS_BYTE_COUNT && param >= 256) COMMXferCancel(port);
     return 0;
 }
 
@@ -175,14 +178,14 @@ TEST_P(CancelTest, CancelDuringTransferSendsTheCancelSequenceAndFails) {
             EXPECT_TRUE(sendAcked(port.line(), makeBlock(block, patternBytes(128, block), 128, true)));
         seen = port.line().receive(10, 3s);   // the library cancels instead of waiting on
     });
-    int16_t result = freceive(port.handle(), 106, 4096,
+    int16_t result = freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096,
                               byKey ? cancellingCallback : xferCancelCallback, 0);
     sender.join();
     COMMPumpHookSet(nullptr);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(seen, std::string(5, char(CAN)) + std::string(5, '\b'));
-    EXPECT_TRUE(recorder.contains(-123, 256));
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
+    EXPECT_TRUE(recorder.contains(KORLINK_E_CANCELLED, 256));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_CANCELLED);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, CancelTest, ::testing::Values(CancelBy::Key, CancelBy::XferCancel),
@@ -208,7 +211,7 @@ TEST_P(BufferSizeTest, ExtremeBufferSizesReceiveTheFile) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 107, GetParam().size, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_1K, GetParam().size, StatusRecorder::callback, 0), 0);
     sender.join();
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
 }
@@ -219,29 +222,29 @@ INSTANTIATE_TEST_SUITE_P(Limits, BufferSizeTest,
                          testsupport::CaseName());
 
 // A protocol the library has no engine for moves nothing and fails: -1 with
-// last error -103, never the 0 of a transfer that happened.
+// last error KORLINK_E_BAD_ARG2, never the 0 of a transfer that happened.
 class UnknownProtocolTest : public ReceiveTest, public ::testing::WithParamInterface<int16_t> {};
 
 TEST_P(UnknownProtocolTest, ReceiveAndSendFailWithoutTouchingTheLine) {
     EXPECT_EQ(freceive(port.handle(), GetParam(), 4096, StatusRecorder::callback, 0), -1);
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -103);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_BAD_ARG2);
     EXPECT_TRUE(recorder.reports().empty());
     writeFile(dir / "queued.bin", patternBytes(10, 7));
     ASSERT_EQ(fqueue(5, (dir / "queued.bin").c_str()), 0);
     EXPECT_EQ(fsend(port.handle(), 5, GetParam(), 4096, StatusRecorder::callback, 0), -1);
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -103);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(port.line().receive(1, 200ms), "");
     EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "queued.bin");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, 110),
+INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, KORLINK_PROTO_ZMODEM),
                          [](const auto &info) {
                              return (info.param < 0 ? "ProtocolMinus" : "Protocol") + std::to_string(std::abs(info.param));
                          });
 
 TEST_F(ReceiveTest, NullPortIsRefused) {
-    EXPECT_EQ(freceive(nullptr, 106, 4096, nullptr, 0), -102);
+    EXPECT_EQ(freceive(nullptr, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_NULL_PORT);
 }
 
 TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
@@ -254,12 +257,13 @@ TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    ASSERT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 1), 0);
-    EXPECT_EQ(c_putc(port.handle(), 'x'), -122);
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, nullptr, 0), -122);
-    EXPECT_EQ(COMMPortGet(port.handle(), -122), 1);
+    ASSERT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(c_putc(port.handle(), 'x'), KORLINK_E_LOCKED);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_LOCKED);
+    EXPECT_EQ(COMMPortGet(port.handle(), KORLINK_PORT_LOCKED), 1);
     go = true;
-    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
+    EXPECT_TRUE(
+        testsupport::waitUntil([&] { return COMMPortGet(port.handle(), KORLINK_PORT_LOCKED) == 0; }, kTransferLimit));
     sender.join();
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
@@ -267,14 +271,15 @@ TEST_F(ReceiveTest, BackgroundReceiveLocksTheHandleUntilItEnds) {
 }
 
 TEST_F(ReceiveTest, XferCancelReachesABackgroundReceive) {
-    ASSERT_EQ(freceive(port.handle(), 106, 4096, StatusRecorder::callback, 1), 0);
+    ASSERT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 1), 0);
     EXPECT_EQ(awaitByte(port.line()), 'C');
     EXPECT_EQ(COMMXferCancel(port.handle()), 0);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -123);
-    EXPECT_TRUE(recorder.contains(-123, 0));
+    EXPECT_TRUE(
+        testsupport::waitUntil([&] { return COMMPortGet(port.handle(), KORLINK_PORT_LOCKED) == 0; }, kTransferLimit));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_CANCELLED);
+    EXPECT_TRUE(recorder.contains(KORLINK_E_CANCELLED, 0));
     // The request went to the transfer, not to the host's next wait.
-    EXPECT_EQ(c_waitc(port.handle(), -1, 60), -1);
+    EXPECT_EQ(c_waitc(port.handle(), -1, 60), KORLINK_E_TIMEOUT);
 }
 
 }  // namespace

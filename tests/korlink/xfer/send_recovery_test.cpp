@@ -152,12 +152,12 @@ TEST_P(SendRecoveryTest, FileGoesThroughInOrderWithoutWaitingOutTheTimeout) {
     const RecoveryCase &c = GetParam();
     OpenPort port;
     TempDir dir;
-    size_t blockSize = c.protocol >= 107 ? 1024 : 128;
+    size_t blockSize = c.protocol >= KORLINK_PROTO_XMODEM_1K ? 1024 : 128;
     std::vector<uint8_t> data = patternBytes(3 * blockSize + 40, 42);
     std::string path = dir / "file.bin";
     writeFile(path, data);
     ASSERT_EQ(fqueue(11, path.c_str()), 0);
-    COMMXMODEMSet(port.handle(), 211, 0x1A);   // pad as makeBlock does
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_PAD_BYTE, 0x1A);   // pad as makeBlock does
     std::vector<std::string> blocks;
     for (size_t offset = 0, number = 1; offset < data.size(); offset += blockSize, ++number) {
         std::vector<uint8_t> part(data.begin() + static_cast<long>(offset),
@@ -173,12 +173,12 @@ TEST_P(SendRecoveryTest, FileGoesThroughInOrderWithoutWaitingOutTheTimeout) {
 
 INSTANTIATE_TEST_SUITE_P(
     Receivers, SendRecoveryTest,
-    ::testing::Values(RecoveryCase{"block_lost_after_ack", 106, loseBlockAfterAck},
-                      RecoveryCase{"block_lost_twice", 107, loseBlockTwice},
-                      RecoveryCase{"late_double_ack", 106, acknowledgeLateAndTwice},
-                      RecoveryCase{"eot_lost", 106, loseEot},
-                      RecoveryCase{"header_lost_after_c", 108, loseHeaderAfterC},
-                      RecoveryCase{"batch_end_lost", 108, loseBatchEnd}),
+    ::testing::Values(RecoveryCase{"block_lost_after_ack", KORLINK_PROTO_XMODEM_CRC, loseBlockAfterAck},
+                      RecoveryCase{"block_lost_twice", KORLINK_PROTO_XMODEM_1K, loseBlockTwice},
+                      RecoveryCase{"late_double_ack", KORLINK_PROTO_XMODEM_CRC, acknowledgeLateAndTwice},
+                      RecoveryCase{"eot_lost", KORLINK_PROTO_XMODEM_CRC, loseEot},
+                      RecoveryCase{"header_lost_after_c", KORLINK_PROTO_YMODEM, loseHeaderAfterC},
+                      RecoveryCase{"batch_end_lost", KORLINK_PROTO_YMODEM, loseBatchEnd}),
     testsupport::CaseName());
 
 }  // namespace

@@ -41,7 +41,7 @@ std::string blockBytes(uint32_t number, const std::vector<uint8_t> &data, bool c
 TEST_F(SendTest, FileOfWholeBlocksIsFollowedByAPaddingBlock) {
     std::vector<uint8_t> data = patternBytes(256, 31);
     queueFile(1, data);
-    COMMXMODEMSet(port.handle(), 211, 0x55);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_PAD_BYTE, 0x55);
     std::vector<std::string> blocks;
     std::thread receiver([&] {
         answer('C');
@@ -52,7 +52,7 @@ TEST_F(SendTest, FileOfWholeBlocksIsFollowedByAPaddingBlock) {
         EXPECT_EQ(take(1), std::string(1, EOT));
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 1, 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 1, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     receiver.join();
     std::vector<uint8_t> padding{0x1A};
     padding.resize(128, 0x55);
@@ -61,9 +61,9 @@ TEST_F(SendTest, FileOfWholeBlocksIsFollowedByAPaddingBlock) {
     EXPECT_EQ(blocks[1], blockBytes(2, {data.begin() + 128, data.end()}, true));
     std::vector<uint8_t> third = makeBlock(3, padding, 128, true);
     EXPECT_EQ(blocks[2], std::string(third.begin(), third.end()));
-    EXPECT_EQ(recorder.paramsOf(4009), (std::vector<intptr_t>{0, 128, 256, 384}));
-    EXPECT_TRUE(recorder.contains(105, 501));
-    EXPECT_TRUE(recorder.contains(105, 4));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_BYTE_COUNT), (std::vector<intptr_t>{0, 128, 256, 384}));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_START_CRC));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, 4));
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
 }
 
@@ -81,15 +81,15 @@ TEST_F(SendTest, ReceiverAskingWithNakGetsTheChecksumAndResends) {
         EXPECT_EQ(take(1), std::string(1, EOT));
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 2, 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 2, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     receiver.join();
     std::vector<uint8_t> padded = data;
     padded.push_back(0x1A);
     padded.resize(128, 0);
     EXPECT_EQ(first, blockBytes(1, padded, false));
     EXPECT_EQ(again, first);
-    EXPECT_TRUE(recorder.contains(105, 500));
-    EXPECT_TRUE(recorder.contains(4020, 0));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_START_CHECKSUM));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_NAK_RECEIVED, 0));
 }
 
 TEST_F(SendTest, StreamingSendStopsOnlyAfterMoreCansThanTheLimit) {
@@ -107,31 +107,31 @@ TEST_F(SendTest, StreamingSendStopsOnlyAfterMoreCansThanTheLimit) {
         answer(CAN);
         streamed = port.line().receive(data.size(), 1s).size();
     });
-    EXPECT_EQ(fsend(port.handle(), 3, 108, 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(fsend(port.handle(), 3, KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0), -1);
     receiver.join();
     EXPECT_LT(streamed, data.size() / 2);
-    EXPECT_TRUE(recorder.contains(105, 109));
-    EXPECT_TRUE(recorder.contains(4018, 0));
-    EXPECT_EQ(COMMErrnoGet(port.handle()), 4018);
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_YMODEM_G));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_REMOTE_CANCEL, 0));
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_REMOTE_CANCEL);
 }
 
 TEST_F(SendTest, QueueIsUsedUpWhateverTheOutcome) {
     queueFile(4, patternBytes(10, 34));
-    COMMXMODEMSet(port.handle(), 203, 100);
-    COMMXMODEMSet(port.handle(), 207, 2);
-    EXPECT_EQ(fsend(port.handle(), 4, 106, 4096, StatusRecorder::callback, 0), -1);
-    EXPECT_EQ(COMMErrnoGet(port.handle()), 4016);
-    EXPECT_EQ(fsend(port.handle(), 4, 106, 4096, nullptr, 0), -113);
-    EXPECT_EQ(funqueue(4, (dir / "file4.bin").c_str()), -113);
-    EXPECT_EQ(recorder.paramsOf(4028), (std::vector<intptr_t>{1}));
-    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1, 2}));
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_RETRY_LIMIT, 2);
+    EXPECT_EQ(fsend(port.handle(), 4, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_TIMEOUT);
+    EXPECT_EQ(fsend(port.handle(), 4, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_FILE);
+    EXPECT_EQ(funqueue(4, (dir / "file4.bin").c_str()), KORLINK_E_FILE);
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_SEND_START), (std::vector<intptr_t>{1}));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_TIMEOUT), (std::vector<intptr_t>{1, 2}));
 }
 
 TEST_F(SendTest, StartWithoutTheReceiversCharacterWhenAsked) {
     std::vector<uint8_t> data = patternBytes(50, 35);
     queueFile(5, data);
-    COMMXMODEMSet(port.handle(), 203, 100);
-    COMMXMODEMSet(port.handle(), 212, 1);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_NO_START_WAIT, 1);
     std::string block;
     std::thread receiver([&] {
         block = take(133);
@@ -139,22 +139,22 @@ TEST_F(SendTest, StartWithoutTheReceiversCharacterWhenAsked) {
         EXPECT_EQ(take(1), std::string(1, EOT));
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 5, 106, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 5, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), 0);
     receiver.join();
     std::vector<uint8_t> padded = data;
     padded.push_back(0x1A);
     padded.resize(128, 0);
     EXPECT_EQ(block, blockBytes(1, padded, true));
-    EXPECT_EQ(recorder.paramsOf(4016), (std::vector<intptr_t>{1}));
+    EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_TIMEOUT), (std::vector<intptr_t>{1}));
 }
 
 TEST_F(SendTest, VanishedFileFailsTheSend) {
     std::string path = queueFile(6, patternBytes(10, 36));
     fs::remove(path);
     std::thread receiver([&] { answer('C'); });
-    EXPECT_EQ(fsend(port.handle(), 6, 106, 4096, StatusRecorder::callback, 0), -1);
+    EXPECT_EQ(fsend(port.handle(), 6, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 0), -1);
     receiver.join();
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -113);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_FILE);
 }
 
 TEST_F(SendTest, StreamingProtocolWaitsForAnswersWhenTheReceiverAsksWithC) {
@@ -176,21 +176,21 @@ TEST_F(SendTest, StreamingProtocolWaitsForAnswersWhenTheReceiverAsksWithC) {
         EXPECT_EQ(take(133).size(), 133u);   // the empty block 0 ending the batch
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 9, 109, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 9, KORLINK_PROTO_YMODEM_G, 4096, StatusRecorder::callback, 0), 0);
     receiver.join();
     EXPECT_EQ(first.size(), 1029u);
     EXPECT_EQ(again, first);
     EXPECT_EQ(tail, std::string(1, EOT));
-    EXPECT_FALSE(recorder.contains(105, 109));
-    EXPECT_TRUE(recorder.contains(4020, 0));
+    EXPECT_FALSE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_YMODEM_G));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_NAK_RECEIVED, 0));
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
 }
 
 TEST_F(SendTest, StreamingSendWithoutTheStartCharacterStaysStreaming) {
     std::vector<uint8_t> data = patternBytes(100, 40);
     queueFile(10, data);
-    COMMXMODEMSet(port.handle(), 203, 100);
-    COMMXMODEMSet(port.handle(), 212, 1);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100);
+    COMMXMODEMSet(port.handle(), KORLINK_XMODEM_NO_START_WAIT, 1);
     std::string block, tail;
     std::thread receiver([&] {
         EXPECT_EQ(take(133).size(), 133u);   // block 0, sent after the first time-out
@@ -202,11 +202,11 @@ TEST_F(SendTest, StreamingSendWithoutTheStartCharacterStaysStreaming) {
         EXPECT_EQ(take(133).size(), 133u);   // the empty block 0 ending the batch
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 10, 109, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 10, KORLINK_PROTO_YMODEM_G, 4096, StatusRecorder::callback, 0), 0);
     receiver.join();
     EXPECT_EQ(block.size(), 1029u);
     EXPECT_EQ(tail, std::string(1, EOT));
-    EXPECT_TRUE(recorder.contains(105, 109));
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_YMODEM_G));
 }
 
 // Status callback that tries to change the queue being sent once the first
@@ -216,7 +216,7 @@ struct QueueChangeAttempt {
     static inline int16_t queue = 0;
     static inline std::vector<int16_t> results;
     static int callback(PortHandle port, int32_t status, intptr_t param) {
-        if (status == 4009 && param == 128) {
+        if (status == KORLINK_STATUS_BYTE_COUNT && param == 128) {
             results.push_back(funload(queue, name.c_str()));
             results.push_back(funqueue(queue, name.c_str()));
             results.push_back(fqueue(queue, name.c_str()));
@@ -242,12 +242,13 @@ TEST_F(SendTest, QueueCannotBeChangedWhileItIsSent) {
         EXPECT_EQ(take(1), std::string(1, EOT));
         answer(ACK);
     });
-    EXPECT_EQ(fsend(port.handle(), 7, 106, 4096, QueueChangeAttempt::callback, 0), 0);
+    EXPECT_EQ(fsend(port.handle(), 7, KORLINK_PROTO_XMODEM_CRC, 4096, QueueChangeAttempt::callback, 0), 0);
     receiver.join();
-    EXPECT_EQ(QueueChangeAttempt::results, (std::vector<int16_t>{-122, -122, -122}));
+    EXPECT_EQ(QueueChangeAttempt::results,
+              (std::vector<int16_t>{KORLINK_E_LOCKED, KORLINK_E_LOCKED, KORLINK_E_LOCKED}));
     ASSERT_EQ(received.size(), 40u * 128);
     EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 5000), data);
-    EXPECT_EQ(funqueue(7, QueueChangeAttempt::name.c_str()), -113);   // used up
+    EXPECT_EQ(funqueue(7, QueueChangeAttempt::name.c_str()), KORLINK_E_FILE);   // used up
 }
 
 TEST_F(SendTest, BackgroundSendKeepsItsQueueToItself) {
@@ -262,23 +263,25 @@ TEST_F(SendTest, BackgroundSendKeepsItsQueueToItself) {
         EXPECT_EQ(take(1), std::string(1, EOT));
         answer(ACK);
     });
-    ASSERT_EQ(fsend(port.handle(), 8, 106, 4096, StatusRecorder::callback, 1), 0);
-    EXPECT_EQ(fqueue(8, path.c_str()), -122);
-    EXPECT_EQ(funqueue(8, path.c_str()), -122);
-    EXPECT_EQ(funload(8, path.c_str()), -122);
+    ASSERT_EQ(fsend(port.handle(), 8, KORLINK_PROTO_XMODEM_CRC, 4096, StatusRecorder::callback, 1), 0);
+    EXPECT_EQ(fqueue(8, path.c_str()), KORLINK_E_LOCKED);
+    EXPECT_EQ(funqueue(8, path.c_str()), KORLINK_E_LOCKED);
+    EXPECT_EQ(funload(8, path.c_str()), KORLINK_E_LOCKED);
     testsupport::PtyPair otherLine;
     otherLine.exposeAs(testCom + 1);
-    PortHandle other = COMMWinInit(testCom + 1, 9600, 8, 0, 1, 32000, 512);
+    PortHandle other = COMMWinInit(testCom + 1, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     EXPECT_NE(other, nullptr);
     if (other) {
-        EXPECT_EQ(fsend(other, 8, 106, 4096, nullptr, 0), -122);   // nor another port's fsend
+        // nor another port's fsend
+        EXPECT_EQ(fsend(other, 8, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_LOCKED);
         COMMPortDeinit(other, 0);
     }
     go = true;
-    EXPECT_TRUE(testsupport::waitUntil([&] { return COMMPortGet(port.handle(), -122) == 0; }, kTransferLimit));
+    EXPECT_TRUE(
+        testsupport::waitUntil([&] { return COMMPortGet(port.handle(), KORLINK_PORT_LOCKED) == 0; }, kTransferLimit));
     receiver.join();
     EXPECT_EQ(COMMErrnoGet(port.handle()), 0);
-    EXPECT_EQ(funqueue(8, path.c_str()), -113);   // used up
+    EXPECT_EQ(funqueue(8, path.c_str()), KORLINK_E_FILE);   // used up
     EXPECT_EQ(fqueue(8, path.c_str()), 0);        // and free again
     EXPECT_EQ(funqueue(8, path.c_str()), 0);
 }

@@ -23,22 +23,22 @@ protected:
 
 TEST_F(SettingsTest, RecordIsCreatedWithDefaultsAndFreedByItemZero) {
     PortHandle handle = port.handle();
-    EXPECT_EQ(COMMXMODEMGet(handle, 203), -1);
-    ASSERT_EQ(COMMXMODEMSet(handle, 1, 0), 0);
-    EXPECT_EQ(COMMXMODEMGet(handle, 201), 5);
-    EXPECT_EQ(COMMXMODEMGet(handle, 203), 10000);
-    EXPECT_EQ(COMMXMODEMGet(handle, 207), 10);
-    EXPECT_EQ(COMMXMODEMGet(handle, 211), 0);
-    EXPECT_EQ(COMMXMODEMGet(handle, 112), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMXMODEMGet(handle, 208)), "temp0000.$$$");
-    EXPECT_EQ(COMMXMODEMSet(handle, 0, 0), 0);
-    EXPECT_EQ(COMMXMODEMGet(handle, 201), -1);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_TIMEOUT_MS), -1);
+    ASSERT_EQ(COMMXMODEMSet(handle, KORLINK_XMODEM_CREATE, 0), 0);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_CAN_LIMIT), 5);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_TIMEOUT_MS), 10000);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_RETRY_LIMIT), 10);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_PAD_BYTE), 0);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_RENAME), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMXMODEMGet(handle, KORLINK_XMODEM_FILE_NAME)), "temp0000.$$$");
+    EXPECT_EQ(COMMXMODEMSet(handle, KORLINK_XMODEM_FREE, 0), 0);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_CAN_LIMIT), -1);
 }
 
 // A status callback cannot free the record the running receive works with.
 int16_t g_freeResult = 0;
 int freeingCallback(PortHandle port, int32_t status, intptr_t param) {
-    if (status == 4009 && param == 0) g_freeResult = COMMXMODEMSet(port, 0, 0);
+    if (status == KORLINK_STATUS_BYTE_COUNT && param == 0) g_freeResult = COMMXMODEMSet(port, KORLINK_XMODEM_FREE, 0);
     return StatusRecorder::callback(port, status, param);
 }
 
@@ -53,55 +53,57 @@ TEST_F(SettingsTest, RecordInUseByAReceiveIsNotFreedFromItsCallback) {
         port.line().send(std::string(1, EOT));
         EXPECT_EQ(awaitByte(port.line()), ACK);
     });
-    EXPECT_EQ(freceive(port.handle(), 106, 4096, freeingCallback, 0), 0);
+    EXPECT_EQ(freceive(port.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, freeingCallback, 0), 0);
     sender.join();
-    EXPECT_EQ(g_freeResult, -122);
+    EXPECT_EQ(g_freeResult, KORLINK_E_LOCKED);
     EXPECT_EQ(readFile(dir / "temp0000.$$$"), data);
-    EXPECT_EQ(COMMXMODEMSet(port.handle(), 0, 0), 0);   // outside the call it can go
+    EXPECT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_FREE, 0), 0);   // outside the call it can go
 }
 
 TEST_F(SettingsTest, ItemsStoreTheirValues) {
     PortHandle handle = port.handle();
-    for (int16_t item : {111, 112, 212}) {
+    for (int16_t item : {KORLINK_XMODEM_CARRIER_WATCH, KORLINK_XMODEM_RENAME, KORLINK_XMODEM_NO_START_WAIT}) {
         EXPECT_EQ(COMMXMODEMSet(handle, item, 7), 0);
         EXPECT_EQ(COMMXMODEMGet(handle, item), 1) << item;
         EXPECT_EQ(COMMXMODEMSet(handle, item, 0), 0);
         EXPECT_EQ(COMMXMODEMGet(handle, item), 0) << item;
     }
-    COMMXMODEMSet(handle, 201, 2);
-    COMMXMODEMSet(handle, 203, 1234);
-    COMMXMODEMSet(handle, 207, 3);
-    COMMXMODEMSet(handle, 211, 0x1A);
-    EXPECT_EQ(COMMXMODEMGet(handle, 201), 2);
-    EXPECT_EQ(COMMXMODEMGet(handle, 203), 1234);
-    EXPECT_EQ(COMMXMODEMGet(handle, 207), 3);
-    EXPECT_EQ(COMMXMODEMGet(handle, 211), 0x1A);
+    COMMXMODEMSet(handle, KORLINK_XMODEM_CAN_LIMIT, 2);
+    COMMXMODEMSet(handle, KORLINK_XMODEM_TIMEOUT_MS, 1234);
+    COMMXMODEMSet(handle, KORLINK_XMODEM_RETRY_LIMIT, 3);
+    COMMXMODEMSet(handle, KORLINK_XMODEM_PAD_BYTE, 0x1A);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_CAN_LIMIT), 2);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_TIMEOUT_MS), 1234);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_RETRY_LIMIT), 3);
+    EXPECT_EQ(COMMXMODEMGet(handle, KORLINK_XMODEM_PAD_BYTE), 0x1A);
 }
 
 TEST_F(SettingsTest, HostFileNameIsCutAtEightyCharactersAndRestoredByZero) {
     std::string longName(100, 'n');
-    ASSERT_EQ(COMMXMODEMSet(port.handle(), 208, reinterpret_cast<intptr_t>(longName.c_str())), 0);
-    EXPECT_EQ(std::strlen(reinterpret_cast<const char *>(COMMXMODEMGet(port.handle(), 208))), 80u);
-    ASSERT_EQ(COMMXMODEMSet(port.handle(), 208, 0), 0);
-    EXPECT_STREQ(reinterpret_cast<const char *>(COMMXMODEMGet(port.handle(), 208)), "temp0000.$$$");
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_FILE_NAME, reinterpret_cast<intptr_t>(longName.c_str())), 0);
+    EXPECT_EQ(std::strlen(reinterpret_cast<const char *>(COMMXMODEMGet(port.handle(), KORLINK_XMODEM_FILE_NAME))),
+              80u);
+    ASSERT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_FILE_NAME, 0), 0);
+    EXPECT_STREQ(reinterpret_cast<const char *>(COMMXMODEMGet(port.handle(), KORLINK_XMODEM_FILE_NAME)),
+                 "temp0000.$$$");
 }
 
 TEST_F(SettingsTest, UnknownItemsAndNullPortsAreReported) {
-    EXPECT_EQ(COMMXMODEMSet(port.handle(), 202, 1), -103);
+    EXPECT_EQ(COMMXMODEMSet(port.handle(), 202, 1), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(g_report, "ERROR: BADPARM1. Parameter 202 is unrecognized\r\nFunction: COMMXMODEMSet()");
-    EXPECT_EQ(COMMXMODEMGet(port.handle(), 5), -103);
+    EXPECT_EQ(COMMXMODEMGet(port.handle(), 5), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(g_report, "ERROR: BADPARM1. Parameter 5 is unrecognized\r\nFunction: COMMXMODEMGet()");
-    EXPECT_EQ(COMMXMODEMSet(nullptr, 203, 1), -102);
-    EXPECT_EQ(COMMXferCancel(nullptr), -102);
+    EXPECT_EQ(COMMXMODEMSet(nullptr, KORLINK_XMODEM_TIMEOUT_MS, 1), KORLINK_E_NULL_PORT);
+    EXPECT_EQ(COMMXferCancel(nullptr), KORLINK_E_NULL_PORT);
     EXPECT_EQ(g_report, "ERROR: BADPARM0. Parameter is NULL\r\nFunction: COMMXferCancel()");
 }
 
 TEST_F(SettingsTest, LockedPortRefusesSettings) {
-    COMMPortSet(port.handle(), 109, 1);
-    EXPECT_EQ(COMMXMODEMSet(port.handle(), 203, 100), -122);
-    EXPECT_EQ(fsend(port.handle(), 0, 106, 4096, nullptr, 0), -122);
-    COMMPortSet(port.handle(), 109, 0);
-    EXPECT_EQ(COMMXMODEMSet(port.handle(), 203, 100), 0);
+    COMMPortSet(port.handle(), KORLINK_PORT_BACKGROUND_LOCK, 1);
+    EXPECT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100), KORLINK_E_LOCKED);
+    EXPECT_EQ(fsend(port.handle(), 0, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_LOCKED);
+    COMMPortSet(port.handle(), KORLINK_PORT_BACKGROUND_LOCK, 0);
+    EXPECT_EQ(COMMXMODEMSet(port.handle(), KORLINK_XMODEM_TIMEOUT_MS, 100), 0);
 }
 
 TEST(TransferSlotTest, HostOwnedTransferRecordOutlivesReceivesAndTheClose) {
@@ -109,7 +111,8 @@ TEST(TransferSlotTest, HostOwnedTransferRecordOutlivesReceivesAndTheClose) {
     hostRecord.fill(0x5A);
     {
         OpenPort port;
-        ASSERT_EQ(COMMPortSet(port.handle(), 114, reinterpret_cast<intptr_t>(hostRecord.data())), 0);
+        ASSERT_EQ(
+            COMMPortSet(port.handle(), KORLINK_PORT_TRANSFER_STATE, reinterpret_cast<intptr_t>(hostRecord.data())), 0);
         EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), -1);
         EXPECT_EQ(freceive(port.handle(), 99, 4096, nullptr, 0), -1);
     }   // closed here: the record is the host's, not the library's
@@ -140,28 +143,28 @@ TEST_F(QueueTest, NamesAreQueuedAndRemovedOneEntryAtATime) {
     EXPECT_EQ(fqueue(9, a.c_str()), 0);
     EXPECT_EQ(funqueue(9, a.c_str()), 0);
     EXPECT_EQ(funqueue(9, a.c_str()), 0);
-    EXPECT_EQ(funqueue(9, a.c_str()), -113);
+    EXPECT_EQ(funqueue(9, a.c_str()), KORLINK_E_FILE);
     EXPECT_EQ(funload(9, b.c_str()), 0);
-    EXPECT_EQ(funqueue(9, b.c_str()), -113);
+    EXPECT_EQ(funqueue(9, b.c_str()), KORLINK_E_FILE);
 }
 
 TEST_F(QueueTest, MissingFilesNullNamesAndBadQueueNumbersAreRefused) {
-    EXPECT_EQ(fqueue(9, (dir / "missing.bin").c_str()), -113);
-    EXPECT_EQ(fqueue(9, nullptr), -103);
+    EXPECT_EQ(fqueue(9, (dir / "missing.bin").c_str()), KORLINK_E_FILE);
+    EXPECT_EQ(fqueue(9, nullptr), KORLINK_E_BAD_ARG2);
     EXPECT_EQ(g_report, "ERROR: BADPARM1. Parameter is NULL\r\nFunction: fqueue()");
-    EXPECT_EQ(funqueue(9, nullptr), -103);
-    EXPECT_EQ(fqueue(32, a.c_str()), -103);
-    EXPECT_EQ(fqueue(-1, a.c_str()), -103);
-    EXPECT_EQ(funqueue(40, a.c_str()), -113);
+    EXPECT_EQ(funqueue(9, nullptr), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(fqueue(32, a.c_str()), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(fqueue(-1, a.c_str()), KORLINK_E_BAD_ARG2);
+    EXPECT_EQ(funqueue(40, a.c_str()), KORLINK_E_FILE);
 }
 
 TEST_F(QueueTest, EmptyQueueFailsTheSendAndIsUsedUp) {
     OpenPort port;
     ASSERT_EQ(fqueue(9, a.c_str()), 0);
     ASSERT_EQ(funqueue(9, a.c_str()), 0);
-    EXPECT_EQ(fsend(port.handle(), 9, 106, 4096, nullptr, 0), -1);
-    EXPECT_EQ(COMMErrnoGet(port.handle()), -113);
-    EXPECT_EQ(fsend(port.handle(), 9, 106, 4096, nullptr, 0), -113);
+    EXPECT_EQ(fsend(port.handle(), 9, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_E_FILE);
+    EXPECT_EQ(fsend(port.handle(), 9, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_FILE);
 }
 
 }  // namespace

@@ -200,15 +200,15 @@ TEST(ToolTest, StreamingBatchBetweenOurSendAndTheToolsReceive) {
     PeerProcess &tool = link.startTool("receive --port 8 --protocol ymodem-g --dir in");
     link.connectPeerLine();
     link.peerLine().exposeAs(testCom);
-    PortHandle port = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
+    PortHandle port = COMMWinInit(testCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     ASSERT_NE(port, nullptr);
     ASSERT_EQ(fqueue(6, (link.peerDir() / "big.bin").c_str()), 0);
     ASSERT_EQ(fqueue(6, (link.peerDir() / "values.bin").c_str()), 0);
     StatusRecorder::instance().clear();
-    EXPECT_EQ(fsend(port, 6, 108, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(fsend(port, 6, KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0), 0);
     COMMPortDeinit(port, 0);
     EXPECT_EQ(tool.wait(30s), 0) << tool.log() << link.output();
-    EXPECT_TRUE(StatusRecorder::instance().contains(105, 109));
+    EXPECT_TRUE(StatusRecorder::instance().contains(KORLINK_STATUS_RECOGNISED, KORLINK_PROTO_YMODEM_G));
     EXPECT_EQ(readFile(link.toolDir() / "in/big.bin"), first);
     EXPECT_EQ(readFile(link.toolDir() / "in/values.bin"), second);
     // The header carries the time as the sender's clock showed it then.

@@ -21,11 +21,11 @@ struct Timeline {
 } g_timeline;
 
 int timingCallback(PortHandle, int32_t status, intptr_t param) {
-    if (status == 105 && param == 1 && !g_timeline.seenBlock) {
+    if (status == KORLINK_STATUS_RECOGNISED && param == 1 && !g_timeline.seenBlock) {
         g_timeline.firstBlock = Clock::now();
         g_timeline.seenBlock = true;
     }
-    if (status == 4007) g_timeline.fileClosed = Clock::now();
+    if (status == KORLINK_STATUS_FILE_CLOSED) g_timeline.fileClosed = Clock::now();
     return 0;
 }
 
@@ -54,7 +54,7 @@ OurRun receiveWithUs(size_t size, int bytesPerSecond) {
     Clock::time_point start = Clock::now();
     PeerProcess &peer = link.startPeer({"sx", "-q", "image.bin"});
     double cpuStart = threadCpuSeconds();
-    int16_t result = freceive(link.handle(), 106, 4096, timingCallback, 0);
+    int16_t result = freceive(link.handle(), KORLINK_PROTO_XMODEM_CRC, 4096, timingCallback, 0);
     OurRun run;
     run.cpu = threadCpuSeconds() - cpuStart;
     run.toReturn = seconds(Clock::now() - start);

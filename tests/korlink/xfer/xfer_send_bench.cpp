@@ -116,10 +116,10 @@ void measure(const std::vector<Case> &cases, const std::vector<uint8_t> &data, c
 
 int main(int argc, char **argv) {
     std::vector<Case> cases = {
-        {"105", 105, {"rx", "-q", "out.bin"}, {"sx", "-q"}, 128},
-        {"106", 106, {"rx", "-q", "-c", "out.bin"}, {"sx", "-q"}, 128},
-        {"107", 107, {"rx", "-q", "-c", "out.bin"}, {"sx", "-q", "-k"}, 1024},
-        {"108", 108, {"rb", "-q"}, {"sb", "-q", "-k"}, 0},
+        {"105", KORLINK_PROTO_XMODEM, {"rx", "-q", "out.bin"}, {"sx", "-q"}, 128},
+        {"106", KORLINK_PROTO_XMODEM_CRC, {"rx", "-q", "-c", "out.bin"}, {"sx", "-q"}, 128},
+        {"107", KORLINK_PROTO_XMODEM_1K, {"rx", "-q", "-c", "out.bin"}, {"sx", "-q", "-k"}, 1024},
+        {"108", KORLINK_PROTO_YMODEM, {"rb", "-q"}, {"sb", "-q", "-k"}, 0},
     };
     int rounds = 1;
     std::vector<std::string> picked;

@@ -38,7 +38,7 @@ NullModemCable::~NullModemCable() {
 }
 
 KermitLink::KermitLink() : m_cable(cableCom) {
-    m_handle = COMMWinInit(cableCom, 9600, 8, 0, 1, 32000, 512);
+    m_handle = COMMWinInit(cableCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     if (!m_handle) throw std::runtime_error("COMMWinInit failed on the cable");
     xfertest::StatusRecorder::instance().clear();
 }

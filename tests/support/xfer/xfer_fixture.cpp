@@ -49,7 +49,8 @@ StatusRecorder &StatusRecorder::instance() {
 
 int StatusRecorder::callback(PortHandle, int32_t status, intptr_t param) {
     Report report{status, param, {}};
-    if (status == 4008 || status == 4012 || status == 4014)
+    if (status == KORLINK_STATUS_FILE_NAME || status == KORLINK_STATUS_RENAMED ||
+        status == KORLINK_STATUS_FILE_OPENING)
         report.name = reinterpret_cast<const char *>(param);
     static const bool trace = std::getenv("XFER_TRACE") != nullptr;  // for diagnosing a failure
     if (trace) std::fprintf(stderr, "report %d %ld %s\n", status, static_cast<long>(param), report.name.c_str());
@@ -83,7 +84,7 @@ bool StatusRecorder::contains(int32_t status, intptr_t param) const {
 
 OpenPort::OpenPort() : m_line(std::make_unique<testsupport::PtyPair>()) {
     m_line->exposeAs(testCom);
-    m_handle = COMMWinInit(testCom, 9600, 8, 0, 1, 32000, 512);
+    m_handle = COMMWinInit(testCom, 9600, 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 32000, 512);
     if (!m_handle) throw std::runtime_error("COMMWinInit failed on the pty");
     StatusRecorder::instance().clear();
 }

@@ -42,7 +42,8 @@ using testfiles::writeFile;
 bool equalUpToPadding(const std::vector<uint8_t> &sent, const std::vector<uint8_t> &received,
                       size_t blockSize);
 
-// One status report; names (4008, 4012, 4014) are copied at report time.
+// One status report; the names of KORLINK_STATUS_FILE_NAME, _RENAMED and
+// _FILE_OPENING are copied at report time.
 struct Report {
     int32_t status;
     intptr_t param;

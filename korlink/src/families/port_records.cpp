@@ -1,3 +1,5 @@
+// The per-port records of every family, freed when the port is closed. Lives
+// above the families so the frame, which calls it, includes none of them.
 #include "ascii/ascii_settings.h"
 #include "modem/modem_settings.h"
 #include "kermit/kermit_settings.h"
@@ -5,7 +7,7 @@
 
 namespace korlink {
 
-void releaseTransferRecords(Port &port) {
+void releaseFamilyRecords(Port &port) {
     delete port.xmodem;
     port.xmodem = nullptr;
     releaseModemSettings(port);

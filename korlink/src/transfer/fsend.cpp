@@ -1,31 +1,28 @@
 // fsend: sends a send queue with a transfer protocol, in the foreground or on
 // a worker thread; the queue is used up whatever the outcome.
-#include "kermit/kermit_send.h"
-#include "kermit/kermit_settings.h"
+#include "transfer/background.h"
+#include "transfer/protocol_table.h"
 #include "transfer/send_queue.h"
-#include "xmodem/xmodem_background.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_send.h"
-#include "xmodem/xmodem_settings.h"
+#include "transfer/transfer_status.h"
 
 namespace korlink {
 namespace {
 
-// A protocol without a send engine here (a code outside the table, or the
-// ASCII, B-protocol and ZMODEM families, not built yet) sends nothing and
-// fails with last error -103.
+// A protocol without a send engine (a code outside the table, or the ASCII,
+// B-protocol and ZMODEM families, not built yet) sends nothing and fails with
+// last error -103.
 int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {
     SendQueue *queue = findSendQueue(queueNumber);
     if (!queue) return -1;
     if (queue->callback)
         queue->callback(reportHandle, ST_QUEUED, static_cast<intptr_t>(queue->names.size()));
     if (io.closedByHost) return KORLINK_E_NULL_PORT;
-    if (queue->protocol == KORLINK_PROTO_KERMIT) return sendKermit(io, reportHandle, *queue);
-    if (!isXmodemFamily(queue->protocol)) {
+    const ProtocolEngine *engine = findProtocolEngine(queue->protocol);
+    if (engine == nullptr || engine->send == nullptr) {
         io.lastError = KORLINK_E_BAD_ARG2;
         return -1;
     }
-    return sendXmodemFamily(io, reportHandle, *queue) < 0 ? -1 : 0;
+    return engine->send(io, reportHandle, *queue);
 }
 
 void endSend(Port &host) {
@@ -60,11 +57,8 @@ KORLINK_API int16_t fsend(PortHandle handle, int16_t queueNumber, int16_t protoc
     queue->protocol = protocol;
     queue->callback = callback;
     // Shared with a background copy: it must exist before the copy is taken.
-    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) {
-        endSend(*port);
-        return KORLINK_E_NO_MEMORY;
-    }
-    if (protocol == KORLINK_PROTO_KERMIT && !ensureKermitSettings(*port)) {
+    const ProtocolEngine *engine = findProtocolEngine(protocol);
+    if (engine != nullptr && engine->send != nullptr && !engine->prepare(*port)) {
         endSend(*port);
         return KORLINK_E_NO_MEMORY;
     }

@@ -1,4 +1,4 @@
-#include "xmodem/xmodem_background.h"
+#include "transfer/background.h"
 
 #include <atomic>
 #include <map>

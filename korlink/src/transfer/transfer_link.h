@@ -1,10 +1,11 @@
-// What the XMODEM-family engines share: the control bytes, the line a
+// What every transfer protocol shares: the control bytes, and the line a
 // transfer talks over (byte waits with the settings' time-out, raw output,
-// status reports, the cancel sequence) and the line set-up for a transfer.
+// status reports, the cancel sequence).
 #pragma once
 
 #include "frame/port.h"
 #include "transfer/checks.h"
+#include "transfer/transfer_status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,40 +15,6 @@ namespace korlink {
 enum ControlByte : uint8_t {
     SOH = 1, STX = 2, EOT = 4, ACK = 6, BS = 8, NAK = 21, CAN = 24, SUB = 26
 };
-
-// Status codes reported through the callback.
-enum TransferStatus : int32_t {
-    ST_CONTROL = 105,
-    ST_BAD_NUMBER = 4001,
-    ST_BAD_CHECK = 4002,
-    ST_DISK = 4003,
-    ST_FILE_TIME = 4006,
-    ST_FILE_CLOSED = 4007,
-    ST_FILE_NAME = 4008,
-    ST_BYTE_COUNT = 4009,
-    ST_RENAMED = 4012,
-    ST_FILE_LENGTH = 4013,
-    ST_OPENING = 4014,
-    ST_UNEXPECTED = 4015,
-    ST_TIMEOUT = 4016,
-    ST_CANCELLED_REMOTE = 4018,
-    ST_FILE_SENT = 4019,
-    ST_NAK_RECEIVED = 4020,
-    ST_ACK_SENT = 4023,
-    ST_NAK_SENT = 4025,
-    ST_FINISHED = 4027,
-    ST_QUEUED = 4028
-};
-
-// The file buffer size of a transfer (receive: the output buffer; send: the
-// read buffer): the request clamped to 2048..36608 bytes.
-inline constexpr int32_t minFileBuffer = 2048;
-inline constexpr int32_t maxFileBuffer = 36608;
-inline size_t fileBufferSize(int32_t requested) {
-    return static_cast<size_t>(requested < minFileBuffer   ? minFileBuffer
-                               : requested > maxFileBuffer ? maxFileBuffer
-                                                           : requested);
-}
 
 class TransferLink {
 public:
@@ -91,28 +58,6 @@ private:
     PortHandle m_reportHandle;
     StatusCallback m_callback;
     int32_t m_timeoutMs;
-};
-
-// Puts the line into the binary state a transfer needs and restores it when
-// the transfer ends: 8 data bits, no parity, one stop bit; transmit and
-// receive options off; no XON/XOFF output pacing (the data holds those bytes).
-// When the option state cannot be saved, nothing is changed and saved() is
-// false: the transfer must not run.
-class TransferLineSetup {
-public:
-    explicit TransferLineSetup(Port &io);
-    ~TransferLineSetup();
-    TransferLineSetup(const TransferLineSetup &) = delete;
-    TransferLineSetup &operator=(const TransferLineSetup &) = delete;
-
-    bool saved() const { return m_savedXlat; }
-
-private:
-    Port &m_io;
-    bool m_savedXlat = false;
-    int32_t m_dataBits = -1;
-    int32_t m_parity = -1;
-    int32_t m_stopBits = -1;
 };
 
 }  // namespace korlink

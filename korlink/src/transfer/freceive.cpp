@@ -1,38 +1,22 @@
-// freceive: protocol dispatch, background receives, and COMMXferCancel.
-#include "ascii/ascii_capture.h"
-#include "ascii/ascii_settings.h"
-#include "kermit/kermit_receive.h"
-#include "kermit/kermit_settings.h"
-#include "xmodem/xmodem_background.h"
-#include "xmodem/xmodem_link.h"
-#include "xmodem/xmodem_receive.h"
-#include "xmodem/xmodem_settings.h"
+// freceive: protocol dispatch through the protocol table, background
+// receives, and COMMXferCancel.
+#include "transfer/background.h"
+#include "transfer/protocol_table.h"
 
 namespace korlink {
 namespace {
 
-// Runs the receive on `io`. A protocol without a receive engine here (a code
+// Runs the receive on `io`. A protocol without a receive engine (a code
 // outside the table, or the B-protocol and ZMODEM families, not built yet)
 // receives nothing and fails with last error -103: a result of 0 would tell
 // the host a file had come.
 int16_t runReceive(Port &io, PortHandle reportHandle, const TransferState &state) {
-    if (state.protocol == KORLINK_PROTO_ASCII) {
-        int32_t done = captureAscii(io, reportHandle, state.bufferSize, state.callback);
-        return done == 0 ? KORLINK_OK : done == KORLINK_E_NO_MEMORY ? KORLINK_E_NO_MEMORY : -1;
-    }
-    if (state.protocol == KORLINK_PROTO_KERMIT)
-        return receiveKermit(io, reportHandle, state.bufferSize, state.callback);
-    if (!isXmodemFamily(state.protocol)) {
+    const ProtocolEngine *engine = findProtocolEngine(state.protocol);
+    if (engine == nullptr || engine->receive == nullptr) {
         io.lastError = KORLINK_E_BAD_ARG2;
         return -1;
     }
-    int32_t done = receiveXmodemFamily(io, reportHandle, state.protocol, state.bufferSize,
-                                       state.callback);
-    if (done == KORLINK_E_NO_MEMORY) return KORLINK_E_NO_MEMORY;
-    if (done == KORLINK_E_NULL_PORT) return KORLINK_E_NULL_PORT;  // closed by the host
-    // Only a completed transfer counts as success: a disk or close failure
-    // leaves an incomplete file, which the caller must not take for the data.
-    return done == ST_ACK_SENT ? KORLINK_OK : -1;
+    return engine->receive(io, reportHandle, state);
 }
 
 }  // namespace
@@ -52,9 +36,9 @@ KORLINK_API int16_t freceive(PortHandle handle, int16_t protocol, int32_t buffer
     TransferState state{bufferSize, protocol, callback};
     // The settings record is shared with a background copy, so it must
     // exist before the copy is taken.
-    if (isXmodemFamily(protocol) && !ensureXmodemSettings(*port)) return KORLINK_E_NO_MEMORY;
-    if (protocol == KORLINK_PROTO_ASCII && !ensureAsciiSettings(*port)) return KORLINK_E_NO_MEMORY;
-    if (protocol == KORLINK_PROTO_KERMIT && !ensureKermitSettings(*port)) return KORLINK_E_NO_MEMORY;
+    const ProtocolEngine *engine = findProtocolEngine(protocol);
+    if (engine != nullptr && engine->receive != nullptr && !engine->prepare(*port))
+        return KORLINK_E_NO_MEMORY;
     if (background == 1) {
         bool started = startBackground(
             *port, [handle, state](Port &copy) { runReceive(copy, handle, state); },

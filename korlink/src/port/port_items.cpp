@@ -1,5 +1,5 @@
 // Port items (COMMPortGet/COMMPortSet) and the last-error codes.
-#include "device/device_termios.h"
+#include "device/device_format.h"
 #include "frame/library_state.h"
 
 #include <termios.h>
@@ -28,7 +28,7 @@ KORLINK_API intptr_t COMMPortGet(PortHandle handle, int16_t item) {
     case 101: return port->portNumber;
     case 102: {
         termios block{};
-        readBlock(*port, block);  // refreshes the port's copy when the device answers
+        readSettingsBlock(*port, block);  // refreshes the port's copy when the device answers
         return reinterpret_cast<intptr_t>(&port->deviceSettings);
     }
     case 103: return port->counter103;
@@ -55,7 +55,7 @@ KORLINK_API int16_t COMMPortSet(PortHandle handle, int16_t item, intptr_t value)
     case 101: port->portNumber = static_cast<int16_t>(value); return 0;
     case 102: {
         if (value == 0) return KORLINK_E_BAD_ARG3;
-        return writeBlock(*port, *reinterpret_cast<const termios *>(value)) ? 0 : -1;
+        return writeSettingsBlock(*port, *reinterpret_cast<const termios *>(value)) ? 0 : -1;
     }
     case 103: port->counter103 = static_cast<int16_t>(value); return 0;
     case 104: port->value104 = value; return 0;

@@ -1,6 +1,6 @@
-#include "xmodem/xmodem_receive_file.h"
+#include "transfer/receive_file.h"
 
-#include "xmodem/xmodem_link.h"
+#include "transfer/transfer_link.h"
 
 #include <cerrno>
 #include <fcntl.h>

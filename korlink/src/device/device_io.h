@@ -1,0 +1,50 @@
+// The receive buffer, writes, waits and flow control of a port, built on its
+// device operations (device_ops.h) so every backend behaves the same. The
+// byte exports, the line control and the protocols reach the device only
+// through these functions and device_format.h.
+#pragma once
+
+#include "frame/port.h"
+
+#include <cstdint>
+
+namespace korlink {
+
+// --- receiving ---
+// Reads what the device has into the receive buffer; false on a device
+// failure (the error is stored as the port's last error).
+bool topUp(Port &port);
+int readByte(Port &port);                    // next byte, or -1
+int peekByte(Port &port, int32_t index);     // buffered byte `index` ahead, or -1
+int32_t receiveCount(Port &port);            // tops up, returns bytes available
+// Drops up to `count` received bytes (0: all there are); the number dropped.
+int32_t discardBytes(Port &port, int32_t count);
+// Waits up to `ms` (at most 10) for input; false when the device hung up or
+// failed (error stored), so no wait spins on a dead line.
+bool pollInput(Port &port, int ms);
+// Sends XON / raises RTS and DTR once the buffer has drained far enough.
+void resumeCheck(Port &port);
+
+// --- sending ---
+// Waits while XOFF, CTS or DSR holds output; 0, -123, -112 or -1.
+int waitWhileHeld(Port &port);
+// Writes every byte, waiting (with the pump) while the device is full;
+// 0, -123, or -1 with the error stored.
+int writeRaw(Port &port, const uint8_t *data, int32_t count);
+// A block after the output holds (c_putn); 0 or a negative code.
+int writeBytes(Port &port, const uint8_t *data, int32_t count);
+// One byte once a quarter of the transmit queue is free (c_putc).
+int writeByte(Port &port, uint8_t byte);
+int32_t transmitFree(Port &port);            // free room of the transmit queue
+int purgeTransmit(Port &port);               // 0, or -1 with the error stored
+
+// --- modem lines ---
+int32_t modemLine(Port &port, int bit);      // 1, 0 or -1 when unreadable (ptys)
+bool carrierPresent(Port &port);             // an unreadable carrier counts as present
+
+// --- flow-control items of the driver (103, 105, 110, 120, 121) ---
+int32_t readFlow(Port &port, int16_t item);
+int setReceiveFlow(Port &port, int16_t item, int32_t value);
+int setTransmitFlow(Port &port, int16_t item, int32_t value);
+
+}  // namespace korlink

@@ -1,0 +1,21 @@
+// The file a send queue is sending: opening it and reading it through the
+// queue's read buffer, for every protocol's send.
+#pragma once
+
+#include "transfer/send_queue.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <sys/types.h>
+
+namespace korlink {
+
+// Opens the queue's first file for reading with a read buffer of the
+// clamped size; fills its size and modification time. False on failure.
+bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode);
+
+// Reads up to `count` bytes of the queue's open file through its read
+// buffer: the number read (less only at the end of the file), -1 on error.
+ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count);
+
+}  // namespace korlink
