@@ -1,4 +1,4 @@
-#include "pty_pair.h"
+#include "simkit/pty_pair.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace simkit {
 
 PtyPair::PtyPair() {
     char name[256] = {};
@@ -75,4 +75,4 @@ void PtyPair::closeMaster() {
     m_master = -1;
 }
 
-}  // namespace testsupport
+}  // namespace simkit

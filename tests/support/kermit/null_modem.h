@@ -13,7 +13,7 @@
 
 namespace kermittest {
 
-using xfertest::TempDir;
+using testfiles::TempDir;
 
 class NullModemCable {
 public:

@@ -1,7 +1,8 @@
 // A relay between two pty masters: the library's line on one side, a peer
-// program's line on the other. It is also the fault injector: faults are
-// placed by offsets in the stream the peer sends (peer -> library), which are
-// exact for every byte before the first fault.
+// program's line on the other, paced at a line's byte rate when asked (the
+// simulator's null-modem cable). It is also the tests' fault injector: faults
+// are placed by offsets in the stream the peer sends (peer -> library), which
+// are exact for every byte before the first fault.
 #pragma once
 
 #include <atomic>
@@ -10,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-namespace xfertest {
+namespace simkit {
 
 struct RelayFaults {
     int64_t corruptAt = -1;      // flip all bits of this byte
@@ -54,4 +55,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace xfertest
+}  // namespace simkit

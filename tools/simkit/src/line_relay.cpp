@@ -1,4 +1,4 @@
-#include "line_relay.h"
+#include "simkit/line_relay.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace xfertest {
+namespace simkit {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -120,4 +120,4 @@ void LineRelay::run() {
     }
 }
 
-}  // namespace xfertest
+}  // namespace simkit
