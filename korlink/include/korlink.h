@@ -47,7 +47,9 @@
  *   4013  the file's length (announced in the batch header, -1 when it
  *         gave none; on send the file's size)
  *   4014  the file is about to be opened; the address of the name
- *   4015  receive: an unexpected byte while a block was awaited; the byte
+ *   4015  receive: an unexpected byte while a block was awaited; the byte.
+ *         A run of such bytes (an echoing line) is one of the header events
+ *         that end the receive after the retry limit (last error 4016)
  *   4016  a time-out (receive: not for the first one) or an unexpected
  *         reply; the retry or attempt number
  *   4018  the other side cancelled; 0
@@ -56,6 +58,14 @@
  *   4025  receive: NAK sent; block size x expected block number
  *   4027  the transfer of the file or batch ended; 1
  *   4028  send: fsend starts; the number of queued files
+ *   4030  receive (addition): a YMODEM file ended (EOT) before the length
+ *         its header announced; the bytes received. The transfer fails with
+ *         last error 4030; the partial file stays under its name
+ *   4031  send (addition): every data block was acknowledged, but the
+ *         receiver never answered the end of file or the end of batch
+ *         within a few seconds (lrzsz's receivers exit without flushing
+ *         their last answer). The file arrived whole: the send ends as a
+ *         success (result 0, last error 0); the parameter is the byte count
  *   -123  cancelled by the user (cancel key or COMMXferCancel), -112 the
  *         carrier was lost; receive: the byte count; send: 0 before the
  *         first block, else block size x block number
@@ -244,7 +254,10 @@ KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
 
 /* Returns the port's last-error code (NULL: the library-wide code) and sets
- * it to 0. A dead handle gives -102 (reported). */
+ * it to 0. A dead handle gives -102 (reported). Safe to call at any time:
+ * while a background transfer holds the port it gives -122 and leaves the
+ * code alone; the transfer's outcome is stored before the lock drops, so the
+ * first call after COMMPortGet -122 reads 0 gives it. */
 KORLINK_API int16_t COMMErrnoGet(PortHandle port);
 
 /* ------------------------------------------------ byte I/O and queues
@@ -526,6 +539,9 @@ enum {
     KORLINK_STATUS_NAK_SENT = 4025,
     KORLINK_STATUS_TRANSFER_END = 4027,
     KORLINK_STATUS_SEND_START = 4028,
+    /* Additions of this library: */
+    KORLINK_STATUS_SHORT_FILE = 4030,     /* batch file ended before its length */
+    KORLINK_STATUS_END_UNCONFIRMED = 4031, /* send: end never answered         */
     KORLINK_STATUS_KERMIT_ABORT = 4096,
     KORLINK_STATUS_KERMIT_BREAK = 4097,
     KORLINK_STATUS_KERMIT_DATA = 4098,
@@ -553,7 +569,8 @@ typedef int (*StatusCallback)(PortHandle port, int32_t status, intptr_t param);
  * 0 success (last error 0), -1 failure, -102 null or dead handle or closed
  * by the host during the call, -118 out of memory, -122 held. After -1 the
  * last error says why: 4016 no block after the retries, 4018 the sender
- * cancelled, 4003 disk or file failure, -123 user cancel, -112 carrier lost,
+ * cancelled, 4003 disk or file failure, 4030 a batch file shorter than its
+ * announced length, -123 user cancel, -112 carrier lost,
  * -118 out of memory, -103 a protocol this library has no receive engine for
  * (anything but 100, 104 and 105..109). Every path closes the output file; a
  * partly received file stays. */

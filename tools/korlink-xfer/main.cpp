@@ -149,7 +149,11 @@ int finish(const char *what, int16_t result, int16_t lastError) {
     g_session->closeProgress();
     std::printf("%s\n", g_session->summary().c_str());
     std::fflush(stdout);
-    if (result == 0 && lastError == 0) return 0;
+    if (result == 0 && lastError == 0) {
+        if (std::string note = g_session->note(); !note.empty())
+            std::fprintf(stderr, "korlink-xfer: note: %s\n", note.c_str());
+        return 0;
+    }
     int code = lastError != 0 ? lastError : result;
     std::string outcome = g_session->outcome(code);
     std::fprintf(stderr, "korlink-xfer: %s failed: %s (code %d)%s%s\n", what, codeMeaning(code).c_str(), code,

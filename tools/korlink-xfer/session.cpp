@@ -46,6 +46,8 @@ void Session::onReport(int32_t status, intptr_t param) {
         if (m_sending && param > 0 && m_blockSize == 0) m_blockSize = param;
         break;
     case KORLINK_STATUS_RECOGNISED: if (m_sending && param == kEot) m_endConfirmed = true; break;
+    case KORLINK_STATUS_END_UNCONFIRMED: m_endUnconfirmed = true; break;
+    case KORLINK_STATUS_SHORT_FILE: m_shortFile = true; break;
     case KORLINK_STATUS_FILE_CLOSED: endFile(); break;
     default: break;
     }
@@ -62,6 +64,8 @@ void Session::startFile(const char *name) {
     m_bytes = 0;
     m_blockSize = 0;
     m_endConfirmed = false;
+    m_endUnconfirmed = false;
+    m_shortFile = false;
     m_fileStart = Clock::now();
     m_lastDraw = {};
     m_progressShown = false;
@@ -69,7 +73,7 @@ void Session::startFile(const char *name) {
 
 void Session::endFile() {
     if (!m_open) return;
-    m_complete = m_sending ? m_endConfirmed : true;
+    m_complete = m_sending ? m_endConfirmed || m_endUnconfirmed : !m_shortFile;
     if (!m_verbose) drawProgress(true);
     if (m_complete) {
         ++m_files;
@@ -131,6 +135,12 @@ std::string Session::summary() const {
                   m_files == 1 ? "" : "s", static_cast<long long>(m_totalBytes), elapsed,
                   rateText(elapsed > 0 ? static_cast<double>(m_totalBytes) / elapsed : 0).c_str());
     return text;
+}
+
+std::string Session::note() const {
+    if (!m_sending || !m_endUnconfirmed) return {};
+    return m_name + ": every block acknowledged; the receiver did not confirm the end, as some receivers do "
+                    "when they exit";
 }
 
 std::string Session::outcome(int code) const {

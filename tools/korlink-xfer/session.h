@@ -26,6 +26,9 @@ public:
     // A sentence on what a failed transfer did achieve (all blocks through
     // but the end unconfirmed; a partial file kept), or empty.
     std::string outcome(int code) const;
+    // A note on a send that succeeded without the receiver confirming its
+    // end (status 4031); empty when there is none.
+    std::string note() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -51,6 +54,8 @@ private:
     int64_t m_bytes = 0;
     int64_t m_blockSize = 0;       // sending: the step of the byte counts
     bool m_endConfirmed = false;   // sending: the receiver acknowledged EOT
+    bool m_endUnconfirmed = false; // sending: the end went unanswered (4031)
+    bool m_shortFile = false;      // receiving: ended before its length (4030)
     int64_t m_fileTime = 0;
     Clock::time_point m_fileStart{};
     Clock::time_point m_lastDraw{};

@@ -28,7 +28,9 @@ enum TransferStatus : int32_t {
     ST_ACK_SENT = 4023,
     ST_NAK_SENT = 4025,
     ST_FINISHED = 4027,
-    ST_QUEUED = 4028
+    ST_QUEUED = 4028,
+    ST_SHORT_FILE = 4030,
+    ST_END_UNCONFIRMED = 4031
 };
 
 // The file buffer size of a transfer (receive: the output buffer; send: the

@@ -6,5 +6,6 @@
 
 namespace xfertest {
 using simkit::LineRelay;
+using simkit::LineEcho;
 using simkit::RelayFaults;
 }  // namespace xfertest

@@ -8,10 +8,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <sys/types.h>
 #include <mutex>
 #include <thread>
 
 namespace simkit {
+
+// A line that sends the library's own bytes back to it (a modem or a
+// terminal server with echo on): all of them, or only the start character
+// 'C' a receive asks with. Echoed bytes still reach the peer.
+enum class LineEcho { None, All, StartCharacter };
 
 struct RelayFaults {
     int64_t corruptAt = -1;      // flip all bits of this byte
@@ -21,6 +28,7 @@ struct RelayFaults {
     int64_t duplicateTo = -1;
     int64_t stallAt = -1;        // hold the stream before this byte...
     std::chrono::milliseconds stallFor{0};  // ...this long
+    LineEcho echo = LineEcho::None;
 };
 
 class LineRelay {
@@ -44,6 +52,8 @@ public:
 
 private:
     void run();
+    // Bytes the library sent that the line's echo returns to it.
+    void echoBack(const uint8_t *data, ssize_t count, std::deque<uint8_t> &toLibrary) const;
 
     Side m_library;
     Side m_peer;
