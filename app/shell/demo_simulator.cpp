@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "korlink_binder/com_device.h"
 #include "shell/window_app.h"
 
 namespace trelm::shell {
@@ -16,7 +17,7 @@ Status DemoSimulator::start(const std::vector<std::string> &roleAndOptions) {
         !started)
         return started;
     for (int port = 1; port <= kLastPortOption; ++port)
-        setenv(("KORLINK_COM" + std::to_string(port)).c_str(), terminal().c_str(), 1);
+        setenv(comVariable(port).c_str(), terminal().c_str(), 1);
     return Done{};
 }
 

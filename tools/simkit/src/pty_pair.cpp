@@ -1,5 +1,7 @@
 #include "simkit/pty_pair.h"
 
+#include "common/com_device.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -28,8 +30,7 @@ PtyPair::~PtyPair() {
 }
 
 void PtyPair::exposeAs(int com) const {
-    std::string var = "KORLINK_COM" + std::to_string(com);
-    setenv(var.c_str(), m_slavePath.c_str(), 1);
+    setenv(korlink::common::comVariable(com).c_str(), m_slavePath.c_str(), 1);
 }
 
 void PtyPair::send(const std::string &bytes) const {
