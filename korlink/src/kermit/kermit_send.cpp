@@ -72,11 +72,21 @@ private:
 
 int32_t KermitSender::run() {
     int32_t code = sendInit();
-    while (code == 0 && !m_queue.names.empty()) code = sendFile();
+    bool skipped = false;
+    while (code == 0 && !m_queue.names.empty()) {
+        code = sendFile();
+        // A file whose name cannot go out is left out; the batch goes on and
+        // its end says that not every file went.
+        if (code == KST_NAME_TOO_LONG) {
+            skipped = true;
+            code = 0;
+        }
+    }
     if (code == 0) {
         m_link.report(KST_BREAK, 0);
         code = exchange('B', nullptr, 0);
     }
+    if (code == 0 && skipped) code = KST_NAME_TOO_LONG;
     if (code != PORT_GONE) m_link.report(ST_FINISHED, 1);
     return code;
 }
@@ -87,9 +97,11 @@ int32_t KermitSender::sendInit() {
     settings.inUse.chkt = '1';
     m_link.report(KST_SEND_INIT, 0);
     uint8_t init[9];
-    size_t length = buildSendInit(settings, init);
+    size_t length = buildSendInit(settings, offeredCheck(settings), init);
     int32_t code = exchange('S', init, length);
-    if (code == 0) applyPeerParams(settings, m_link.data(), m_link.dataLength());
+    if (code == 0)
+        settings.inUse.chkt = static_cast<int16_t>(
+            applyPeerParams(settings, m_link.data(), m_link.dataLength(), InitFrom::Receiver));
     return code;
 }
 
@@ -119,7 +131,8 @@ int32_t KermitSender::sendFile() {
     return code;
 }
 
-// The F packet: the name without drive or directory.
+// The F packet: the name without drive or directory, whole. A name that
+// does not fit one packet is refused (4103 with the name) rather than cut.
 int32_t KermitSender::sendHeader() {
     const std::string &path = m_queue.currentName;
     size_t cut = path.find_last_of(":\\/");
@@ -129,6 +142,10 @@ int32_t KermitSender::sendHeader() {
     size_t length = encodeData(sendingPrefixes(m_link.settings()),
                                reinterpret_cast<const uint8_t *>(name.data()), name.size(), encoded,
                                m_link.dataRoom(), consumed);
+    if (consumed < name.size()) {
+        m_link.report(KST_NAME_TOO_LONG, reinterpret_cast<intptr_t>(path.c_str()));
+        return KST_NAME_TOO_LONG;
+    }
     return exchange('F', encoded, length);
 }
 

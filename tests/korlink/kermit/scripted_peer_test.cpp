@@ -53,7 +53,7 @@ TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     Packet init = expect('S', 0, '\r');
     ASSERT_GE(init.data.size(), 9u);
     EXPECT_EQ(init.data[6], c.parity ? '&' : 'Y');   // eighth-bit prefix offered
-    EXPECT_EQ(init.data[7], '1');   // check type offered
+    EXPECT_EQ(init.data[7], '3');   // check type offered: the strongest
     port.line().send(makePacket('Y', 0, c.init));
     char eol = static_cast<char>(c.eolInUse);
     EXPECT_EQ(expect('F', 1, eol).data, "four.bin");

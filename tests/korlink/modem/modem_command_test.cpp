@@ -36,7 +36,13 @@ INSTANTIATE_TEST_SUITE_P(Table, ReplyClassification, ::testing::Values(
     ReplyCase{"ProtocolNone", "PROTOCOL:NONE\r\n", 70}, ReplyCase{"Ok", "\r\nOK\r\n", 0},
     ReplyCase{"Numeric10", "10\r", 10}, ReplyCase{"Numeric12", "12\r", 12}, ReplyCase{"Numeric3", "3\r", 3},
     ReplyCase{"Numeric0", "0\r", 0}, ReplyCase{"Garbage", "garbage", -1},
-    ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1}),
+    ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1},
+    // Whole replies only: a longer speed or number is not a shorter one's code.
+    ReplyCase{"Connect12000IsPlainConnect", "\r\nCONNECT 12000\r\n", 1},
+    ReplyCase{"Connect24000IsPlainConnect", "CONNECT 24000/REL", 1},
+    ReplyCase{"Numeric13IsNotNoCarrier", "13\r", -1}, ReplyCase{"Numeric16IsNotNoDialTone", "16\r", -1},
+    ReplyCase{"NumericAfterEcho", "ATQD12\r12\r", 12}, ReplyCase{"NumericInsideEchoIgnored", "ATQD3\r", -1},
+    ReplyCase{"OkInsideAWord", "BROKEN\r\n", -1}),
     testsupport::CaseName());
 
 TEST(ReplyClassificationArguments, NullTextIsReported) {
