@@ -24,6 +24,12 @@ int32_t KermitLink::waitMs() const {
     return time > 0 ? time * 1000 : std::max<int32_t>(m_settings.timeoutMs, 1000);
 }
 
+int KermitLink::readAnswer() {
+    int32_t wait = waitMs();
+    if (m_settings.asked.time > 0) wait = std::min<int32_t>(wait, m_settings.asked.time * 1000);
+    return readPacketWithin(wait);
+}
+
 // The next character before `deadline`, or a wait result below 0.
 int KermitLink::waitChar(uint32_t deadline) const {
     int32_t left = static_cast<int32_t>(deadline - tickMs());

@@ -24,7 +24,8 @@ enum KermitStatus : int32_t {
     KST_FILE_HEADER = 4100,
     KST_SEND_INIT = 4101,
     KST_END_OF_FILE = 4102,
-    KST_NAME_TOO_LONG = 4103
+    KST_NAME_TOO_LONG = 4103,
+    KST_ONE_FILE_ONLY = 4104
 };
 
 // readPacket's results besides a packet type.
@@ -49,6 +50,11 @@ public:
     // whatever type is in use; on a line with parity each character counts
     // as its low 7 bits.
     int readPacket() { return readPacketWithin(waitMs()); }
+    // An answer to a packet this side sent: the wait is also bounded by the
+    // time-out this side asked for (item 513), so that a peer that drops a
+    // damaged packet without a word gets it again soon, not after its own
+    // longer TIME.
+    int readAnswer();
     // The same with each wait lasting `waitMs` instead of TIME seconds.
     int readPacketWithin(int32_t waitMs);
     int sequence() const { return m_sequence; }

@@ -50,6 +50,7 @@ private:
     int m_sequence = 0;
     int64_t m_byteCount = 0;
     int64_t m_unusedRoom = 0;
+    int m_filesStarted = 0;
     std::string m_name;
 };
 
@@ -144,6 +145,11 @@ int32_t KermitReceiver::startFile() {
     m_unusedRoom = 0;
     bool unnamed = false;
     if (!settings.fileName.empty()) {
+        // A second file under the host's one name would overwrite the first.
+        if (m_filesStarted > 0) {
+            m_link.report(KST_ONE_FILE_ONLY, reinterpret_cast<intptr_t>(settings.fileName.c_str()));
+            return abortWith(KST_ONE_FILE_ONLY, "Only one file expected");
+        }
         m_name = settings.fileName;
     } else {
         int length = decodeData(receivingPrefixes(settings), m_link.data(), m_link.dataLength(),
@@ -173,6 +179,7 @@ int32_t KermitReceiver::startFile() {
         }
     }
     if (!m_file.open(m_name)) return refuseFile("Cannot create file");
+    ++m_filesStarted;
     m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));
     m_link.sendPacket('Y', m_sequence);
     advance();

@@ -62,7 +62,7 @@ private:
     int32_t stopByWait(int result);
     int32_t peerError();
     void sendError(const char *text);
-    void closeFile();
+    void closeFile(bool confirmed);
 
     KermitLink &m_link;
     SendQueue &m_queue;
@@ -111,9 +111,10 @@ int32_t KermitSender::sendFile() {
     m_byteCount = 0;
     if (!openQueuedFile(m_queue, modified, mode)) {
         sendError("Cannot open file");
-        closeFile();
+        closeFile(false);
         return KORLINK_E_FILE;
     }
+    m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(m_queue.currentName.c_str()));
     int32_t code = sendHeader();
     if (code == 0) {
         const char *name = m_queue.currentName.c_str();
@@ -127,7 +128,7 @@ int32_t KermitSender::sendFile() {
         m_link.report(KST_END_OF_FILE, 0);
         code = exchange('Z', nullptr, 0);
     }
-    if (code != PORT_GONE) closeFile();
+    if (code != PORT_GONE) closeFile(code == 0);
     return code;
 }
 
@@ -181,7 +182,7 @@ int32_t KermitSender::exchange(char type, const uint8_t *data, size_t length) {
         if (attempt == 1) m_link.sendPacket(type, m_sequence, data, length);
         else m_link.resendLast();
         for (bool staleSeen = false;;) {
-            int reply = m_link.readPacket();
+            int reply = m_link.readAnswer();
             if (reply < -1) return stopByWait(reply);
             int seq = m_link.sequence();
             int next = (m_sequence + 1) & 63;
@@ -223,9 +224,10 @@ void KermitSender::sendError(const char *text) {
     m_link.report(KST_ERROR_PACKET, 0);
 }
 
-void KermitSender::closeFile() {
+// 4007 carries 1 when the receiver acknowledged the end of the file.
+void KermitSender::closeFile(bool confirmed) {
     releaseQueueFile(m_queue);
-    m_link.report(ST_FILE_CLOSED, 0);
+    m_link.report(ST_FILE_CLOSED, confirmed ? 1 : 0);
     if (!m_queue.names.empty()) m_queue.names.pop_front();
 }
 
