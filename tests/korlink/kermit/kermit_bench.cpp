@@ -6,13 +6,11 @@
 // so a burst of load on a shared machine does not decide the ratio. CPU
 // time (user + system) is printed too: on a loaded machine it says more
 // about the work each side does than the wall clock.
-#include "noisy_cable.h"
 #include "null_modem.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <sys/resource.h>
 
@@ -63,7 +61,7 @@ Cost librarySends(const std::vector<uint8_t> &data) {
     PeerProcess &peer = link.startPeer(gkermitReceive(), true);
     auto start = Clock::now();
     double cpuStart = ownCpuSeconds();
-    int16_t result = fsend(link.handle(), 9, 104, 4096, nullptr, 0);
+    int16_t result = fsend(link.handle(), 9, KORLINK_PROTO_KERMIT, 4096, nullptr, 0);
     Cost cost{seconds(start), ownCpuSeconds() - cpuStart};
     require(result == 0 && peer.wait(peerLimit) == 0, "send to gkermit failed: " + peer.log());
     require(readFile(link.peerDir() / "bench.bin") == data, "gkermit received other bytes");
@@ -77,7 +75,7 @@ Cost libraryReceives(const std::vector<uint8_t> &data) {
     PeerProcess &peer = link.startPeer(gkermitSend({"bench.bin"}), true);
     auto start = Clock::now();
     double cpuStart = ownCpuSeconds();
-    int16_t result = freceive(link.handle(), 104, 4096, nullptr, 0);
+    int16_t result = freceive(link.handle(), KORLINK_PROTO_KERMIT, 4096, nullptr, 0);
     Cost cost{seconds(start), ownCpuSeconds() - cpuStart};
     require(result == 0 && peer.wait(peerLimit) == 0, "receive from gkermit failed: " + peer.log());
     require(readFile(link.ourDir() / "bench.bin") == data, "received other bytes");
@@ -97,49 +95,6 @@ Baseline gkermitToGkermit(const std::vector<uint8_t> &data) {
     require(receiver.wait(peerLimit) == 0, "gkermit receiver failed: " + receiver.log());
     require(readFile(receiverDir / "bench.bin") == data, "gkermit to gkermit: other bytes");
     return {{elapsed, sender.cpuSeconds()}, {elapsed, receiver.cpuSeconds()}};
-}
-
-// One flip in 2000 bytes both ways, block check 3: seconds until a
-// byte-identical file arrived, C-Kermit to C-Kermit and C-Kermit to the
-// library.
-constexpr int noisyOneIn = 2000;
-const std::string checkThree = "set block-check 3, ";
-
-double ckermitToCkermitNoisy(const std::vector<uint8_t> &data) {
-    NoisyCable cable(cableCom, noisyOneIn, 7);
-    TempDir senderDir;
-    TempDir receiverDir;
-    writeFile(senderDir / "bench.bin", data);
-    const char *ours = std::getenv(("KORLINK_COM" + std::to_string(cableCom)).c_str());
-    require(ours != nullptr, "no library end on the noisy cable");
-    PeerProcess receiver(ckermitReceive(cable.peerEnd(), checkThree), "/dev/null", receiverDir.path().string());
-    auto start = Clock::now();
-    PeerProcess sender(ckermitSend(ours, {"bench.bin"}, checkThree), "/dev/null", senderDir.path().string());
-    require(sender.wait(peerLimit) == 0, "C-Kermit sender failed: " + sender.log());
-    require(receiver.wait(peerLimit) == 0, "C-Kermit receiver failed: " + receiver.log());
-    double elapsed = seconds(start);
-    require(readFile(receiverDir / "bench.bin") == data, "C-Kermit to C-Kermit: other bytes");
-    return elapsed;
-}
-
-double libraryReceivesNoisy(const std::vector<uint8_t> &data) {
-    NoisyCable cable(cableCom, noisyOneIn, 7);
-    TempDir peerDir;
-    TempDir ourDir;
-    writeFile(peerDir / "bench.bin", data);
-    PortHandle port = COMMWinInit(cableCom, 9600, 8, 0, 1, 32000, 512);
-    require(port != nullptr, "COMMWinInit on the noisy cable");
-    COMMKermitSet(port, KORLINK_KERMIT_RETRY_LIMIT, 20);
-    COMMKermitSet(port, KORLINK_KERMIT_ASK_TIME, 2);
-    ScopedWorkingDir workDir(ourDir.path());
-    PeerProcess peer(ckermitSend(cable.peerEnd(), {"bench.bin"}, checkThree), "/dev/null", peerDir.path().string());
-    auto start = Clock::now();
-    int16_t result = freceive(port, 104, 4096, nullptr, 0);
-    double elapsed = seconds(start);
-    COMMPortDeinit(port, 0);
-    require(result == 0 && peer.wait(peerLimit) == 0, "receive from C-Kermit on the noisy cable failed: " + peer.log());
-    require(readFile(ourDir / "bench.bin") == data, "noisy receive: other bytes");
-    return elapsed;
 }
 
 }  // namespace
@@ -165,12 +120,6 @@ int main() {
                     receive.wall, receive.wall / baseline.receiver.wall, receive.cpu,
                     receive.cpu / baseline.receiver.cpu);
         std::printf("  (ratios below 1: the library is faster)\n");
-        std::vector<uint8_t> noisyData = patternBytes(fileSize / 4, 78);
-        double noisyBaseline = ckermitToCkermitNoisy(noisyData);
-        double noisyLibrary = libraryReceivesNoisy(noisyData);
-        std::printf("kermit 256 kB, 1 bit flipped in %d bytes both ways, block check 3\n", noisyOneIn);
-        std::printf("  C-Kermit -> C-Kermit %7.2f s\n", noisyBaseline);
-        std::printf("  C-Kermit -> library  %7.2f s   time ratio %.2f\n", noisyLibrary, noisyLibrary / noisyBaseline);
         return 0;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "kermit bench: %s\n", error.what());
