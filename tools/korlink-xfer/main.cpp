@@ -126,6 +126,8 @@ std::string parseArguments(int argc, char **argv, Options &options) {
     if (options.command == "send" && !options.protocol->sends)
         return std::string("protocol ") + options.protocol->name + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
+    if (!options.settings.name.empty() && options.files.size() > 1)
+        return "--name names one file; " + std::to_string(options.files.size()) + " were given";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
 }
@@ -202,7 +204,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "korlink-xfer: %s (see --help)\n", error.c_str());
         return 1;
     }
-    g_session = std::make_unique<Session>(options.command == "send", options.verbose);
+    g_session = std::make_unique<Session>(options.command == "send", options.verbose,
+                                          options.protocol->code == KORLINK_PROTO_KERMIT);
     COMMPumpHookSet(interruptPump);
     std::signal(SIGINT, onInterrupt);
     PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, KORLINK_PARITY_NONE,

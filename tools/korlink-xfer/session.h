@@ -11,8 +11,9 @@ namespace korlinkxfer {
 
 class Session {
 public:
-    // `verbose`: every report as a line, no progress line.
-    Session(bool sending, bool verbose);
+    // `verbose`: every report as a line, no progress line; `packets`: the
+    // protocol's acknowledgements carry packet numbers (Kermit).
+    Session(bool sending, bool verbose, bool packets = false);
 
     // One status report of the library, as its callback receives it.
     void onReport(int32_t status, intptr_t param);
@@ -42,6 +43,7 @@ private:
 
     bool m_sending;
     bool m_verbose;
+    bool m_packets;
     bool m_terminal;
     Clock::time_point m_start = Clock::now();
 
