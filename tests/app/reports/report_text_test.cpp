@@ -4,6 +4,7 @@
 
 #include "case_name.h"
 #include "report_events.h"
+#include "reports/path_fit.h"
 
 using namespace trelm;
 
@@ -92,6 +93,42 @@ INSTANTIATE_TEST_SUITE_P(
                       FlowLineCase{"eight_code9_yes", 1, 9, 1, true, "  Canister:   5  Yes  "},
                       FlowLineCase{"eight_code9_no", 1, 9, 1, false, "  Canister:   5   No  "}),
     testsupport::CaseName());
+
+// A path that does not fit loses whole folders from the left, never any of
+// its file name; here a line fits in `width` characters.
+struct FitCase {
+    const char *name;
+    const char *path;
+    std::size_t width;
+    const char *line;
+};
+
+std::ostream &operator<<(std::ostream &out, const FitCase &c) { return out << c.name; }
+
+class PathFit : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PathFit, FoldersGiveWayFromTheLeft) {
+    const FitCase &c = GetParam();
+    EXPECT_EQ(fitPath("File: ", c.path, [&](const std::string &line) { return line.size() <= c.width; }), c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, PathFit,
+    ::testing::Values(FitCase{"whole_when_it_fits", "/data/site/E.bin", 22, "File: /data/site/E.bin"},
+                      FitCase{"first_folder_goes", "/data/site/E.bin", 21, "File: .../site/E.bin"},
+                      FitCase{"all_folders_go", "/data/site/E.bin", 14, "File: .../E.bin"},
+                      FitCase{"name_kept_whole_however_narrow", "/data/site/E.bin", 5, "File: .../E.bin"},
+                      FitCase{"relative_path", "site/E.bin", 12, "File: .../E.bin"},
+                      FitCase{"bare_name_never_cut", "LONGNAME.bin", 5, "File: LONGNAME.bin"}),
+    testsupport::CaseName());
+
+TEST(JobName, NamesTheReportsAndTheFileWithoutItsFolder) {
+    EXPECT_EQ(jobName(ReportKind::Summary, "/d/E.bin"), "Trelmlink Event Summary - E.bin");
+    EXPECT_EQ(jobName(ReportKind::Warnings, "/d/E.bin"), "Trelmlink Warnings - E.bin");
+    EXPECT_EQ(jobName(ReportKind::DataLog, "E.bin"), "Trelmlink Data Log - E.bin");
+    EXPECT_EQ(jobName({ReportKind::Summary, ReportKind::DataLog}, "/d/E.bin"),
+              "Trelmlink Event Summary, Data Log - E.bin");
+}
 
 // The orientation the printer had is back after every report, whichever
 // orientation the report itself used.
