@@ -50,7 +50,7 @@ void GridModel::reload() {
 GridView::GridView(const grids::Grid &grid, bool fitted, QWidget *parent)
     : QTableView(parent), m_grid(grid), m_model(grid), m_fitted(fitted) {
     setModel(&m_model);
-    setFont(windowFont());
+    setFont(gridFont());
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(pixels(grids::defaultRowHeight));
