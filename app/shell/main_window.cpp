@@ -26,6 +26,7 @@
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
 #include "shell/settings_access.h"
+#include "shell/window_settings.h"
 
 namespace trelm::shell {
 
@@ -67,6 +68,7 @@ void MainWindow::startUp() {
     state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
     if (state.CommPort >= 1 && state.CommPort <= 10)
         m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    restoreWindowGeometry(*this);
     m_tabs->setCurrentIndex(kFilesTab);
     grids::initGrids(m_grids);
     refreshGridViews();
@@ -152,6 +154,8 @@ void MainWindow::closeEvent(QCloseEvent *event) {
         std::error_code error;
         std::filesystem::current_path(processState().StartDir, error);
     }
+    if (!m_unloaded)
+        saveWindowGeometry(*this);
     m_unloaded = true;
     m_msgForm.HideMessage();
     event->accept();
@@ -205,7 +209,9 @@ bool MainWindow::dataLogChecked() const { return m_chkDataLog->isChecked(); }
 void MainWindow::setPrintEnabled(bool enabled) { m_cmdPrint->setEnabled(enabled); }
 
 void MainWindow::enableFileCommands() {
-    m_txtExportFile->setText(QString::fromStdString(processState().CurrentBinFile));
+    const std::string &file = processState().CurrentBinFile;
+    m_txtExportFile->setText(QString::fromStdString(file));
+    setWindowTitle(QString(kAppTitle) + " - " + QString::fromStdString(std::filesystem::path(file).filename().string()));
     m_cmdPrint->setEnabled(true);
     m_cmdNewFile->setEnabled(true);
 }

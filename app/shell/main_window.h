@@ -80,6 +80,8 @@ public:
     void enableFileCommands();
     // "&Retrieve Data" is disabled while a retrieval runs.
     void setRetrieveEnabled(bool enabled);
+    // The size the layout was made for, the window's smallest.
+    static QSize defaultSize();
 
 signals:
     void retrieveRequested();
@@ -87,6 +89,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,9 +18,16 @@
 #include "shell/main_window.h"
 #include "shell/window_font.h"
 
+// The resources (the window icon) of a static library are registered by
+// hand, from outside any namespace.
+static void initShellResources() { Q_INIT_RESOURCE(shell); }
+
 namespace trelm::shell {
 
 namespace {
+
+constexpr int kTabsWidth = 9285;
+constexpr int kTabsHeight = 6495;
 
 void place(QWidget *widget, int left, int top, int width, int height) {
     widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
@@ -63,15 +71,35 @@ void MainWindow::buildLayout() {
     setObjectName("frmMain");
     setWindowTitle("Trelmlink");
     setFont(windowFont());
-    setFixedSize(pixels(9480), pixels(6720));
+    // The layout's own size is the smallest; growing gives the room to the
+    // tabs and the data log (resizeEvent).
+    setMinimumSize(defaultSize());
+    resize(defaultSize());
+    initShellResources();
+    setWindowIcon(QIcon(":/trelmlink/trelmlink.svg"));
     m_startDownLoad = named(new QTimer(this), "StartDownLoad");
     m_startDownLoad->setInterval(400);
     m_tabs = named(new QTabWidget(this), "SSTab1");
-    place(m_tabs, 120, 120, 9285, 6495);
+    place(m_tabs, 120, 120, kTabsWidth, kTabsHeight);
     buildGridTabs();
     auto *files = new QWidget;
     m_tabs->addTab(files, "&Files/Reports");
     buildFilesTab(files);
+}
+
+QSize MainWindow::defaultSize() { return {pixels(9480), pixels(6720)}; }
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (!m_tabs)
+        return;
+    const QSize extra = (size() - defaultSize()).expandedTo(QSize(0, 0));
+    m_tabs->resize(QSize(pixels(kTabsWidth), pixels(kTabsHeight)) + extra);
+    // The grids that scroll (the data log) take the room; the others keep
+    // their content's size.
+    for (const grids::GridPlacement &at : grids::gridPlacements())
+        if (auto view = m_views.find(std::string(at.name)); !at.fitted && view != m_views.end())
+            view->second->resize(QSize(pixels(at.width), pixels(at.height)) + extra);
 }
 
 void MainWindow::buildGridTabs() {
