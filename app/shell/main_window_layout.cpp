@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "korlink_binder/com_device.h"
+#include "shell/command_keys.h"
 #include "shell/grid_view.h"
 #include "shell/main_window.h"
 #include "shell/window_font.h"
@@ -85,6 +86,7 @@ void MainWindow::buildLayout() {
     auto *files = new QWidget;
     m_tabs->addTab(files, "&Files/Reports");
     buildFilesTab(files);
+    attachCommandKeys(*this);
 }
 
 QSize MainWindow::defaultSize() { return {pixels(9480), pixels(6720)}; }
