@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <filesystem>
 #include <system_error>
@@ -34,6 +35,7 @@ namespace {
 
 constexpr int kFilesTab = 3;
 constexpr int kSummaryTab = 0;
+constexpr std::int16_t kFirstStartPort = 1;
 
 bool sameFile(const std::string &a, const std::string &b) {
     std::error_code error;
@@ -65,9 +67,18 @@ void MainWindow::startUp() {
     if (auto entered = EnterDataDir(state.StartDir); !entered)
         showError(QString::fromStdString(entered.error().message()) +
                   "\nFiles are read and written in " + QString::fromStdString(state.StartDir) + ".");
-    state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
-    if (state.CommPort >= 1 && state.CommPort <= 10)
-        m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    std::error_code missing;
+    if (!std::filesystem::exists(IniFilePath(), missing) && !missing) {
+        // A first start: no complaint, COM 1 until the operator chooses a
+        // port, and the file is written only then.
+        state.CommPort = kFirstStartPort;
+        const QSignalBlocker quiet(m_optCom[kFirstStartPort - 1]);
+        m_optCom[kFirstStartPort - 1]->setChecked(true);
+    } else {
+        state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
+        if (state.CommPort >= 1 && state.CommPort <= 10)
+            m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    }
     restoreWindowGeometry(*this);
     m_tabs->setCurrentIndex(kFilesTab);
     grids::initGrids(m_grids);
@@ -75,6 +86,7 @@ void MainWindow::startUp() {
 }
 
 void MainWindow::choosePort(int port) {
+    m_portWritten = true;
     processState().CommPort = static_cast<std::int16_t>(port);
     WriteIniValue("PORT", "COMM", commValueText(port), this);
 }

@@ -120,6 +120,7 @@ private:
     std::function<QString(const QString &)> m_chooseOpenFile;
     std::function<QString()> m_chooseSaveFile;
     bool m_unloaded = false;
+    bool m_portWritten = false; // a port choice has reached the settings file
 };
 
 } // namespace trelm::shell

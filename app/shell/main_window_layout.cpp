@@ -158,6 +158,12 @@ void MainWindow::buildFilesTab(QWidget *page) {
                 if (checked)
                     choosePort(port);
             });
+            // After a first start COM 1 is selected but not yet written:
+            // choosing it writes it.
+            connect(option, &QRadioButton::clicked, this, [this, port] {
+                if (!m_portWritten)
+                    choosePort(port);
+            });
         }
     }
     auto *baudFrame = new QGroupBox("Baud Rate", serial);
