@@ -57,7 +57,10 @@ void attachCommandKeys(QWidget &window) {
         });
         QString caption = button->text();
         caption.remove('&');
-        button->setToolTip(caption + " (" + keys.toString(QKeySequence::NativeText) + ")");
+        QString tip = caption + " (" + keys.toString(QKeySequence::NativeText) + ")";
+        if (button->contextMenuPolicy() == Qt::CustomContextMenu)
+            tip += "; right-click: the files opened last";
+        button->setToolTip(tip);
     }
 }
 

@@ -113,6 +113,7 @@ bool MainWindow::openBinFile(const QString &path) {
         return false;
     }
     state.CurrentBinFile = path.toStdString();
+    rememberRecentFile(path);
     m_tabs->setCurrentIndex(kSummaryTab);
     enableFileCommands();
     return true;

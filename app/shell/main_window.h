@@ -20,6 +20,7 @@
 class QCheckBox;
 class QPrinter;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -82,6 +83,9 @@ public:
     void setRetrieveEnabled(bool enabled);
     // The size the layout was made for, the window's smallest.
     static QSize defaultSize();
+    // The Open button's menu (its context menu): the event files opened
+    // last, each opening its file; the window owns it.
+    QMenu *recentFilesMenu();
 
 signals:
     void retrieveRequested();
@@ -90,6 +94,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // An event file dropped on the window opens as Open File (BIN) would.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -78,6 +79,7 @@ void MainWindow::buildLayout() {
     resize(defaultSize());
     initShellResources();
     setWindowIcon(QIcon(":/trelmlink/trelmlink.svg"));
+    setAcceptDrops(true);
     m_startDownLoad = named(new QTimer(this), "StartDownLoad");
     m_startDownLoad->setInterval(400);
     m_tabs = named(new QTabWidget(this), "SSTab1");
@@ -181,6 +183,9 @@ void MainWindow::buildFilesTab(QWidget *page) {
     auto *open = named(new QPushButton("&Open File (BIN)", filesFrame), "Command4");
     place(open, 240, 1080, 1695, 375);
     connect(open, &QPushButton::clicked, this, &MainWindow::Command4_Click);
+    open->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(open, &QPushButton::customContextMenuRequested, this,
+            [this, open](const QPoint &at) { recentFilesMenu()->popup(open->mapToGlobal(at)); });
     m_cmdRetrieve = named(new QPushButton("&Retrieve Data", filesFrame), "cmdRetrieve");
     place(m_cmdRetrieve, 2160, 1080, 1815, 375);
     connect(m_cmdRetrieve, &QPushButton::clicked, this, &MainWindow::retrieveRequested);

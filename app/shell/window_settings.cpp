@@ -10,6 +10,7 @@ namespace trelm::shell {
 namespace {
 
 constexpr const char *kGeometryKey = "window/geometry";
+constexpr const char *kRecentKey = "files/recent";
 
 QSettings windowSettings() {
     return QSettings(QString::fromStdString(windowSettingsPath().string()), QSettings::IniFormat);
@@ -29,6 +30,16 @@ bool saveWindowGeometry(const QWidget &window) {
     settings.setValue(kGeometryKey, window.saveGeometry());
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+QStringList recentFiles() { return windowSettings().value(kRecentKey).toStringList().mid(0, kRecentFileCount); }
+
+void rememberRecentFile(const QString &path) {
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    QSettings settings = windowSettings();
+    settings.setValue(kRecentKey, files.mid(0, kRecentFileCount));
 }
 
 } // namespace trelm::shell

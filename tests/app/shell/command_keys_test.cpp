@@ -46,7 +46,7 @@ TEST_P(CommandKey, RunsItsCommandAndIsNamedInTheTooltip) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandKey,
-    testing::Values(KeyCase{"Open", "Command4", Qt::Key_O, "Open File (BIN) (Ctrl+O)"},
+    testing::Values(KeyCase{"Open", "Command4", Qt::Key_O, "Open File (BIN) (Ctrl+O); right-click: the files opened last"},
                     KeyCase{"Export", "cmdNewFile", Qt::Key_E, "Export File (Ctrl+E)"},
                     KeyCase{"Print", "CmdPrint", Qt::Key_P, "Print Report (Ctrl+P)"},
                     KeyCase{"Retrieve", "cmdRetrieve", Qt::Key_R, "Retrieve Data (Ctrl+R)"},

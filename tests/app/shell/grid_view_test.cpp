@@ -101,6 +101,8 @@ struct FixedColumnsCase {
     int frozenColumns;
 };
 
+void PrintTo(const FixedColumnsCase &c, std::ostream *out) { *out << c.name; }
+
 class EveryGridFreezesItsFixedColumns : public WindowTest, public testing::WithParamInterface<FixedColumnsCase> {};
 
 } // namespace
