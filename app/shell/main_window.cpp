@@ -26,6 +26,7 @@
 #include "grids/grid_setups.h"
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
+#include "shell/port_map_dialog.h"
 #include "shell/settings_access.h"
 #include "shell/window_settings.h"
 
@@ -80,6 +81,8 @@ void MainWindow::startUp() {
             m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
     }
     restoreWindowGeometry(*this);
+    applyPortDevices();
+    refreshPortTooltips();
     m_tabs->setCurrentIndex(kFilesTab);
     grids::initGrids(m_grids);
     refreshGridViews();

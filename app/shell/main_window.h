@@ -86,6 +86,9 @@ public:
     // The Open button's menu (its context menu): the event files opened
     // last, each opening its file; the window owns it.
     QMenu *recentFilesMenu();
+    // "Ports...": maps COM 1 to 10 onto devices, then names them anew in
+    // the options' tooltips.
+    void showPortMap();
 
 signals:
     void retrieveRequested();
@@ -105,6 +108,7 @@ private:
     void buildFilesTab(QWidget *page);
     void choosePort(int port);
     void refreshGridViews();
+    void refreshPortTooltips();
     void printWindowImageThroughDialog();
     void showAbout();
     void showError(const QString &text);

@@ -1,13 +1,17 @@
 // The other ways to the Open command: an event file dropped on the window,
-// and the files opened last on the Open button's menu.
+// and the files opened last on the Open button's menu; and the devices the
+// port options stand for.
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QUrl>
 
+#include "korlink_binder/com_device.h"
 #include "shell/main_window.h"
+#include "shell/port_map_dialog.h"
 #include "shell/window_settings.h"
 
 namespace trelm::shell {
@@ -55,6 +59,17 @@ QMenu *MainWindow::recentFilesMenu() {
         });
     }
     return menu;
+}
+
+void MainWindow::showPortMap() {
+    PortMapDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        refreshPortTooltips();
+}
+
+void MainWindow::refreshPortTooltips() {
+    for (int port = 1; port <= static_cast<int>(m_optCom.size()); ++port)
+        m_optCom[static_cast<std::size_t>(port - 1)]->setToolTip(QString::fromStdString(comDeviceDescription(port)));
 }
 
 } // namespace trelm::shell

@@ -168,6 +168,14 @@ void MainWindow::buildFilesTab(QWidget *page) {
             });
         }
     }
+    // Right-click on the ports: which device each COM number stands for.
+    portFrame->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(portFrame, &QGroupBox::customContextMenuRequested, this, [this, portFrame](const QPoint &at) {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        connect(menu->addAction("Ports..."), &QAction::triggered, this, &MainWindow::showPortMap);
+        menu->popup(portFrame->mapToGlobal(at));
+    });
     auto *baudFrame = new QGroupBox("Baud Rate", serial);
     place(baudFrame, 2640, 480, 1455, 615);
     auto *baud = named(new QRadioButton("9600", baudFrame), "opt9600");

@@ -1,6 +1,7 @@
 #include "shell/print_queue.h"
 
 #include <cups/cups.h>
+#include <string>
 
 namespace trelm::shell {
 
@@ -13,7 +14,7 @@ constexpr const char *kIppLandscape = "4";
 } // namespace
 
 Status sendToQueue(const std::string &queue, const std::string &pdf, const std::string &name,
-                   Orientation orientation) {
+                   Orientation orientation, int copies) {
     cups_option_t *options = nullptr;
     int count = 0;
     // Always stated: a queue whose default is landscape would otherwise
@@ -21,6 +22,8 @@ Status sendToQueue(const std::string &queue, const std::string &pdf, const std::
     count = cupsAddOption("orientation-requested",
                           orientation == Orientation::Landscape ? kIppLandscape : kIppPortrait, count, &options);
     count = cupsAddOption("document-format", CUPS_FORMAT_PDF, count, &options);
+    if (copies > 1)
+        count = cupsAddOption("copies", std::to_string(copies).c_str(), count, &options);
     const int job = cupsPrintFile(queue.c_str(), pdf.c_str(), name.c_str(), count, options);
     cupsFreeOptions(count, options);
     if (job == 0)

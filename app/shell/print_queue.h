@@ -9,8 +9,8 @@
 
 namespace trelm::shell {
 
-// Sends the PDF file `pdf` to `queue` as the job `name`.
+// Sends the PDF file `pdf` to `queue` as the job `name`, in `copies`.
 Status sendToQueue(const std::string &queue, const std::string &pdf, const std::string &name,
-                   Orientation orientation);
+                   Orientation orientation, int copies = 1);
 
 } // namespace trelm::shell

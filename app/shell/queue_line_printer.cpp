@@ -17,6 +17,7 @@ QueueLinePrinter::QueueLinePrinter(const QPrinter &chosen)
     : m_queue(chosen.printerName().toStdString()), m_pdf(QPrinter::HighResolution) {
     if (m_queue.empty())
         m_queue = kNoQueue;
+    m_copies = chosen.copyCount();
     m_pdf.setOutputFormat(QPrinter::PdfFormat);
     m_pdf.setPageLayout(chosen.pageLayout());
     m_pdf.setCreator("Trelmlink");
@@ -58,7 +59,8 @@ Status QueueLinePrinter::endDocument() {
     if (composed && m_queue == kNoQueue)
         composed = Error{m_queue, "no printer is installed"};
     if (composed)
-        composed = sendToQueue(m_queue, QFile::encodeName(file).toStdString(), m_name, m_documentOrientation);
+        composed =
+            sendToQueue(m_queue, QFile::encodeName(file).toStdString(), m_name, m_documentOrientation, m_copies);
     QFile::remove(file);
     return composed;
 }

@@ -45,6 +45,7 @@ private:
     Orientation m_documentOrientation = Orientation::Portrait;
     bool m_inDocument = false;
     int m_documents = 0;
+    int m_copies = 1; // as the print dialog set them
 };
 
 } // namespace trelm::shell

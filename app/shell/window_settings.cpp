@@ -42,4 +42,14 @@ void rememberRecentFile(const QString &path) {
     settings.setValue(kRecentKey, files.mid(0, kRecentFileCount));
 }
 
+QString portDevice(int port) { return windowSettings().value(QString("ports/com%1").arg(port)).toString(); }
+
+void setPortDevice(int port, const QString &device) {
+    QSettings settings = windowSettings();
+    if (device.isEmpty())
+        settings.remove(QString("ports/com%1").arg(port));
+    else
+        settings.setValue(QString("ports/com%1").arg(port), device);
+}
+
 } // namespace trelm::shell

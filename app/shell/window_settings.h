@@ -25,4 +25,9 @@ QStringList recentFiles();
 // Puts `path` first among the recent files (once).
 void rememberRecentFile(const QString &path);
 
+// The device the operator mapped COM `port` to, or empty text for the
+// library's own choice.
+QString portDevice(int port);
+void setPortDevice(int port, const QString &device);
+
 } // namespace trelm::shell
