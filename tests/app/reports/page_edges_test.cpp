@@ -27,7 +27,7 @@ protected:
     }
     std::filesystem::path pdf(const std::string &name) const { return m_dir / name; }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
     std::unique_ptr<QPrinter> m_printer;
 };
 

@@ -63,7 +63,7 @@ class FlowWarningLine : public ::testing::TestWithParam<FlowLineCase> {};
 
 TEST_P(FlowWarningLine, PrintsTheStoredText) {
     const FlowLineCase &c = GetParam();
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, c.model, c.config);
     loaded.event.flowWarning.fill(0);
     if (c.warned) {
