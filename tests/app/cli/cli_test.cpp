@@ -55,7 +55,7 @@ TEST_F(CliTest, UsageAndHelpForEveryCommand) {
     EXPECT_EQ(version.out, std::string("trelmlink ") + TRELMLINK_VERSION + "\n");
     EXPECT_NE(std::string(TRELMLINK_VERSION), "");
     Outcome unknown = run({"frobnicate"});
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.status, 2); // a usage error
     EXPECT_EQ(lineCount(unknown.err), 1u);
 }
 
@@ -64,7 +64,7 @@ TEST_F(CliTest, ArgumentMistakesFailWithOneLine) {
          std::vector<std::vector<std::string>>{{"export"}, {"export", "a.bin", "-o"}, {"show", "a", "b"},
                                                {"convert", "x", "--bogus"}}) {
         Outcome result = run(args);
-        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_EQ(result.status, 2) << args[0]; // a usage error
         EXPECT_EQ(lineCount(result.err), 1u) << result.err;
     }
 }
@@ -124,7 +124,7 @@ TEST_F(CliTest, ExportToDevicesPipesAndStandardOutput) {
         {path("pipe.csv"), 0, "", ""},
         {"-", 0, csv, ""},
         {"/dev/full", 1, "", "trelmlink: /dev/full: No space left on device\n"},
-        {"", 1, "", "trelmlink: export: the output name given with -o is empty\n"},
+        {"", 2, "", "trelmlink: export: the output name given with -o is empty\n"},
     };
     for (const auto &c : cases) {
         Outcome result = run({"export", source, "-o", c.output});
@@ -257,11 +257,11 @@ TEST_F(CliTest, ConvertOfAnImageWithoutEventsPrintsNoCurrentLine) {
 TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     testdata::writeFile(m_dir / "temp0000.$$$", testdata::Bytes(100, 0));
     Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
-    EXPECT_EQ(shortInput.status, 1);
+    EXPECT_EQ(shortInput.status, 5); // the data could not be taken in
     EXPECT_EQ(shortInput.err.rfind("trelmlink: " + path("temp0000.$$$") + ": is too short", 0), 0u) << shortInput.err;
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
     Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
-    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.status, 3); // a set-up problem
     EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": the folder does not exist\n");
     Outcome fileAsFolder = run({"convert", path("temp0000.$$$"), "--dir", path("temp0000.$$$")});
     EXPECT_EQ(fileAsFolder.err, "trelmlink: " + path("temp0000.$$$") + ": is not a folder\n");

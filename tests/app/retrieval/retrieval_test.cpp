@@ -43,6 +43,7 @@ struct Case {
     bool swapBinIsFolder = false;          // makes the intake fail
     bool receivedIsFolder = false;         // the received file cannot be written
     std::string logLine = {};              // the message log holds this line
+    std::string reason = {};               // a failed transfer's message box: the line after the status text
     int abandonAfterMisses = -1;           // a first retrieval given up after these misses
     int missTicks = -1;                    // step-1 ticks until the wake-up error
 };
@@ -179,16 +180,22 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_GE(ui.mostBytes, 114688);
         break;
     case Outcome::IntakeFailed:
-        // Told as a failure, the received data kept for a later intake.
+        // Told as a failure, the received data kept for a later intake;
+        // nothing was taken in, so Export and Print stay as they were.
         EXPECT_TRUE(fs::is_regular_file(received));
         EXPECT_EQ(ui.boxes.size(), 1u);
-        EXPECT_TRUE(ui.fileCommands);
+        EXPECT_FALSE(ui.fileCommands);
         break;
     case Outcome::TransferFailed:
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         EXPECT_TRUE(written.empty() && ui.filled.empty());
-        EXPECT_TRUE(ui.fileCommands && ui.okEnabled);
+        EXPECT_TRUE(ui.okEnabled);
+        EXPECT_FALSE(ui.fileCommands); // no file was ever loaded
         EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), c.logLine), ui.log.end());
+        // The status text, then the reason on a line of its own.
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].rfind("Transfer stopped or corrupted!\n", 0), 0u) << ui.boxes[0];
+        EXPECT_NE(ui.boxes[0].find(c.reason), std::string::npos) << ui.boxes[0];
         // The sender was told: its send ends cancelled at once, not after
         // all its retries.
         if (c.escapeAt >= 0) {
@@ -196,7 +203,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         }
         break;
     case Outcome::OpenFailed:
-        EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!"});
+        EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!\n/nonexistent/tty: no such device"});
         EXPECT_TRUE(ui.filled.empty());
         break;
     default:
@@ -243,11 +250,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
-             .questions = 1, .escapeAt = 8192, .logLine = "User cancelled"},
+             .questions = 1, .escapeAt = 8192, .logLine = "User cancelled",
+             .reason = "the user cancelled the transfer\nThe partial data ("},
         Case{.name = "ReceivedFileNotWritable", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
-             .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk"},
+             .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk",
+             .reason = "temp0000.$$$: disk full, or the file cannot be created or written"},
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),

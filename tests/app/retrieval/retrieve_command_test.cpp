@@ -87,25 +87,32 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"Modem", {"modem"}, {"--all", "--phone", "5551234"}, 0,
                     {"Connecting to Modem...", "Modem Attached...", "Dialing 5551234",
                      "Connecting to TRELM Unit, Please Wait...", "Waking DataLogger...", "Transfer complete!"}},
-        CommandCase{"ModemWithoutNumber", {"modem"}, {"--all"}, 1,
+        CommandCase{"ModemWithoutNumber", {"modem"}, {"--all"}, 4,
                     {"Modem Attached...", "): no telephone number: give one with --phone"}},
-        CommandCase{"Silent", {"silent"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
-        CommandCase{"Noise", {"noise"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
-        CommandCase{"UnopenableDevice", {}, {"--all"}, 1,
-                    {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!"}}),
+        CommandCase{"Silent", {"silent"}, {"--all"}, 4, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"Noise", {"noise"}, {"--all"}, 4, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"UnopenableDevice", {}, {"--all"}, 3,
+                    {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!",
+                     "trelmlink: /nonexistent/tty: no such device"}}),
     testsupport::CaseName());
 
 TEST(RetrieveCommandArguments, MistakesAreRefusedBeforeAnyPortIsOpened) {
-    const std::vector<std::vector<std::string>> mistakes = {
-        {"retrieve", "--events", "--all", "--port", "1"},
-        {"retrieve", "--port", "1", "--device", "/dev/null"},
-        {"retrieve", "--port", "0"},
-        {"retrieve", "--port", "1", "--dir", "/nonexistent/folder"},
-        {"retrieve", "stray-file"},
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } mistakes[] = {
+        {{"retrieve", "--events", "--all", "--port", "1"}, 2},
+        {{"retrieve", "--port", "1", "--device", "/dev/null"}, 2},
+        {{"retrieve", "--port", "0"}, 2},
+        {{"retrieve", "--port", "1", "--quiet", "--verbose"}, 2},
+        {{"retrieve", "--port", "1", "--phone", "555\r\nATH"}, 2},
+        {{"retrieve", "--port", "1", "--dir", "/nonexistent/folder"}, 3},
+        {{"retrieve", "--port", "1", "--log", "/nonexistent/folder/log"}, 3},
+        {{"retrieve", "stray-file"}, 2},
     };
-    for (const auto &args : mistakes) {
+    for (const auto &mistake : mistakes) {
         std::ostringstream out, err;
-        EXPECT_EQ(trelm::cli::runCli(args, out, err), 1) << args.back();
+        EXPECT_EQ(trelm::cli::runCli(mistake.args, out, err), mistake.status) << mistake.args.back();
         EXPECT_EQ(lines(err.str()).size(), 1u) << err.str();
         EXPECT_TRUE(out.str().empty());
     }

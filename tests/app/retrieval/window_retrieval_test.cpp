@@ -136,14 +136,17 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
         EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
         break;
     case Outcome::TransferFailed: // Escape
-        EXPECT_TRUE(fileCommands);
+        EXPECT_FALSE(fileCommands); // no file was loaded before, none now
+        ASSERT_EQ(m_messages.size(), 1);
+        EXPECT_TRUE(m_messages[0].startsWith("Transfer stopped or corrupted!\nthe user cancelled the transfer\n"))
+            << m_messages[0].toStdString();
         EXPECT_TRUE(dialog.messageLog().contains("User cancelled"));
         EXPECT_EQ(sim->waitExit(5000), 1); // the sender saw the cancel
         EXPECT_TRUE(current.empty());
         EXPECT_FALSE(fs::exists(fs::current_path() / "swap.bin"));
         break;
     case Outcome::OpenFailed:
-        EXPECT_EQ(m_messages, QStringList{"Unable to open Port!"});
+        EXPECT_EQ(m_messages, QStringList{"Unable to open Port!\n/nonexistent/tty: no such device"});
         EXPECT_FALSE(fileCommands);
         break;
     default:
