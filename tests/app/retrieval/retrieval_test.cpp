@@ -46,6 +46,8 @@ struct Case {
     std::string reason = {};               // a failed transfer's message box: the line after the status text
     int abandonAfterMisses = -1;           // a first retrieval given up after these misses
     int missTicks = -1;                    // step-1 ticks until the wake-up error
+    std::string phone = "5551234";         // the answer to the number question
+    std::string box = {};                  // the first message box starts with this
 };
 
 std::ostream &operator<<(std::ostream &out, const Case &c) { return out << c.name; }
@@ -114,7 +116,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         fs::create_directory(m_data.path() / "temp0000.$$$");
     RecordingUi ui;
     ui.eventsOnly = c.eventsOnly;
-    ui.phoneAnswer = "5551234";
+    ui.phoneAnswer = c.phone;
     if (c.escapeAt >= 0) {
         trelm::korlink::COMMPumpHookSet(&escapePump);
         ui.onBytes = [&c](std::int64_t bytes) { g_pressEscape = g_pressEscape || bytes >= c.escapeAt; };
@@ -168,6 +170,9 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
     const auto &written = retrieval.intakeReport().eventFiles;
     switch (c.outcome) {
     case Outcome::Complete:
+        // "Hang Up Modem" only on a modem call; progress against what the choice asked for.
+        EXPECT_EQ(ui.hangUpEnabled, c.sim[0] == "modem");
+        EXPECT_EQ(ui.expectedBytes, c.eventsOnly ? 16384 : 114688);
         EXPECT_EQ(written.size(), static_cast<size_t>(testdata::generatedImage(1).events));
         for (const std::string &name : written) {
             EXPECT_TRUE(fs::is_regular_file(m_data.path() / name)) << name;
@@ -211,6 +216,35 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         break;
     }
+    if (c.outcome == Outcome::ModemFailed && sim) {
+        EXPECT_EQ(sim->sent().find("ATDT"), std::string::npos) << "dialled: " << sim->sent();
+    }
+    if (!c.box.empty()) {
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes[0].rfind(c.box, 0), 0u) << ui.boxes[0];
+    }
+}
+
+// A retrieval left during a data module's wake-up, then one from a
+// sampler: the module's flag must not steer the second (no question, no
+// command, nothing sent).
+TEST_F(RetrievalTable, DataModuleFlagOfAnEarlierRetrievalIsCleared) {
+    RecordingUi ui;
+    trelm::retrieval::Settings settings;
+    settings.port = kPort;
+    settings.dataDir = m_data.path();
+    Retrieval retrieval(ui.roles(), settings);
+    {
+        SimProcess module({"module"});
+        setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), module.path().c_str(), 1);
+        drive(retrieval, 0);
+        ASSERT_EQ(retrieval.outcome(), Outcome::Abandoned);
+    }
+    SimProcess sampler({"sampler"});
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), sampler.path().c_str(), 1);
+    drive(retrieval);
+    EXPECT_EQ(retrieval.outcome(), Outcome::Complete) << retrieval.failure();
+    EXPECT_EQ(ui.questions, 1);
 }
 
 const std::string kEsc(1, 27);
@@ -257,6 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "Transfer stopped or corrupted!"},
              .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk",
              .reason = "temp0000.$$$: disk full, or the file cannot be created or written"},
+        Case{.name = "PhoneNumberWithALineBreakIsNotDialled", .sim = {"modem"}, .outcome = Outcome::ModemFailed,
+             .phone = "555\r\nATH", .box = "The telephone number was not dialled:\n"},
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),

@@ -126,6 +126,8 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
     switch (c.outcome) {
     case Outcome::Complete:
         EXPECT_TRUE(fileCommands);
+        // "Hang Up Modem" is offered only when the call went through a modem.
+        EXPECT_EQ(find<QPushButton>("cmdHangUp")->isEnabled(), c.sim[0] == "modem");
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(window.SSTab1()->currentIndex(), 0);
         EXPECT_TRUE(fs::is_regular_file(fs::current_path() / current)) << current;
