@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <variant>
 
 #include "cli/commands.h"
+#include "datafile/folder_lock.h"
 #include "pty_pair.h"
 #include "sample_event.h"
 
@@ -273,4 +275,44 @@ TEST_F(CliTest, TheProgramReportsThroughItsExitStatus) {
     const std::string quiet = " >/dev/null 2>&1";
     EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path(sample::kName) + "'" + quiet).c_str())), 0);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path("none.bin") + "'" + quiet).c_str())), 1);
+}
+
+// A transfer cut short leaves an image that ends inside an event's log:
+// convert names the incomplete events and writes nothing, unless asked.
+TEST_F(CliTest, ConvertRefusesAPartialImageUnlessAsked) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::EventBuilder event;
+    event.status(5).start(1118838605).config(0).logAddresses(testdata::ImageBuilder::logAddress(0),
+                                                             testdata::ImageBuilder::logAddress(99));
+    image.slot(1, event);
+    testdata::Bytes received = image.receivedBytes();
+    received.resize(16384 + 38 * 50);
+    const std::string partial = "partial-" + std::to_string(received.size()) + "-bytes-2026-12-08_09-30-05.$$$";
+    testdata::writeFile(m_dir / partial, received);
+    Outcome refused = run({"convert", path(partial), "--dir", m_dir.path().string()});
+    EXPECT_EQ(refused.status, 5);
+    EXPECT_EQ(refused.err, "trelmlink: " + path(partial) + ": is a partial image: it ends at byte 18284 inside the "
+                           "log of 1 event (incomplete: 0123_2005_06_15_12_30_05.bin); nothing was written (convert "
+                           "--partial takes in what it holds)\n");
+    EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
+    Outcome taken = run({"convert", path(partial), "--dir", m_dir.path().string(), "--partial"});
+    EXPECT_EQ(taken.status, 0) << taken.err;
+    EXPECT_EQ(taken.out, "0123_2005_06_15_12_30_05.bin\ncurrent: 0123_2005_06_15_12_30_05.bin\n");
+    EXPECT_TRUE(std::filesystem::exists(m_dir / partial)); // only whole received images are deleted
+}
+
+// convert takes the data folder's lock as a retrieval does.
+TEST_F(CliTest, ConvertIsRefusedWhileAnotherHoldsTheFolder) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    auto held = FolderLock::take(m_dir.path());
+    ASSERT_TRUE(std::holds_alternative<FolderLock>(held));
+    Outcome refused = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find("another retrieval or convert is working in this data folder (process " +
+                               std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "temp0000.$$$"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "swap.bin"));
 }
