@@ -6,12 +6,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <sys/wait.h>
 
 #include "cli/commands.h"
 #include "test_data.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 using testdata::ImageBuilder;
@@ -22,15 +22,6 @@ constexpr std::int32_t kStart = 1118838605; // 2005-06-15 12:30:05
 constexpr std::int32_t kDay = 86400;
 // More renames than any intake of these images makes.
 constexpr int kMostRenames = 200;
-
-using FolderContent = std::map<std::string, testdata::Bytes>;
-
-FolderContent contentOf(const fs::path &dir) {
-    FolderContent content;
-    for (const auto &entry : fs::directory_iterator(dir))
-        content[entry.path().filename().string()] = testdata::readFile(entry.path());
-    return content;
-}
 
 // Event `n` (from 1) with `rows` log records, its log after the logs of the events before it.
 void addEvent(ImageBuilder &image, int n, int rows, int status) {
@@ -45,18 +36,6 @@ void addEvent(ImageBuilder &image, int n, int rows, int status) {
         row.ambient = static_cast<std::int16_t>(n * 100 + j);
         image.logSlot(first + j, row);
     }
-}
-
-// The names of the files that differ between two folders; empty when equal.
-std::string differing(const FolderContent &actual, const FolderContent &expected) {
-    std::string names;
-    for (const auto &[name, bytes] : expected)
-        if (!actual.count(name) || actual.at(name) != bytes)
-            names += " " + name;
-    for (const auto &[name, bytes] : actual)
-        if (!expected.count(name))
-            names += " +" + name;
-    return names;
 }
 
 int convert(const fs::path &image, const fs::path &dir) {
@@ -88,7 +67,7 @@ TEST(IntakeKilled, AtEveryRenameTheRerunLeavesWhatACleanIntakeGives) {
     ASSERT_EQ(convert(work / "older.img", work / "old"), 0);
     fs::copy(work / "old", work / "clean");
     ASSERT_EQ(convert(work / "newer.img", work / "clean"), 0);
-    const FolderContent clean = contentOf(work / "clean");
+    const testfiles::FolderContent clean = testfiles::folderContent(work / "clean");
 
     int kills = 0;
     for (int rename = 1; rename <= kMostRenames; ++rename) {
@@ -106,7 +85,7 @@ TEST(IntakeKilled, AtEveryRenameTheRerunLeavesWhatACleanIntakeGives) {
         }
         ++kills;
         EXPECT_EQ(convert(work / "newer.img", dir), 0) << "rerun after the kill at rename " << rename;
-        EXPECT_EQ(differing(contentOf(dir), clean), "") << "after the kill at rename " << rename;
+        EXPECT_EQ(testfiles::folderDifferences(testfiles::folderContent(dir), clean), "") << "after the kill at rename " << rename;
     }
     // swap.bin, two event files and their CSVs at the least.
     EXPECT_GE(kills, 5);

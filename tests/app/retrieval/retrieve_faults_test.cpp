@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <sys/mount.h>
@@ -73,31 +72,9 @@ struct FaultCase {
 
 std::ostream &operator<<(std::ostream &out, const FaultCase &c) { return out << c.name; }
 
-using FolderContent = std::map<std::string, testdata::Bytes>;
-
-FolderContent contentOf(const fs::path &dir) {
-    FolderContent content;
-    for (const auto &entry : fs::directory_iterator(dir))
-        content[entry.path().filename().string()] = testdata::readFile(entry.path());
-    return content;
-}
-
-// How `actual` differs from `expected`, one line per file; empty when equal.
-std::string differences(const FolderContent &actual, const FolderContent &expected) {
-    std::string text;
-    for (const auto &[name, bytes] : expected) {
-        const auto found = actual.find(name);
-        if (found == actual.end())
-            text += "missing " + name + "\n";
-        else if (found->second != bytes)
-            text += "differs " + name + " (" + std::to_string(found->second.size()) + " bytes, expected " +
-                    std::to_string(bytes.size()) + ")\n";
-    }
-    for (const auto &[name, bytes] : actual)
-        if (!expected.count(name))
-            text += "extra " + name + "\n";
-    return text;
-}
+using testfiles::FolderContent;
+using testfiles::folderContent;
+using testfiles::folderDifferences;
 
 // What a clean, undisturbed retrieval from the simulator leaves in a folder.
 const FolderContent &cleanIntake() {
@@ -108,7 +85,7 @@ const FolderContent &cleanIntake() {
         if (trelm::cli::runCli({"retrieve", "--device", sim.path(), "--dir", data.path().string(), "--all"}, out,
                                err) != 0)
             throw std::runtime_error("the reference retrieval failed: " + err.str());
-        return contentOf(data.path());
+        return folderContent(data.path());
     }();
     return content;
 }
@@ -260,13 +237,13 @@ TEST_P(RetrieveFaults, EndsWithItsStatusAndReason) {
     EXPECT_NE(run.err().find("Summary: "), std::string::npos) << run.err();
     if (c.act == Act::SecondIntoOtherFolder) {
         EXPECT_EQ(second->waitExit(kRunLimit), 0) << second->err();
-        EXPECT_EQ(differences(contentOf(m_other.path()), cleanIntake()), "");
+        EXPECT_EQ(folderDifferences(folderContent(m_other.path()), cleanIntake()), "");
     }
 
-    FolderContent content = contentOf(m_data.path());
+    FolderContent content = folderContent(m_data.path());
     switch (c.folder) {
     case Folder::Clean:
-        EXPECT_EQ(differences(content, cleanIntake()), "");
+        EXPECT_EQ(folderDifferences(content, cleanIntake()), "");
         break;
     case Folder::CleanAndKept: {
         const auto kept = std::find_if(content.begin(), content.end(),
@@ -275,7 +252,7 @@ TEST_P(RetrieveFaults, EndsWithItsStatusAndReason) {
         EXPECT_EQ(kept->second, planted);
         EXPECT_NE(run.err().find(kept->first), std::string::npos) << run.err(); // the operator is told where
         content.erase(kept);
-        EXPECT_EQ(differences(content, cleanIntake()), "");
+        EXPECT_EQ(folderDifferences(content, cleanIntake()), "");
         break;
     }
     case Folder::Partial: {
