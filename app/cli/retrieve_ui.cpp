@@ -150,11 +150,13 @@ void RetrieveUi::messageBox(const std::string &text) {
     }
 }
 
-std::string RetrieveUi::askLine(const std::string &prompt) {
+std::optional<std::string> RetrieveUi::askLine(const std::string &prompt) {
     endProgress();
     m_err << prompt << std::flush;
     std::string answer;
-    std::getline(m_in, answer);
+    // Nothing when the terminal closed or Ctrl-C broke the read.
+    if (!std::getline(m_in, answer))
+        return std::nullopt;
     return answer;
 }
 
@@ -163,7 +165,7 @@ bool RetrieveUi::askEventDataOnly() {
         return *m_answers.eventsOnly;
     if (!m_answers.interactive)
         return false; // all data when nobody can be asked
-    const std::string answer = askLine("Would you like to only download the Event Data? [y/N] ");
+    const std::string answer = askLine("Would you like to only download the Event Data? [y/N] ").value_or("");
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
 }
 
@@ -175,8 +177,10 @@ std::string RetrieveUi::askPhoneNumber(const std::string &stored) {
             messageBox("no telephone number: give one with --phone");
         return stored;
     }
-    const std::string answer = askLine("Enter Phone Number: [" + stored + "] ");
-    return answer.empty() ? stored : answer;
+    const std::optional<std::string> answer = askLine("Enter Phone Number: [" + stored + "] ");
+    if (!answer)
+        return {}; // no answer at all: nothing is dialled
+    return answer->empty() ? stored : *answer;
 }
 
 std::string RetrieveUi::readSetting(const std::string &section, const std::string &key) {

@@ -74,7 +74,7 @@ private:
     void errorLine(const std::string &text);
     void toLog(const std::string &text);
     void endProgress();
-    std::string askLine(const std::string &prompt);
+    std::optional<std::string> askLine(const std::string &prompt);
 
     std::ostream &m_err;
     std::istream &m_in;

@@ -75,7 +75,9 @@ void FolderLock::release() {
 
 std::variant<FolderLock, FolderLockRefusal> FolderLock::take(const std::filesystem::path &dir) {
     const std::filesystem::path folder = dir.empty() ? std::filesystem::path(".") : dir;
-    const std::string shown = dir.empty() ? std::string("the current folder") : dir.string();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    const std::string shown = dir.empty() && !error ? absolute.string() : folder.string();
     if (::access(folder.c_str(), W_OK) != 0)
         return FolderLockRefusal{Error{shown, std::string("the data folder cannot be written: ") + std::strerror(errno)},
                                  std::nullopt};

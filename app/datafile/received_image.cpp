@@ -44,7 +44,10 @@ Result<std::filesystem::path> moveAside(const std::filesystem::path &file, const
     const std::filesystem::path folder = file.parent_path();
     const std::string stem = prefix + utcStamp();
     for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
-        const std::string name = stem + (attempt == 1 ? std::string() : "-" + std::to_string(attempt)) + kImageSuffix;
+        std::string name = stem;
+        if (attempt > 1)
+            name.append(1, '-').append(std::to_string(attempt));
+        name.append(kImageSuffix);
         const std::filesystem::path target = folder.empty() ? std::filesystem::path(name) : folder / name;
         // RENAME_NOREPLACE: an image of the same name is never overwritten.
         if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
