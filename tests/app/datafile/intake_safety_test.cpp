@@ -69,6 +69,8 @@ struct PartialCase {
     bool takenIn;
 };
 
+std::ostream &operator<<(std::ostream &out, const PartialCase &c) { return out << c.name; }
+
 class PartialImage : public IntakeSafety, public ::testing::WithParamInterface<PartialCase> {};
 
 TEST_P(PartialImage, IsRefusedUnlessAskedOrWhole) {
@@ -99,6 +101,8 @@ struct LinkCase {
     const char *name;
     const char *planted; // the name a link is planted under
 };
+
+std::ostream &operator<<(std::ostream &out, const LinkCase &c) { return out << c.name; }
 
 class PlantedLink : public IntakeSafety, public ::testing::WithParamInterface<LinkCase> {};
 

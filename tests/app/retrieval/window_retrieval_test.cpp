@@ -193,3 +193,24 @@ TEST_F(WindowTest, DemoRetrievesFromTheSimulatorOnAnyPortOption) {
 }
 
 } // namespace
+
+namespace {
+
+// A file loaded, then a retrieval that brings nothing: the file stays
+// current and Export and Print stay enabled for it.
+TEST_F(WindowTest, RetrievalWithoutDataLeavesTheLoadedFileAndItsCommands) {
+    const fs::path loaded = writeEvent(m_startDir / "loaded.bin", 0, 2);
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), "/nonexistent/tty", 1);
+    writeIni("[PORT]\nCOMM= 7\n");
+    trelm::shell::MainWindow &window = start();
+    ASSERT_TRUE(window.openBinFile(QString::fromStdString(loaded.string())));
+    find<QPushButton>("cmdRetrieve")->click();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    EXPECT_EQ(front->retrieval().outcome(), Outcome::OpenFailed);
+    EXPECT_EQ(trelm::processState().CurrentBinFile, loaded.string());
+    EXPECT_EQ(find<QLineEdit>("txtExportFile")->text().toStdString(), loaded.string());
+    EXPECT_TRUE(find<QPushButton>("CmdPrint")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("cmdNewFile")->isEnabled());
+}
+
+} // namespace

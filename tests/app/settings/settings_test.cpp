@@ -164,6 +164,8 @@ struct ValueCase {
     bool accepted;
 };
 
+std::ostream &operator<<(std::ostream &out, const ValueCase &c) { return out << c.name; }
+
 class SettingValue : public testing::TestWithParam<ValueCase> {};
 
 // A value that would break the file's lines (or reach the modem as a
