@@ -143,7 +143,7 @@ int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::os
         if (device.empty())
             return usageError(err, "retrieve: --device needs a path");
         port = kDevicePort;
-        process.setEnvironment("KORLINK_COM" + std::to_string(port), device);
+        process.setEnvironment(comVariable(port), device);
     } else if (parsed.options.count("--port")) {
         if (!parsePort(parsed.option("--port", ""), port))
             return usageError(err, "retrieve: --port needs a port number from 1 to 255");

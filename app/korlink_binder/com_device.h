@@ -10,6 +10,7 @@
 namespace trelm {
 
 using korlink::common::comDevicePath;
+using korlink::common::comVariable;
 
 // One line for the port option's tooltip: "COM 3: /dev/ttyUSB0
 // (KORLINK_COM3)" or "COM 3: /dev/ttyS2", with ", not present" when no

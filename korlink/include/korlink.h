@@ -47,7 +47,9 @@
  *   4013  the file's length (announced in the batch header, -1 when it
  *         gave none; on send the file's size)
  *   4014  the file is about to be opened; the address of the name
- *   4015  receive: an unexpected byte while a block was awaited; the byte
+ *   4015  receive: an unexpected byte while a block was awaited; the byte.
+ *         A run of such bytes (an echoing line) is one of the header events
+ *         that end the receive after the retry limit (last error 4016)
  *   4016  a time-out (receive: not for the first one) or an unexpected
  *         reply; the retry or attempt number
  *   4018  the other side cancelled; 0
@@ -56,6 +58,14 @@
  *   4025  receive: NAK sent; block size x expected block number
  *   4027  the transfer of the file or batch ended; 1
  *   4028  send: fsend starts; the number of queued files
+ *   4030  receive (addition): a YMODEM file ended (EOT) before the length
+ *         its header announced; the bytes received. The transfer fails with
+ *         last error 4030; the partial file stays under its name
+ *   4031  send (addition): every data block was acknowledged, but the
+ *         receiver never answered the end of file or the end of batch
+ *         within a few seconds (lrzsz's receivers exit without flushing
+ *         their last answer). The file arrived whole: the send ends as a
+ *         success (result 0, last error 0); the parameter is the byte count
  *   -123  cancelled by the user (cancel key or COMMXferCancel), -112 the
  *         carrier was lost; receive: the byte count; send: 0 before the
  *         first block, else block size x block number
@@ -244,7 +254,10 @@ KORLINK_API intptr_t COMMPortGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMPortSet(PortHandle port, int16_t item, intptr_t value);
 
 /* Returns the port's last-error code (NULL: the library-wide code) and sets
- * it to 0. A dead handle gives -102 (reported). */
+ * it to 0. A dead handle gives -102 (reported). Safe to call at any time:
+ * while a background transfer holds the port it gives -122 and leaves the
+ * code alone; the transfer's outcome is stored before the lock drops, so the
+ * first call after COMMPortGet -122 reads 0 gives it. */
 KORLINK_API int16_t COMMErrnoGet(PortHandle port);
 
 /* ------------------------------------------------ byte I/O and queues
@@ -526,13 +539,18 @@ enum {
     KORLINK_STATUS_NAK_SENT = 4025,
     KORLINK_STATUS_TRANSFER_END = 4027,
     KORLINK_STATUS_SEND_START = 4028,
+    /* Additions of this library: */
+    KORLINK_STATUS_SHORT_FILE = 4030,     /* batch file ended before its length */
+    KORLINK_STATUS_END_UNCONFIRMED = 4031, /* send: end never answered         */
     KORLINK_STATUS_KERMIT_ABORT = 4096,
     KORLINK_STATUS_KERMIT_BREAK = 4097,
     KORLINK_STATUS_KERMIT_DATA = 4098,
     KORLINK_STATUS_KERMIT_ERROR = 4099,
     KORLINK_STATUS_KERMIT_FILE = 4100,
     KORLINK_STATUS_KERMIT_SEND_INIT = 4101,
-    KORLINK_STATUS_KERMIT_EOF = 4102
+    KORLINK_STATUS_KERMIT_EOF = 4102,
+    KORLINK_STATUS_KERMIT_NAME_TOO_LONG = 4103, /* send: name cannot fit a packet */
+    KORLINK_STATUS_KERMIT_ONE_FILE_ONLY = 4104  /* receive: second file, fixed name */
 };
 /* Parameters of KORLINK_STATUS_RECOGNISED on send: how the receiver started. */
 enum {
@@ -553,7 +571,8 @@ typedef int (*StatusCallback)(PortHandle port, int32_t status, intptr_t param);
  * 0 success (last error 0), -1 failure, -102 null or dead handle or closed
  * by the host during the call, -118 out of memory, -122 held. After -1 the
  * last error says why: 4016 no block after the retries, 4018 the sender
- * cancelled, 4003 disk or file failure, -123 user cancel, -112 carrier lost,
+ * cancelled, 4003 disk or file failure, 4030 a batch file shorter than its
+ * announced length, -123 user cancel, -112 carrier lost,
  * -118 out of memory, -103 a protocol this library has no receive engine for
  * (anything but 100, 104 and 105..109). Every path closes the output file; a
  * partly received file stays. */
@@ -648,7 +667,9 @@ KORLINK_API uint32_t crc32(uint32_t crc, uint8_t byte, uint32_t unused);
  * text item with a null address -104 (reported).
  *
  * Result-code table, searched in this order; a reply is first searched for
- * every verbose text, then for every numeric reply (the number and CR):
+ * every verbose text as a whole reply (no letter or digit right before or
+ * after it: "CONNECT 12000" is 1, not 5), then for a numeric reply (a line
+ * holding only the number, ended by CR: "13" CR is no reply of the table):
  *   73 "PROTOCOL:ERROR-CONTROL/AFT\r\n"   72 "PROTOCOL:ERROR-CONTROL/LAP-B/HDX\r\n"
  *   71 "PROTOCOL:ERROR-CONTROL/LAP-B\r\n" 70 "PROTOCOL:NONE\r\n"
  *   50 "CARRIER 9600"   47 "CARRIER 2400"   46 "CARRIER 1200"   40 "CARRIER 300"
@@ -755,8 +776,10 @@ KORLINK_API int16_t COMMModemType(PortHandle port);
 KORLINK_API int16_t COMMModemDial(PortHandle port, const char *number);
 /* Waits for a dial's outcome, looking at up to 81 received bytes without
  * removing them (item 18 gives them): 7 BUSY, 8 NO ANSWER, 6 NO DIAL...,
- * 4 ERROR CR, 3 NO CARRIER CR, each at once; 0 once CONNECT came (the wait
- * goes on 2 s for the lines after it); -1 when the wait-for-carrier time
+ * 4 ERROR CR, 3 NO CARRIER CR (or the same numbers as numeric replies),
+ * each at once; 0 once CONNECT or a numeric CONNECT reply ("12" CR) came
+ * (the wait goes on 2 s for the lines after it; a numeric reply gives its
+ * row's speed, "CONNECT n" the speed n); -1 when the wait-for-carrier time
  * passes or 81 bytes come without any of these; -123 on the cancel key
  * before CONNECT. After CONNECT, COMMLinkGet reports the speeds and the link
  * flags. The carrier watch is off meanwhile; a connection without carrier
@@ -840,12 +863,19 @@ KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
  * Protocol 104 of freceive and fsend. freceive receives every file of the
  * peer's batch into the working directory under the name its file header
  * gives, reduced to a bare file name (no directory, no "..", no control
- * characters), or under the name fixed by item 208. fsend sends the queue's
- * files under their names without directory. Both end with 0 and last
+ * characters), or under the name fixed by item 208; a name with nothing
+ * usable left (empty, "..") is stored as "unnamed" through the rename rule
+ * below (reported with 4014 and 4012) and the batch goes on. fsend sends
+ * the queue's files under their names without directory, whole. Both end with 0 and last
  * error 0 when the whole batch went through, else -1 with the reason in the
  * last error: 4016 retries used up, 4018 the peer's error packet, 4096 the
  * peer's abort packet (receive), 4003 a file that cannot be created or
- * written (receive), -113 a queued file that cannot be read (send), -123
+ * written (receive), -113 a queued file that cannot be read (send), 4103 a
+ * queued file left out because its name does not fit one packet (send: the
+ * other files still go, then the send ends with -1), 4104 a second file of
+ * the batch refused while item 208 fixes the one name every file would be
+ * stored under (receive: the first file stays, an error packet ends the
+ * batch), -123
  * user cancel (an error packet "User intervention" goes to the peer), -112
  * carrier lost, -118 no memory.
  *
@@ -856,7 +886,20 @@ KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
  * abort packet received, 4017 running sum of unused data room after each
  * received data packet. 4023 and 4025 carry the sequence number of the
  * acknowledgement or negative acknowledgement sent; 4007 on receive carries
- * the file name.
+ * the file name; on send 4014 names the file about to go, 4007 carries 1
+ * when the receiver acknowledged the file's end (else 0); 4103 carries the
+ * name of a queued file left out, 4104 the fixed name.
+ *
+ * Block checks: type 1 (6-bit sum), 2 (12-bit sum) and 3 (16-bit CRC).
+ * This side offers the type asked for (item 519, default '3'); a receive
+ * answers with the sender's type when it is 1, 2 or 3 and no stronger than
+ * the one asked for, and a send uses its offer when the receiver's answer
+ * repeats it; otherwise both use type 1. Send-Init packets and their
+ * answers always carry type 1. On a line with parity (noted when the
+ * record is created) each received character counts as its low 7 bits,
+ * sent checks are computed over 7 bits, and bytes with bit 7 set go out
+ * with the eighth-bit prefix. A data packet repeated by the peer is
+ * acknowledged again and never written twice.
  *
  * A receive ended by a cancel, a carrier loss or used-up retries removes
  * the partly received file unless item 204 is on; one ended by the peer's
@@ -871,12 +914,14 @@ KORLINK_API int16_t COMMASCIISet(PortHandle port, int16_t item, intptr_t value);
  * filled from the peer's Send-Init during a transfer), in this order:
  *   packet mark (1), longest packet MAXL (94), time-out in seconds TIME (3),
  *   padding count (0), padding character (0), end-of-line character (13),
- *   control prefix '#', eighth-bit prefix '&', block check type '1',
+ *   control prefix '#', eighth-bit prefix '&', block check type ('3'
+ *   asked for, '1' in use),
  *   repeat prefix '~', and one more value stored for the host (0).
  * A prefix of 0 in the set in use means that prefixing is off. This side
  * offers eighth-bit prefixing only on a line with parity (noted when the
  * record is created), else it offers 'Y'; an asked prefix of 'N' refuses
- * it. The check type offered and used is always type 1.
+ * it. The check type asked for defaults to '3'; the one in use is '1' until
+ * a Send-Init exchange agrees on another.
  * Further items: 207 retry limit (5), 203 time-out in ms (10000) used for a
  * packet wait when the peer asks for TIME 0, 208 file name (value: its
  * address, up to 260 characters; 0 clears it) under which every received

@@ -110,6 +110,42 @@ void transferSeeds(const fs::path &dir) {
     }
 }
 
+// A Kermit packet with a type-1 check, as a sender puts it on the line.
+std::string kermitPacket(char type, int seq, const std::string &data) {
+    std::string body;
+    body += static_cast<char>(data.size() + 3 + 32);
+    body += static_cast<char>((seq & 63) + 32);
+    body += type;
+    body += data;
+    unsigned sum = 0;
+    for (char c : body) sum += static_cast<unsigned char>(c);
+    return "\x01" + body + static_cast<char>(((sum + ((sum >> 6) & 3)) & 63) + 32) + "\r";
+}
+
+// Whole Kermit batches: one file with control and eighth-bit prefixes and a
+// repeat, and one with an unusable name.
+void kermitSeeds(const fs::path &dir) {
+    const std::string init = "~* @-#&1~";
+    std::string batch = kermitPacket('S', 0, init) + kermitPacket('F', 1, "seed.bin") +
+                        kermitPacket('D', 2, "~$A#M#J&#A###&#~&b") + kermitPacket('Z', 3, "") +
+                        kermitPacket('B', 4, "");
+    writeSeed(dir, "batch", Bytes(batch.begin(), batch.end()));
+    std::string unnamed = kermitPacket('S', 0, init) + kermitPacket('F', 1, "..") + kermitPacket('D', 2, "abc") +
+                          kermitPacket('Z', 3, "") + kermitPacket('B', 4, "");
+    writeSeed(dir, "unnamed", Bytes(unnamed.begin(), unnamed.end()));
+}
+
+// Modem replies, verbose and numeric.
+void modemReplySeeds(const fs::path &dir) {
+    const char *replies[] = {"\r\nCONNECT 2400/REL\r\n", "CARRIER 9600\r\n\r\nCONNECT 19200/V42B", "12\r",
+                             "ATQD5551234\r13\r", "\r\nNO DIALTONE\r\n", "CONNECT 12000"};
+    int n = 0;
+    for (const char *reply : replies) {
+        std::string text = reply;
+        writeSeed(dir, "reply" + std::to_string(n++), Bytes(text.begin(), text.end()));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -122,5 +158,7 @@ int main(int argc, char **argv) {
     imageSeeds(root / "fuzz_intake");
     batchHeaderSeeds(root / "fuzz_batch_header");
     transferSeeds(root / "fuzz_xmodem_receive");
+    kermitSeeds(root / "fuzz_kermit_receive");
+    modemReplySeeds(root / "fuzz_modem_reply");
     return 0;
 }

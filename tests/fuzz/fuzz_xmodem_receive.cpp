@@ -20,6 +20,11 @@ namespace {
 constexpr int kCom = 9;
 constexpr size_t kMaxLine = 4000;  // what a pty held before the port read it: inputs keep their meaning
 
+std::filesystem::path &tempRoot() {
+    static std::filesystem::path root;
+    return root;
+}
+
 struct Line {
     korlink::MemoryLine &memory = korlink::memoryLine(kCom);
     PortHandle port = nullptr;
@@ -39,6 +44,12 @@ struct Line {
         // Short time-outs: virtual time is cheap, but each step of it is a wait.
         COMMXMODEMSet(port, 1, 0);
         COMMXMODEMSet(port, 203, 300);
+        // The run's folder goes when the run ends.
+        tempRoot() = folder.parent_path();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(tempRoot(), ignored);
+        });
     }
 
     // Puts the pending bytes on the line at the first idle step that finds

@@ -126,6 +126,8 @@ std::string parseArguments(int argc, char **argv, Options &options) {
     if (options.command == "send" && !options.protocol->sends)
         return std::string("protocol ") + options.protocol->name + " can only receive";
     if (options.command == "send" && options.files.empty()) return "send needs at least one FILE";
+    if (!options.settings.name.empty() && options.files.size() > 1)
+        return "--name names one file; " + std::to_string(options.files.size()) + " were given";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
     return {};
 }
@@ -149,7 +151,11 @@ int finish(const char *what, int16_t result, int16_t lastError) {
     g_session->closeProgress();
     std::printf("%s\n", g_session->summary().c_str());
     std::fflush(stdout);
-    if (result == 0 && lastError == 0) return 0;
+    if (result == 0 && lastError == 0) {
+        if (std::string note = g_session->note(); !note.empty())
+            std::fprintf(stderr, "korlink-xfer: note: %s\n", note.c_str());
+        return 0;
+    }
     int code = lastError != 0 ? lastError : result;
     std::string outcome = g_session->outcome(code);
     std::fprintf(stderr, "korlink-xfer: %s failed: %s (code %d)%s%s\n", what, codeMeaning(code).c_str(), code,
@@ -198,7 +204,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "korlink-xfer: %s (see --help)\n", error.c_str());
         return 1;
     }
-    g_session = std::make_unique<Session>(options.command == "send", options.verbose);
+    g_session = std::make_unique<Session>(options.command == "send", options.verbose,
+                                          options.protocol->code == KORLINK_PROTO_KERMIT);
     COMMPumpHookSet(interruptPump);
     std::signal(SIGINT, onInterrupt);
     PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, KORLINK_PARITY_NONE,

@@ -27,8 +27,8 @@ std::string rateText(double bytesPerSecond) {
 
 }  // namespace
 
-Session::Session(bool sending, bool verbose)
-    : m_sending(sending), m_verbose(verbose), m_terminal(isatty(STDERR_FILENO) == 1) {}
+Session::Session(bool sending, bool verbose, bool packets)
+    : m_sending(sending), m_verbose(verbose), m_packets(packets), m_terminal(isatty(STDERR_FILENO) == 1) {}
 
 void Session::onReport(int32_t status, intptr_t param) {
     switch (status) {
@@ -46,7 +46,13 @@ void Session::onReport(int32_t status, intptr_t param) {
         if (m_sending && param > 0 && m_blockSize == 0) m_blockSize = param;
         break;
     case KORLINK_STATUS_RECOGNISED: if (m_sending && param == kEot) m_endConfirmed = true; break;
-    case KORLINK_STATUS_FILE_CLOSED: endFile(); break;
+    case KORLINK_STATUS_END_UNCONFIRMED: m_endUnconfirmed = true; break;
+    case KORLINK_STATUS_SHORT_FILE: m_shortFile = true; break;
+    case KORLINK_STATUS_FILE_CLOSED:
+        // Kermit's send tells with 1 that the receiver acknowledged the end.
+        if (m_sending && param == 1) m_endConfirmed = true;
+        endFile();
+        break;
     default: break;
     }
     if (m_endOfBatch && (status == KORLINK_STATUS_FILE_LENGTH || status == KORLINK_STATUS_FILE_TIME)) return;
@@ -62,6 +68,8 @@ void Session::startFile(const char *name) {
     m_bytes = 0;
     m_blockSize = 0;
     m_endConfirmed = false;
+    m_endUnconfirmed = false;
+    m_shortFile = false;
     m_fileStart = Clock::now();
     m_lastDraw = {};
     m_progressShown = false;
@@ -69,10 +77,14 @@ void Session::startFile(const char *name) {
 
 void Session::endFile() {
     if (!m_open) return;
-    m_complete = m_sending ? m_endConfirmed : true;
+    m_complete = m_sending ? m_endConfirmed || m_endUnconfirmed : !m_shortFile;
     if (!m_verbose) drawProgress(true);
     if (m_complete) {
         ++m_files;
+        // A received file counts what it holds: the last byte count of a
+        // capture may lag behind what was written.
+        struct stat info {};
+        if (!m_sending && !m_name.empty() && stat(m_name.c_str(), &info) == 0) m_bytes = info.st_size;
         m_totalBytes += m_length >= 0 && m_bytes > m_length ? m_length : m_bytes;
         if (!m_sending) applyFileTime();
     }
@@ -88,7 +100,7 @@ void Session::applyFileTime() const {
 
 void Session::printLine(int32_t status, intptr_t param) {
     if (m_progressShown && m_terminal) std::fputs("\r\033[K", stderr);
-    std::printf("%s\n", describeStatus(status, param, m_sending).c_str());
+    std::printf("%s\n", describeStatus(status, param, m_sending, m_packets).c_str());
     std::fflush(stdout);
 }
 
@@ -133,6 +145,12 @@ std::string Session::summary() const {
     return text;
 }
 
+std::string Session::note() const {
+    if (!m_sending || !m_endUnconfirmed) return {};
+    return m_name + ": every block acknowledged; the receiver did not confirm the end, as some receivers do "
+                    "when they exit";
+}
+
 std::string Session::outcome(int code) const {
     if (m_name.empty() || m_complete) return {};
     if (m_sending) {
@@ -143,8 +161,10 @@ std::string Session::outcome(int code) const {
         return m_name + ": all " + std::to_string(m_bytes / m_blockSize) +
                " blocks acknowledged; the receiver did not confirm the end of file";
     }
+    // A file refused before any data (a name in use, a disk error) is not a
+    // partial file: what carries its name is older.
     struct stat info {};
-    if (m_name.empty() || stat(m_name.c_str(), &info) != 0) return {};
+    if (m_bytes <= 0 || stat(m_name.c_str(), &info) != 0) return {};
     return "partial file kept: " + m_name + " (" + std::to_string(static_cast<long long>(info.st_size)) +
            " bytes)";
 }

@@ -11,8 +11,9 @@ namespace korlinkxfer {
 
 class Session {
 public:
-    // `verbose`: every report as a line, no progress line.
-    Session(bool sending, bool verbose);
+    // `verbose`: every report as a line, no progress line; `packets`: the
+    // protocol's acknowledgements carry packet numbers (Kermit).
+    Session(bool sending, bool verbose, bool packets = false);
 
     // One status report of the library, as its callback receives it.
     void onReport(int32_t status, intptr_t param);
@@ -26,6 +27,9 @@ public:
     // A sentence on what a failed transfer did achieve (all blocks through
     // but the end unconfirmed; a partial file kept), or empty.
     std::string outcome(int code) const;
+    // A note on a send that succeeded without the receiver confirming its
+    // end (status 4031); empty when there is none.
+    std::string note() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -39,6 +43,7 @@ private:
 
     bool m_sending;
     bool m_verbose;
+    bool m_packets;
     bool m_terminal;
     Clock::time_point m_start = Clock::now();
 
@@ -51,6 +56,8 @@ private:
     int64_t m_bytes = 0;
     int64_t m_blockSize = 0;       // sending: the step of the byte counts
     bool m_endConfirmed = false;   // sending: the receiver acknowledged EOT
+    bool m_endUnconfirmed = false; // sending: the end went unanswered (4031)
+    bool m_shortFile = false;      // receiving: ended before its length (4030)
     int64_t m_fileTime = 0;
     Clock::time_point m_fileStart{};
     Clock::time_point m_lastDraw{};

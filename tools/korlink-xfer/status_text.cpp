@@ -45,7 +45,10 @@ std::string deviceProblem(int com) {
     return "cannot open " + path + (terminal ? ": in use by another program" : ": not a serial device");
 }
 
-std::string describeStatus(int32_t status, intptr_t param, bool sending) {
+std::string describeStatus(int32_t status, intptr_t param, bool sending, bool packets) {
+    // Kermit's acknowledgements carry the packet's sequence number.
+    if (packets && status == KORLINK_STATUS_ACK_SENT) return "ACK sent for packet " + number(param);
+    if (packets && status == KORLINK_STATUS_NAK_SENT) return "NAK sent for packet " + number(param);
     if (status == KORLINK_STATUS_RECOGNISED) {
         const RecognisedRow *row = recognisedRow(param);
         const Wording *wording = row ? &sideWording(row->received, row->sent, sending) : nullptr;

@@ -13,8 +13,10 @@ namespace korlinkxfer {
 bool isPerBlockReport(int32_t status, intptr_t param);
 
 // One line describing a report; `sending` tells the two sides' meanings of
-// code 105 apart. Names (4008, 4012, 4014) are read from the parameter.
-std::string describeStatus(int32_t status, intptr_t param, bool sending);
+// code 105 apart, `packets` that acknowledgements carry packet numbers
+// (Kermit) rather than byte counts. Names (4008, 4012, 4014) are read from
+// the parameter.
+std::string describeStatus(int32_t status, intptr_t param, bool sending, bool packets = false);
 
 // What a result or last-error code means, "no answer from the other side".
 std::string codeMeaning(int code);

@@ -9,10 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "generated_image.h"
-#include "line_relay.h"
-#include "pty_pair.h"
+#include "datafile/atomic_file.h"
 #include "roles.h"
+#include "simkit/generated_image.h"
+#include "simkit/line_relay.h"
+#include "simkit/pty_pair.h"
 
 namespace trelmsim {
 
@@ -26,9 +27,9 @@ struct Simulator::Cable {
     explicit Cable(int baud)
         : relay({simulatorEnd.master(), simulatorEnd.master()}, {programEnd.master(), programEnd.master()},
                 {}, baud / 10) {}
-    testsupport::PtyPair simulatorEnd;
-    testsupport::PtyPair programEnd;
-    xfertest::LineRelay relay;
+    simkit::PtyPair simulatorEnd;
+    simkit::PtyPair programEnd;
+    simkit::LineRelay relay;
     PortHandle port = nullptr;
 };
 
@@ -51,7 +52,9 @@ Simulator::Simulator(Options options) : m_options(std::move(options)) {
         if (mkdtemp(folder) == nullptr)
             throw std::runtime_error("cannot make a folder for the generated image");
         m_imageFile = std::filesystem::path(folder) / "image.bin";
-        testdata::writeFile(m_imageFile, testdata::generatedImage(m_options.seed).image.receivedBytes());
+        const simkit::Bytes image = simkit::generatedImage(m_options.seed).image.receivedBytes();
+        if (trelm::Status written = trelm::writeFileAtomically(m_imageFile, image); !written)
+            throw std::runtime_error(written.error().message());
     } else {
         if (!std::filesystem::is_regular_file(m_options.image))
             throw std::runtime_error(m_options.image.string() + ": no such file");

@@ -14,26 +14,23 @@ inline int toChar(int value) { return value + 32; }
 inline int unChar(int character) { return character - 32; }
 inline int ctlFlip(int character) { return character ^ 64; }
 
-// Block check of the characters from LEN to the end of the data: type 1 is
-// one character, type 2 two. `sevenBit` takes each character as 7 bits.
-uint32_t packetSum(const uint8_t *chars, size_t count, bool sevenBit);
-int checkType1(uint32_t sum);
-
 // Status codes of the Kermit engines (the shared ones are in transfer/transfer_status.h).
 enum KermitStatus : int32_t {
-    KST_UNUSED_ROOM = 4017,
-    KST_ABORT_PACKET = 4096,
-    KST_BREAK = 4097,
-    KST_DATA_PHASE = 4098,
-    KST_ERROR_PACKET = 4099,
-    KST_FILE_HEADER = 4100,
-    KST_SEND_INIT = 4101,
-    KST_END_OF_FILE = 4102
+    KST_UNUSED_ROOM = KORLINK_STATUS_DATA_ROOM,
+    KST_ABORT_PACKET = KORLINK_STATUS_KERMIT_ABORT,
+    KST_BREAK = KORLINK_STATUS_KERMIT_BREAK,
+    KST_DATA_PHASE = KORLINK_STATUS_KERMIT_DATA,
+    KST_ERROR_PACKET = KORLINK_STATUS_KERMIT_ERROR,
+    KST_FILE_HEADER = KORLINK_STATUS_KERMIT_FILE,
+    KST_SEND_INIT = KORLINK_STATUS_KERMIT_SEND_INIT,
+    KST_END_OF_FILE = KORLINK_STATUS_KERMIT_EOF,
+    KST_NAME_TOO_LONG = KORLINK_STATUS_KERMIT_NAME_TOO_LONG,
+    KST_ONE_FILE_ONLY = KORLINK_STATUS_KERMIT_ONE_FILE_ONLY
 };
 
 // readPacket's results besides a packet type.
 inline constexpr int kermitBadPacket = -1;      // time-out, short or bad type-1 check
-inline constexpr int kermitBadType2 = 'Q';      // type-2 check mismatch
+inline constexpr int kermitBadCheck = 'Q';      // type-2 or type-3 check mismatch
 
 class KermitLink {
 public:
@@ -45,12 +42,19 @@ public:
     KermitSettings &settings() const { return m_settings; }
     KermitParams &inUse() const { return m_settings.inUse; }
 
-    // Reads the next packet: its type; kermitBadPacket; kermitBadType2; or a
+    // Reads the next packet: its type; kermitBadPacket; kermitBadCheck; or a
     // wait result below -1 (-123 cancel, -112 carrier lost, -102 port gone),
-    // unchanged. Any well-formed packet up to LEN 94 is taken, also one
+    // unchanged. Any well-formed packet up to LEN 95 is taken, also one
     // longer than the length this side announced. A packet mark arriving
-    // inside a packet starts a new one.
+    // inside a packet starts a new one. An S packet carries a type-1 check
+    // whatever type is in use; on a line with parity each character counts
+    // as its low 7 bits.
     int readPacket() { return readPacketWithin(waitMs()); }
+    // An answer to a packet this side sent: the wait is also bounded by the
+    // time-out this side asked for (item 513), so that a peer that drops a
+    // damaged packet without a word gets it again soon, not after its own
+    // longer TIME.
+    int readAnswer();
     // The same with each wait lasting `waitMs` instead of TIME seconds.
     int readPacketWithin(int32_t waitMs);
     int sequence() const { return m_sequence; }
@@ -59,13 +63,20 @@ public:
 
     // Sends a packet with the parameters in use (the data must fit
     // dataRoom()). Y reports 4023 and N 4025 with the sequence number.
-    void sendPacket(char type, int sequence, const uint8_t *data, size_t length);
+    // An S always carries a type-1 check.
+    void sendPacket(char type, int sequence, const uint8_t *data, size_t length) {
+        sendWithCheck(type, sequence, data, length, type == 'S' ? '1' : m_settings.inUse.chkt);
+    }
     void sendPacket(char type, int sequence) { sendPacket(type, sequence, nullptr, 0); }
+    // Sends S, or the Y that answers one: always with a type-1 check.
+    void sendInitPacket(char type, int sequence, const uint8_t *data, size_t length) {
+        sendWithCheck(type, sequence, data, length, '1');
+    }
     // Sends the last packet again, unchanged.
     void resendLast();
 
-    // Characters of the block check in use (1 or 2).
-    int checkLength() const { return m_settings.inUse.chkt == '2' ? 2 : 1; }
+    // Characters of the block check in use (1, 2 or 3).
+    int checkLength() const;
     // Encoded data characters a packet to the peer can hold.
     size_t dataRoom() const;
 
@@ -74,6 +85,7 @@ public:
     }
 
 private:
+    void sendWithCheck(char type, int sequence, const uint8_t *data, size_t length, int check);
     int waitChar(uint32_t deadline) const;
     int32_t waitMs() const;
 

@@ -9,7 +9,12 @@ int offeredQbin(const KermitSettings &settings) {
     return settings.parity ? settings.asked.qbin : 'Y';
 }
 
-size_t buildSendInit(const KermitSettings &settings, uint8_t out[9]) {
+int offeredCheck(const KermitSettings &settings) {
+    int asked = settings.asked.chkt;
+    return asked == '2' || asked == '3' ? asked : '1';
+}
+
+size_t buildSendInit(const KermitSettings &settings, int check, uint8_t out[9]) {
     const KermitParams &ask = settings.asked;
     out[0] = static_cast<uint8_t>(toChar(ask.maxl));
     out[1] = static_cast<uint8_t>(toChar(ask.time));
@@ -18,7 +23,7 @@ size_t buildSendInit(const KermitSettings &settings, uint8_t out[9]) {
     out[4] = static_cast<uint8_t>(toChar(ask.eol));
     out[5] = static_cast<uint8_t>(ask.qctl);
     out[6] = static_cast<uint8_t>(offeredQbin(settings));
-    out[7] = '1';
+    out[7] = static_cast<uint8_t>(check);
     out[8] = static_cast<uint8_t>(ask.rept);
     return 9;
 }
@@ -33,9 +38,15 @@ int agreedQbin(int ours, int peer) {
     return 0;
 }
 
+int agreedCheck(int ours, int peer, InitFrom from) {
+    bool usable = peer == '1' || peer == '2' || peer == '3';
+    if (from == InitFrom::Sender) return usable && peer <= ours ? peer : '1';
+    return peer == ours ? ours : '1';
+}
+
 }  // namespace
 
-void applyPeerParams(KermitSettings &settings, const uint8_t *data, size_t length) {
+int applyPeerParams(KermitSettings &settings, const uint8_t *data, size_t length, InitFrom from) {
     KermitParams &use = settings.inUse;
     // A field the peer leaves out is absent: -1000 stands for it.
     auto field = [&](size_t index) { return index < length ? static_cast<int>(data[index]) : -1000; };
@@ -50,9 +61,9 @@ void applyPeerParams(KermitSettings &settings, const uint8_t *data, size_t lengt
     use.eol = static_cast<int16_t>(eol < 2 || eol >= 32 ? 13 : eol);
     if (validPrefix(field(5))) use.qctl = static_cast<int16_t>(field(5));
     use.qbin = static_cast<int16_t>(agreedQbin(offeredQbin(settings), field(6)));
-    use.chkt = '1';
     bool repeat = validPrefix(field(8)) && validPrefix(settings.asked.rept);
     use.rept = static_cast<int16_t>(repeat ? field(8) : 0);
+    return agreedCheck(offeredCheck(settings), field(7), from);
 }
 
 }  // namespace korlink

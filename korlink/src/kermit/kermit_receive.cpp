@@ -27,6 +27,7 @@ public:
 
 private:
     int32_t awaitSendInit();
+    void answerSendInit(int sequence, int check);
     void lingerAfterBreak();
     int32_t awaitFileHeader();
     int32_t startFile();
@@ -49,6 +50,7 @@ private:
     int m_sequence = 0;
     int64_t m_byteCount = 0;
     int64_t m_unusedRoom = 0;
+    int m_filesStarted = 0;
     std::string m_name;
 };
 
@@ -90,10 +92,10 @@ int32_t KermitReceiver::awaitSendInit() {
         if (type == 'S') {
             m_sequence = m_link.sequence();
             m_link.report(KST_SEND_INIT, m_sequence);
-            applyPeerParams(settings, m_link.data(), m_link.dataLength());
-            uint8_t init[9];
-            size_t length = buildSendInit(settings, init);
-            m_link.sendPacket('Y', m_sequence, init, length);
+            int check = applyPeerParams(settings, m_link.data(), m_link.dataLength(), InitFrom::Sender);
+            answerSendInit(m_sequence, check);
+            // Every packet after the exchange carries the agreed check.
+            m_link.inUse().chkt = static_cast<int16_t>(check);
             advance();
             return 0;
         }
@@ -102,6 +104,13 @@ int32_t KermitReceiver::awaitSendInit() {
         m_link.report(ST_TIMEOUT, attempt);
     }
     return ST_TIMEOUT;
+}
+
+// The Y that answers an S: this side's parameters and the agreed check type.
+void KermitReceiver::answerSendInit(int sequence, int check) {
+    uint8_t init[9];
+    size_t length = buildSendInit(m_link.settings(), check, init);
+    m_link.sendInitPacket('Y', sequence, init, length);
 }
 
 int32_t KermitReceiver::awaitFileHeader() {
@@ -118,7 +127,7 @@ int32_t KermitReceiver::awaitFileHeader() {
         }
         if (type == 'F' && seq == m_sequence) return startFile();
         if (type == 'S') {
-            m_link.resendLast();       // our answer to it was lost
+            answerSendInit(seq, m_link.inUse().chkt);  // our answer to it was lost
         } else if (type == 'Z' || (type >= 0 && type != 'Q' && seq == previous())) {
             m_link.sendPacket('Y', seq);  // the last file's end again
         } else {
@@ -134,7 +143,13 @@ int32_t KermitReceiver::startFile() {
     m_link.report(KST_FILE_HEADER, m_sequence);
     m_byteCount = 0;
     m_unusedRoom = 0;
+    bool unnamed = false;
     if (!settings.fileName.empty()) {
+        // A second file under the host's one name would overwrite the first.
+        if (m_filesStarted > 0) {
+            m_link.report(KST_ONE_FILE_ONLY, reinterpret_cast<intptr_t>(settings.fileName.c_str()));
+            return abortWith(KST_ONE_FILE_ONLY, "Only one file expected");
+        }
         m_name = settings.fileName;
     } else {
         int length = decodeData(receivingPrefixes(settings), m_link.data(), m_link.dataLength(),
@@ -142,12 +157,15 @@ int32_t KermitReceiver::startFile() {
         std::string sent(reinterpret_cast<const char *>(settings.decoded.data()),
                          length > 0 ? static_cast<size_t>(length) : 0);
         if (sent.size() > maxNameLength) sent.resize(maxNameLength);
-        // Whatever the peer names, the file lands in the receive folder.
+        // Whatever the peer names, the file lands in the receive folder; a
+        // name with nothing usable left ("..", empty) still names a file,
+        // stored under a generated name that overwrites nothing.
         m_name = bareFileName(sent);
-        if (m_name.empty()) return refuseFile("Bad file name");
+        unnamed = m_name.empty();
+        if (unnamed) m_name = unnamedFileName;
     }
     m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(m_name.c_str()));
-    if (settings.rename) {
+    if (settings.rename || unnamed) {
         std::string original = m_name;
         // With every .DL0 to .DL9 taken the file is refused rather than
         // written over an existing one.
@@ -161,6 +179,7 @@ int32_t KermitReceiver::startFile() {
         }
     }
     if (!m_file.open(m_name)) return refuseFile("Cannot create file");
+    ++m_filesStarted;
     m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));
     m_link.sendPacket('Y', m_sequence);
     advance();

@@ -62,7 +62,7 @@ private:
     int32_t stopByWait(int result);
     int32_t peerError();
     void sendError(const char *text);
-    void closeFile();
+    void closeFile(bool confirmed);
 
     KermitLink &m_link;
     SendQueue &m_queue;
@@ -72,11 +72,21 @@ private:
 
 int32_t KermitSender::run() {
     int32_t code = sendInit();
-    while (code == 0 && !m_queue.names.empty()) code = sendFile();
+    bool skipped = false;
+    while (code == 0 && !m_queue.names.empty()) {
+        code = sendFile();
+        // A file whose name cannot go out is left out; the batch goes on and
+        // its end says that not every file went.
+        if (code == KST_NAME_TOO_LONG) {
+            skipped = true;
+            code = 0;
+        }
+    }
     if (code == 0) {
         m_link.report(KST_BREAK, 0);
         code = exchange('B', nullptr, 0);
     }
+    if (code == 0 && skipped) code = KST_NAME_TOO_LONG;
     if (code != PORT_GONE) m_link.report(ST_FINISHED, 1);
     return code;
 }
@@ -87,9 +97,11 @@ int32_t KermitSender::sendInit() {
     settings.inUse.chkt = '1';
     m_link.report(KST_SEND_INIT, 0);
     uint8_t init[9];
-    size_t length = buildSendInit(settings, init);
+    size_t length = buildSendInit(settings, offeredCheck(settings), init);
     int32_t code = exchange('S', init, length);
-    if (code == 0) applyPeerParams(settings, m_link.data(), m_link.dataLength());
+    if (code == 0)
+        settings.inUse.chkt = static_cast<int16_t>(
+            applyPeerParams(settings, m_link.data(), m_link.dataLength(), InitFrom::Receiver));
     return code;
 }
 
@@ -99,9 +111,10 @@ int32_t KermitSender::sendFile() {
     m_byteCount = 0;
     if (!openQueuedFile(m_queue, modified, mode)) {
         sendError("Cannot open file");
-        closeFile();
+        closeFile(false);
         return KORLINK_E_FILE;
     }
+    m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(m_queue.currentName.c_str()));
     int32_t code = sendHeader();
     if (code == 0) {
         const char *name = m_queue.currentName.c_str();
@@ -115,11 +128,12 @@ int32_t KermitSender::sendFile() {
         m_link.report(KST_END_OF_FILE, 0);
         code = exchange('Z', nullptr, 0);
     }
-    if (code != PORT_GONE) closeFile();
+    if (code != PORT_GONE) closeFile(code == 0);
     return code;
 }
 
-// The F packet: the name without drive or directory.
+// The F packet: the name without drive or directory, whole. A name that
+// does not fit one packet is refused (4103 with the name) rather than cut.
 int32_t KermitSender::sendHeader() {
     const std::string &path = m_queue.currentName;
     size_t cut = path.find_last_of(":\\/");
@@ -129,6 +143,10 @@ int32_t KermitSender::sendHeader() {
     size_t length = encodeData(sendingPrefixes(m_link.settings()),
                                reinterpret_cast<const uint8_t *>(name.data()), name.size(), encoded,
                                m_link.dataRoom(), consumed);
+    if (consumed < name.size()) {
+        m_link.report(KST_NAME_TOO_LONG, reinterpret_cast<intptr_t>(path.c_str()));
+        return KST_NAME_TOO_LONG;
+    }
     return exchange('F', encoded, length);
 }
 
@@ -164,7 +182,7 @@ int32_t KermitSender::exchange(char type, const uint8_t *data, size_t length) {
         if (attempt == 1) m_link.sendPacket(type, m_sequence, data, length);
         else m_link.resendLast();
         for (bool staleSeen = false;;) {
-            int reply = m_link.readPacket();
+            int reply = m_link.readAnswer();
             if (reply < -1) return stopByWait(reply);
             int seq = m_link.sequence();
             int next = (m_sequence + 1) & 63;
@@ -206,9 +224,10 @@ void KermitSender::sendError(const char *text) {
     m_link.report(KST_ERROR_PACKET, 0);
 }
 
-void KermitSender::closeFile() {
+// 4007 carries 1 when the receiver acknowledged the end of the file.
+void KermitSender::closeFile(bool confirmed) {
     releaseQueueFile(m_queue);
-    m_link.report(ST_FILE_CLOSED, 0);
+    m_link.report(ST_FILE_CLOSED, confirmed ? 1 : 0);
     if (!m_queue.names.empty()) m_queue.names.pop_front();
 }
 

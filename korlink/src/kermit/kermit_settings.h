@@ -35,7 +35,9 @@ inline constexpr size_t kermitDecodedBuffer = 3290;
 inline constexpr int kermitMaxLen = 94;
 
 struct KermitSettings {
-    KermitParams asked;      // items 511..521
+    // Items 511..521; the strongest block check is offered unless the host
+    // asks for a weaker one.
+    KermitParams asked{.chkt = '3'};
     KermitParams inUse;      // items 500..510
     int16_t retryLimit = 5;  // item 207
     int32_t timeoutMs = 10000;  // item 203: a packet wait when TIME in use is 0

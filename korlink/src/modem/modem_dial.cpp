@@ -3,6 +3,7 @@
 #include "device/device_io.h"
 #include "frame/library_state.h"
 #include "modem/modem_command.h"
+#include "modem/modem_reply.h"
 #include "modem/modem_settings.h"
 
 #include <algorithm>
@@ -38,6 +39,8 @@ public:
         return static_cast<const char *>(memmem(m_text, m_count, text, std::strlen(text)));
     }
     bool has(const char *text) const { return find(text) != nullptr; }
+    // The first whole numeric reply (a modem with verbose results off), or -1.
+    int16_t numeric() const { return numericReply(m_text, static_cast<size_t>(m_count)); }
 
     // The first run of digits after `label` on the same line, or 0.
     int32_t numberAfter(const char *label) const {
@@ -63,12 +66,18 @@ int16_t failureReply(const DialReply &reply) {
     if (reply.has("NO DIAL")) return 6;
     if (reply.has("ERROR\r")) return 4;
     if (reply.has("NO CARRIER\r")) return 3;
-    return -1;
+    int16_t number = reply.numeric();
+    bool failure = number == 3 || number == 4 || number == 6 || number == 7 || number == 8;
+    return failure ? number : -1;
 }
+
+// A connection in words, or in numbers ("12" CR is CONNECT 9600).
+bool connectReply(const DialReply &reply) { return reply.has("CONNECT") || connectSpeed(reply.numeric()) >= 0; }
 
 void readLink(Port &port, const DialReply &reply, LinkState &link) {
     link = LinkState{};
     link.connectSpeed = link.carrierSpeed = port.baud;
+    if (int32_t speed = connectSpeed(reply.numeric()); speed > 0) link.connectSpeed = link.carrierSpeed = speed;
     if (int32_t speed = reply.numberAfter("CONNECT "); speed != 0) link.connectSpeed = link.carrierSpeed = speed;
     if (int32_t speed = reply.numberAfter("CARRIER "); speed != 0) link.carrierSpeed = speed;
     link.errorCorrection = reply.has("ALT") || reply.has("REL") || reply.has("MNP") ||
@@ -95,7 +104,7 @@ int16_t awaitOutcome(Port &port, DialReply &reply) {
             if (__atomic_exchange_n(&port.cancelPending, false, __ATOMIC_ACQ_REL)) return KORLINK_E_CANCELLED;
             if (int16_t stop = cancelCheck(port); stop != 0) return stop;
             if (reply.has("BUSY")) return 7;
-            if (reply.has("CONNECT")) {
+            if (connectReply(reply)) {
                 connected = true;
                 connectedAt = tickMs();
             }

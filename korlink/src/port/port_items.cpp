@@ -77,9 +77,11 @@ KORLINK_API int16_t COMMErrnoGet(PortHandle handle) {
     if (handle == nullptr) return static_cast<int16_t>(takeLibraryError());
     Port *port = checkPort(handle, "COMMErrnoGet()");
     if (port == nullptr) return KORLINK_E_NULL_PORT;
-    int32_t code = port->lastError;
-    port->lastError = 0;
-    return static_cast<int16_t>(code);
+    // A running background transfer publishes its outcome when it drops the
+    // lock: a poll before that must neither read a half-written code nor
+    // take it away.
+    if (heldByBackground(*port)) return KORLINK_E_LOCKED;
+    return static_cast<int16_t>(std::atomic_ref<int32_t>(port->lastError).exchange(0, std::memory_order_acq_rel));
 }
 
 }  // extern "C"

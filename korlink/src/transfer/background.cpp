@@ -51,7 +51,9 @@ bool startBackground(Port &host, std::function<void(Port &copy)> job,
             job(*copy);
             registerCopy(host, nullptr);
             removeLive(copy.get());
-            host.lastError = copy->lastError;
+            // Published before the lock drops (release): a poll that sees the
+            // port free sees the outcome too.
+            std::atomic_ref<int32_t>(host.lastError).store(copy->lastError, std::memory_order_relaxed);
             copy.reset();
             finish(host);
             storeShared(host.backgroundLock, false);

@@ -2,33 +2,39 @@
 // file buffer size every protocol clamps its request to.
 #pragma once
 
+#include "korlink.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace korlink {
 
-// Status codes reported through the callback.
+// Status codes reported through the callback: the header's names, short for
+// the engines. ST_FILE_SENT is the send loop's own result for a file that went
+// through; it is never reported to hosts, so the header does not name it.
 enum TransferStatus : int32_t {
-    ST_CONTROL = 105,
-    ST_BAD_NUMBER = 4001,
-    ST_BAD_CHECK = 4002,
-    ST_DISK = 4003,
-    ST_FILE_TIME = 4006,
-    ST_FILE_CLOSED = 4007,
-    ST_FILE_NAME = 4008,
-    ST_BYTE_COUNT = 4009,
-    ST_RENAMED = 4012,
-    ST_FILE_LENGTH = 4013,
-    ST_OPENING = 4014,
-    ST_UNEXPECTED = 4015,
-    ST_TIMEOUT = 4016,
-    ST_CANCELLED_REMOTE = 4018,
+    ST_CONTROL = KORLINK_STATUS_RECOGNISED,
+    ST_BAD_NUMBER = KORLINK_STATUS_BAD_BLOCK_NUMBER,
+    ST_BAD_CHECK = KORLINK_STATUS_BAD_CHECK,
+    ST_DISK = KORLINK_STATUS_FILE_FAILED,
+    ST_FILE_TIME = KORLINK_STATUS_FILE_TIME,
+    ST_FILE_CLOSED = KORLINK_STATUS_FILE_CLOSED,
+    ST_FILE_NAME = KORLINK_STATUS_FILE_NAME,
+    ST_BYTE_COUNT = KORLINK_STATUS_BYTE_COUNT,
+    ST_RENAMED = KORLINK_STATUS_RENAMED,
+    ST_FILE_LENGTH = KORLINK_STATUS_FILE_LENGTH,
+    ST_OPENING = KORLINK_STATUS_FILE_OPENING,
+    ST_UNEXPECTED = KORLINK_STATUS_UNEXPECTED_BYTE,
+    ST_TIMEOUT = KORLINK_STATUS_TIMEOUT,
+    ST_CANCELLED_REMOTE = KORLINK_STATUS_REMOTE_CANCEL,
     ST_FILE_SENT = 4019,
-    ST_NAK_RECEIVED = 4020,
-    ST_ACK_SENT = 4023,
-    ST_NAK_SENT = 4025,
-    ST_FINISHED = 4027,
-    ST_QUEUED = 4028
+    ST_NAK_RECEIVED = KORLINK_STATUS_NAK_RECEIVED,
+    ST_ACK_SENT = KORLINK_STATUS_ACK_SENT,
+    ST_NAK_SENT = KORLINK_STATUS_NAK_SENT,
+    ST_FINISHED = KORLINK_STATUS_TRANSFER_END,
+    ST_QUEUED = KORLINK_STATUS_SEND_START,
+    ST_SHORT_FILE = KORLINK_STATUS_SHORT_FILE,
+    ST_END_UNCONFIRMED = KORLINK_STATUS_END_UNCONFIRMED
 };
 
 // The file buffer size of a transfer (receive: the output buffer; send: the

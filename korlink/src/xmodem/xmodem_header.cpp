@@ -37,9 +37,9 @@ BatchHeader parseBatchHeader(const uint8_t *data, size_t size) {
     // behind it).
     size_t pos = 0;
     std::string name;
-    while (pos < size && data[pos] != 0 && name.size() < maxFileNameLength)
-        name.push_back(static_cast<char>(data[pos++]));
-    while (pos < size && data[pos] != 0) ++pos;   // rest of an over-long name
+    // The whole name is kept, however long: the receive shortens a name the
+    // folder cannot take, and keeps its extension doing so.
+    while (pos < size && data[pos] != 0) name.push_back(static_cast<char>(data[pos++]));
     header.endsBatch = name.empty();
     header.name = bareFileName(name);
     while (pos < size && data[pos] == 0) ++pos;

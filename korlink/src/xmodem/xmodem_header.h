@@ -10,11 +10,9 @@
 
 namespace korlink {
 
-inline constexpr size_t maxFileNameLength = 260;
-
 struct BatchHeader {
     bool endsBatch = false;    // the name field is empty: no more files
-    std::string name;          // reduced to a bare name; empty when unusable
+    std::string name;          // the whole name, reduced to a bare name; empty when unusable
     int64_t length = -1;       // -1: not announced or not a number
     int64_t modified = 0;      // seconds, from the octal field; 0 when absent
 };

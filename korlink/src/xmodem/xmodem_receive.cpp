@@ -20,6 +20,12 @@ namespace {
 // the transfer).
 constexpr int32_t purgeQuietMs = 100;
 
+// Stray bytes while a block is awaited are read on until the line has been
+// quiet this long: a start character of ours echoed by the line is then not
+// answered by another at once, so a sender slow to start is not asked for
+// its first block many times over.
+constexpr int32_t strayQuietMs = 1000;
+
 class BlockReceiver {
 public:
     BlockReceiver(TransferLink &link, XmodemSettings &settings, ReceiveFile &file, int16_t protocol)
@@ -33,7 +39,12 @@ public:
 
 private:
     bool awaitHeader();
+    void startBlock(int header);
+    int skipStrayBytes();
+    bool countHeaderEvent();
+    static bool isHeaderControl(int byte);
     void handleEot();
+    bool endsShort();
     void endByWait(int result);
     void readBlock();
     bool readByte(int &byte);
@@ -94,10 +105,19 @@ int32_t BlockReceiver::run() {
 bool BlockReceiver::awaitHeader() {
     if (m_expected < 2) m_link.send(m_startChar);
     int byte = m_link.waitByte();
-    bool countsAsRetry = true;
+    if (byte >= 0 && !isHeaderControl(byte)) {
+        // A run of stray bytes is one header event, whatever its length: a
+        // line that echoes our start character then ends after the retry
+        // limit instead of answering itself forever, and a damaged block
+        // costs one retry. A control byte ending the run is still acted on
+        // (as a further event); quiet ends the run as a time-out would.
+        if (m_expected < 2) m_link.report(ST_UNEXPECTED, byte);
+        byte = skipStrayBytes();
+        if (byte >= 0 && !countHeaderEvent()) return false;
+    }
     switch (byte) {
-    case SOH: m_blockSize = 128; m_link.report(ST_CONTROL, 1); break;
-    case STX: m_blockSize = 1024; m_link.report(ST_CONTROL, 2); break;
+    case SOH:
+    case STX: startBlock(byte); break;
     case EOT:
         handleEot();  // the end of a file inside a batch counts as a retry too
         break;
@@ -111,18 +131,42 @@ bool BlockReceiver::awaitHeader() {
         if (m_retries != 0) m_link.report(ST_TIMEOUT, m_retries);
         if (m_expected >= 2) sendNak();
         break;
-    default:
-        if (byte < 0) { endByWait(byte); return false; }
-        if (m_expected < 2) m_link.report(ST_UNEXPECTED, byte);
-        countsAsRetry = m_retries == 0;
-        break;
+    default: endByWait(byte); return false;  // cancelled, carrier lost, closed
     }
-    if (m_done != 0) return false;
-    if (countsAsRetry) {
-        if (m_retries >= m_settings.retryLimit) { m_done = ST_TIMEOUT; return false; }
-        ++m_retries;
-    }
+    if (m_done != 0 || !countHeaderEvent()) return false;
     return byte == SOH || byte == STX;
+}
+
+// Counts a header event; false (ending the transfer with 4016) when the
+// retry limit was already reached.
+bool BlockReceiver::countHeaderEvent() {
+    if (m_retries >= m_settings.retryLimit) {
+        m_done = ST_TIMEOUT;
+        return false;
+    }
+    ++m_retries;
+    return true;
+}
+
+bool BlockReceiver::isHeaderControl(int byte) {
+    return byte == SOH || byte == STX || byte == EOT || byte == CAN;
+}
+
+void BlockReceiver::startBlock(int header) {
+    m_blockSize = header == STX ? 1024 : 128;
+    m_link.report(ST_CONTROL, header);
+}
+
+// Reads on past stray bytes until the line has been quiet for strayQuietMs
+// (-1), a control byte the header wait acts on arrives, or a wait is stopped (-123,
+// -112, -102); bounded by the time-out however much keeps coming.
+int BlockReceiver::skipStrayBytes() {
+    uint32_t start = tickMs();
+    while (tickMs() - start < static_cast<uint32_t>(m_link.timeoutMs())) {
+        int byte = m_link.waitByte(strayQuietMs);
+        if (byte < 0 || isHeaderControl(byte)) return byte;
+    }
+    return -1;
 }
 
 void BlockReceiver::handleEot() {
@@ -141,13 +185,25 @@ void BlockReceiver::handleEot() {
     }
     int closed = m_file.close();
     if (closed != 0) { m_done = closed; return; }
+    bool shortFile = endsShort();
     m_link.report(ST_FILE_CLOSED, 0);
+    if (shortFile) return;
     m_link.send(ACK);
     if (!m_batch) { m_done = ST_ACK_SENT; return; }
     m_expected = 0;
     m_retries = 0;
     m_link.report(ST_BYTE_COUNT, 0);
     if (int stop = m_link.pause(1000); stop != 0) endByWait(stop);
+}
+
+// A batch file is as long as its header announced: one that ends before
+// is not taken as complete. The partial file stays under its name; the
+// sender is refused with the cancel sequence at the end of the loop.
+bool BlockReceiver::endsShort() {
+    if (!m_batch || m_announced < 0 || m_byteCount >= m_announced) return false;
+    m_link.report(ST_SHORT_FILE, static_cast<intptr_t>(m_byteCount));
+    m_done = ST_SHORT_FILE;
+    return true;
 }
 
 // A wait ended by the user's cancel, a carrier loss or the host's close ends
@@ -247,15 +303,14 @@ void BlockReceiver::dropRepeatedBlock() {
 void BlockReceiver::startFile() {
     m_byteCount = 0;
     m_name = m_settings.fileName;
-    bool unnamed = false;
+    bool nameChanged = false;
     if (m_batch) {
         BatchHeader header = parseBatchHeader(m_block.data(), m_blockSize);
-        // A name with nothing usable left ("..", "sub/", control bytes) still
-        // names a file: it is stored under a generated name, never dropped.
-        if (!m_settings.hasFlag(XMODEM_FLAG_NAME_FIXED)) {
-            unnamed = !header.endsBatch && header.name.empty();
-            m_name = unnamed ? std::string(unnamedFileName) : header.name;
-        }
+        // A name the folder cannot take ("..", "sub/", control bytes, too
+        // long) still names a file: it is stored under a generated or
+        // shortened name, never dropped or refused.
+        if (!m_settings.hasFlag(XMODEM_FLAG_NAME_FIXED))
+            m_name = header.endsBatch ? std::string() : storedFileName(header.name, nameChanged);
         m_announced = header.length;
         m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));
         m_link.report(ST_FILE_LENGTH, static_cast<intptr_t>(m_announced));
@@ -273,7 +328,7 @@ void BlockReceiver::startFile() {
         m_done = ST_DISK;
         return;
     }
-    if (m_settings.hasFlag(XMODEM_FLAG_RENAME) || unnamed) {
+    if (m_settings.hasFlag(XMODEM_FLAG_RENAME) || nameChanged) {
         applyRenameRule(m_name);  // all ten taken: the name ending in 9 is used
         m_link.report(ST_RENAMED, reinterpret_cast<intptr_t>(m_name.c_str()));
         m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(m_name.c_str()));

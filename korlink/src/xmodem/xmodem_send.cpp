@@ -24,7 +24,7 @@ constexpr int32_t REPLY_NONE = 1;   // keep waiting: a CAN below the limit
 // a receiver before that discard and vanish whole; the receiver then sits
 // out its own time-out of several seconds before it asks again, and a busy
 // machine makes this frequent. Two defences keep a send moving:
-//  - a data block met by silence for as long as its unsent part needs on
+//  - a data block met by silence for as long as it needs on
 //    the line plus the answer allowance is sent once more at once, without
 //    waiting out the time-out. A receiver that did have the first copy
 //    acknowledges the repeat as well; that extra ACK is taken in before the
@@ -44,6 +44,9 @@ constexpr double minAllowanceMs = 100;
 constexpr double maxAllowanceMs = 250;
 constexpr double maxGraceMs = 100;
 constexpr int32_t eotPatienceMs = 1500;
+// Attempts at the end of a file or batch: their silences bound how long a
+// receiver that vanished with the last answer can hold the send.
+constexpr int endAttempts = 3;
 
 class AnswerPace {
 public:
@@ -80,12 +83,14 @@ private:
     int32_t sendHeader();
     int32_t sendData();
     int32_t sendEot();
+    int32_t sendEnd(const Block &end);
     int32_t sendUntilAccepted(const Block &block, bool headerBlock);
     struct Pending;
     void sendAttempt(const Block &block, Pending &pending, int32_t patienceMs);
     int awaitAnswer(const Block &block, int attempt, Pending &pending);
     int32_t takeExtraAcks(int owed);
-    int32_t unsentTimeMs(size_t blockLength) const;
+    int32_t lineTimeMs(size_t blockLength) const;
+    static int32_t slowLineTimeMs(int32_t lineMs);
     int32_t answerTo(int reply, int attempt);
     int32_t countCan();
     int32_t cancelSend();
@@ -216,12 +221,13 @@ int32_t FileSender::sendData() {
 }
 
 // A block (or EOT) on its way: when its latest attempt went out, the line
-// time its unsent part needed then, the silence after which a copy goes out
+// time it needs at the port's rate, the silence after which a copy goes out
 // once more, and how many copies the receiver may still answer.
 struct FileSender::Pending {
     uint32_t sentAt = 0;
     int32_t lineMs = 0;
     int32_t silenceMs = 0;
+    int32_t patienceMs = 0;   // the part of the silence beyond the line time
     uint32_t deadline = 0;
     int unanswered = 0;
     bool repeated = false;
@@ -260,17 +266,18 @@ int32_t FileSender::sendUntilAccepted(const Block &block, bool headerBlock) {
 void FileSender::sendAttempt(const Block &block, Pending &pending, int32_t patienceMs) {
     m_link.send(block.bytes, block.length);
     pending.sentAt = tickMs();
-    pending.lineMs = unsentTimeMs(block.length);
-    pending.silenceMs = pending.lineMs + patienceMs;
+    pending.lineMs = lineTimeMs(block.length);
+    pending.patienceMs = patienceMs;
+    pending.silenceMs = slowLineTimeMs(pending.lineMs) + patienceMs;
     pending.deadline = pending.sentAt + static_cast<uint32_t>(m_link.timeoutMs());
     pending.repeated = false;
     ++pending.unanswered;
 }
 
 // The receiver's next answer to a data block, -1 when the attempt's time-out
-// passes first. Each silence as long as the block's unsent part needs on the
+// passes first. Each silence as long as the block needs on the
 // line plus the answer allowance sends the block once more (reported as a
-// time-out of this attempt), and the next silence allowed is twice as long:
+// time-out of this attempt), and the next allowance is twice as long:
 // a receiver still busy is not flooded, and a copy lost again is still
 // repeated well before the time-out.
 int FileSender::awaitAnswer(const Block &block, int attempt, Pending &pending) {
@@ -287,7 +294,8 @@ int FileSender::awaitAnswer(const Block &block, int attempt, Pending &pending) {
         m_link.send(block.bytes, block.length);
         pending.repeated = true;
         ++pending.unanswered;
-        pending.silenceMs = 2 * pending.silenceMs + unsentTimeMs(block.length);
+        pending.patienceMs *= 2;
+        pending.silenceMs = slowLineTimeMs(lineTimeMs(block.length)) + pending.patienceMs;
     }
 }
 
@@ -311,17 +319,22 @@ int32_t FileSender::takeExtraAcks(int owed) {
     return READY;
 }
 
-// Milliseconds that the part of a just sent block still in the transmit
-// queue needs on the line at the port's rate (10 bits a byte). A queue the
-// device cannot measure as partly free counts as holding the whole block.
-int32_t FileSender::unsentTimeMs(size_t blockLength) const {
+// Milliseconds a just sent block needs on the line at the port's rate (10
+// bits a byte): the whole block, since a device that takes it into its queue
+// at once (a pseudo-terminal, a USB adapter, a relay) still delivers it at
+// the line's pace; more when the transmit queue holds more than the block.
+int32_t FileSender::lineTimeMs(size_t blockLength) const {
     Port &io = m_link.port();
     int32_t free = transmitFree(io);
-    size_t queued = free <= 0 ? blockLength
-                              : std::min(blockLength, static_cast<size_t>(std::max(io.transmitSize - free, 0)));
+    size_t queued = free <= 0 ? 0 : static_cast<size_t>(std::max(io.transmitSize - free, 0));
     int32_t baud = io.baud > 0 ? io.baud : 9600;
-    return static_cast<int32_t>(queued * 10 * 1000 / static_cast<size_t>(baud));
+    return static_cast<int32_t>(std::max(blockLength, queued) * 10 * 1000 / static_cast<size_t>(baud));
 }
+
+// A line slower than its nominal rate (a modem's or a relay's own pacing)
+// adds to the line time in proportion: an eighth more is allowed before a
+// copy goes out.
+int32_t FileSender::slowLineTimeMs(int32_t lineMs) { return lineMs + lineMs / 8; }
 
 // The receiver's reply to a data block or EOT: READY (ACK), ST_TIMEOUT
 // (send again), REPLY_NONE (wait on) or a code that stops the send.
@@ -374,31 +387,48 @@ int32_t FileSender::pollStreaming() {
     }
 }
 
-// The end of the file. A plain XMODEM receiver that had it has ended its
-// transfer, so a copy can do no harm there: a silence of eotPatienceMs (some
-// receivers answer only after draining the line for a second) brings a
-// repeat, and a lost EOT does not cost the whole time-out. In a batch a
-// stray EOT would reach a receiver already waiting for the next header, so
-// there it is sent again only after the time-out.
+// The end of the file, sent once every data block was acknowledged: the
+// file is through, so the end is tried only endAttempts times, each after a
+// silence of eotPatienceMs (some receivers answer only after draining the
+// line for a second). A receiver that had the end and exits at once may
+// flush its answer away (lrzsz's rx does): silence after the last attempt
+// ends the file as sent, reported as unconfirmed. A receiver that keeps
+// answering anything but ACK fails the file with 4016. A stray copy is
+// harmless: a plain receiver has ended, and a batch receiver waiting for the
+// next header acknowledges it again.
 int32_t FileSender::sendEot() {
     if (int stop = m_link.pause(m_answers.graceMs()); stop != 0) return answerTo(stop, 0);
     Block eot;
     eot.bytes[0] = EOT;
     eot.length = 1;
-    int32_t patience = batch() ? m_link.timeoutMs() : std::max(m_answers.allowanceMs(), eotPatienceMs);
+    int32_t code = sendEnd(eot);
+    if (code == READY) m_link.report(ST_CONTROL, EOT);
+    return code == READY || code == ST_END_UNCONFIRMED ? ST_FILE_SENT : code;
+}
+
+// Sends the end of a file or of a batch up to endAttempts times; READY on
+// its ACK, ST_END_UNCONFIRMED (reported) on silence after the last attempt,
+// else ST_TIMEOUT or the code that stopped the send.
+int32_t FileSender::sendEnd(const Block &end) {
+    int32_t patience = std::max(m_answers.allowanceMs(), eotPatienceMs);
+    int attempts = std::min<int>(m_settings.retryLimit, endAttempts);
     Pending pending;
-    for (int attempt = 1; attempt <= m_settings.retryLimit; ++attempt) {
-        sendAttempt(eot, pending, patience);
+    bool silent = false;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        sendAttempt(end, pending, patience);
+        pending.deadline = pending.sentAt + static_cast<uint32_t>(pending.silenceMs);
+        int reply;
         int32_t code;
-        do code = answerTo(awaitAnswer(eot, attempt, pending), attempt);
-        while (code == REPLY_NONE);
-        if (code == READY) {
-            m_link.report(ST_CONTROL, EOT);
-            return ST_FILE_SENT;
-        }
+        do {
+            reply = awaitAnswer(end, attempt, pending);
+            code = answerTo(reply, attempt);
+        } while (code == REPLY_NONE);
         if (code != ST_TIMEOUT) return code;
+        silent = reply == -1;
     }
-    return ST_TIMEOUT;
+    if (!silent) return ST_TIMEOUT;
+    m_link.report(ST_END_UNCONFIRMED, position());
+    return ST_END_UNCONFIRMED;
 }
 
 void FileSender::finishFile(int32_t code) {
@@ -418,10 +448,10 @@ void FileSender::finishFile(int32_t code) {
     m_link.port().lastError = code == ST_FILE_SENT ? 0 : code;
 }
 
-// The empty block 0 after the receiver's next 'C' ends the batch. It is
-// repeated on silence like a data block: a receiver that had it has ended
-// its batch and ignores any copy. A cancel or carrier loss meanwhile ends
-// the send with that code.
+// The empty block 0 after the receiver's next 'C' ends the batch; it is
+// tried like the end of a file. A cancel or carrier loss meanwhile ends the
+// send with that code, and so does a receiver that answers it with anything
+// but ACK.
 void FileSender::endBatch() {
     int stop = 0;
     for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
@@ -430,19 +460,17 @@ void FileSender::endBatch() {
         if (byte < -1) stop = byte;
     }
     if (stop == 0) stop = m_link.pause(m_answers.graceMs());
+    if (stop != 0) {
+        if (stop == KORLINK_E_CANCELLED) cancelSend();
+        m_link.report(stop, position());
+        m_link.port().lastError = stop;
+        return;
+    }
     Block empty;
     buildHeaderBlock(empty, std::string(), 0, 0, 0, m_crc);
-    Pending pending;
-    for (int attempt = 1; attempt <= m_settings.retryLimit && stop == 0; ++attempt) {
-        sendAttempt(empty, pending, m_answers.allowanceMs());
-        int reply = awaitAnswer(empty, attempt, pending);
-        if (reply == ACK) return;
-        if (reply < -1) stop = reply;
-    }
-    if (stop == 0) return;
-    if (stop == KORLINK_E_CANCELLED) cancelSend();
-    m_link.report(stop, position());
-    m_link.port().lastError = stop;
+    int32_t code = sendEnd(empty);
+    if (code < -1) m_link.report(code, position());
+    if (code != READY && code != ST_END_UNCONFIRMED) m_link.port().lastError = code;
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ int main() {
     const trelm::CsvExport exportCsv = trelm::csvExportByModel(silent);
     std::vector<double> convertTimes;
     for (int round = 0; round < kRounds; ++round) {
-        testdata::TempDir dir;
+        testfiles::TempDir dir;
         testdata::writeFile(dir / "received.img", received);
         const auto start = Clock::now();
         auto result = trelm::ConvertReceivedFile(dir / "received.img", dir.path(), exportCsv);
@@ -65,7 +65,7 @@ int main() {
     }
     report("convert: 24 events, full log ring", convertTimes);
 
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     std::vector<testdata::LogRow> ring;
     for (int j = 0; j < kRingSlots; ++j)
         ring.push_back(testdata::minuteLogRow(j));

@@ -38,7 +38,7 @@ protected:
     }
     static std::size_t lineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n'); }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
 };
 
 } // namespace

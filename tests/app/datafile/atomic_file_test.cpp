@@ -10,7 +10,7 @@
 using namespace trelm;
 
 TEST(AtomicFile, ReplacesWholeContentAndLeavesNoTemporaryFile) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     testdata::writeFile(dir / "f.bin", testdata::Bytes(1000, 0xAA));
     ASSERT_TRUE(writeFileAtomically(dir / "f.bin", std::string_view("short")));
     EXPECT_EQ(testdata::readText(dir / "f.bin"), "short");
@@ -18,7 +18,7 @@ TEST(AtomicFile, ReplacesWholeContentAndLeavesNoTemporaryFile) {
 }
 
 TEST(AtomicFile, FailureNamesTheTargetAndKeepsWhatWasThere) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     std::filesystem::create_directory(dir / "taken");
     testdata::writeFile(dir / "taken" / "inside", testdata::Bytes(3, 1));
     auto written = writeFileAtomically(dir / "taken", std::string_view("data"));
@@ -33,7 +33,7 @@ TEST(AtomicFile, FailureNamesTheTargetAndKeepsWhatWasThere) {
 }
 
 TEST(AtomicFile, LinkedFileIsWrittenThroughTheLinkWhichStays) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     testdata::writeFile(dir / "target.csv", testdata::Bytes(1000, 0xAA));
     std::filesystem::create_symlink(dir / "target.csv", dir / "link.csv");
     ASSERT_TRUE(writeFileAtomically(dir / "link.csv", std::string_view("short")));
@@ -45,7 +45,7 @@ TEST(AtomicFile, LinkedFileIsWrittenThroughTheLinkWhichStays) {
 // Only files named as this writer names them, of a process that is gone,
 // are removed.
 TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemovedAndNothingElse) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     const pid_t dead = ::fork();
     if (dead == 0)
         ::_exit(0);

@@ -55,7 +55,7 @@ TEST(EventFile, LogEndsAtTheFirstZeroStampOrAPartialRecord) {
 }
 
 TEST(EventFile, ReadingReportsMissingFilesAndFolders) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     auto missing = readEventFile(dir / "none.bin");
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().subject, (dir / "none.bin").string());
@@ -71,7 +71,7 @@ TEST(EventFile, ReadingReportsMissingFilesAndFolders) {
 
 TEST(EventFile, AFifoIsRefusedWithoutWaitingForAWriter) {
     // Nothing ever opens the FIFO for writing: a blocking open would hang here.
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
     auto fifo = readEventFile(dir / "pipe.bin");
     ASSERT_FALSE(fifo);
@@ -80,7 +80,7 @@ TEST(EventFile, AFifoIsRefusedWithoutWaitingForAWriter) {
 }
 
 TEST(FileStart, GivesTheFirstBytesAndTheWholeSize) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     testdata::Bytes content(1000);
     for (std::size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<std::uint8_t>(i % 251);

@@ -54,7 +54,7 @@ protected:
         return ::stat((m_dir / name).c_str(), &status) == 0 ? status.st_ino : 0;
     }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
     SilentMessagePort m_messages;
     CsvExport m_export = csvExportByModel(m_messages);
     ImageBuilder m_image{testdata::Header{0, 0x0102, 123}};
@@ -283,7 +283,7 @@ TEST_F(IntakeTest, CurrentFileIsTheLatestEventAndNoneWithoutEvents) {
 
     ImageBuilder empty{testdata::Header{0, 0x0102, 123}};
     empty.slot(4, testdata::EventBuilder().status(0).start(kJune15));
-    testdata::TempDir other;
+    testfiles::TempDir other;
     testdata::writeFile(other / "received.img", empty.receivedBytes());
     auto none = ConvertReceivedFile(other / "received.img", other.path(), m_export);
     ASSERT_TRUE(none);

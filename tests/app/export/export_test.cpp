@@ -40,7 +40,7 @@ protected:
         return result;
     }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
     SilentMessagePort m_messages;
 };
 

@@ -50,7 +50,7 @@ bool timeRounds(const char *what, Step step) {
 } // namespace
 
 int main() {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     std::vector<testdata::LogRow> ring;
     for (int j = 0; j < kRingSlots; ++j)
         ring.push_back(testdata::minuteLogRow(j));

@@ -55,7 +55,7 @@ protected:
 
     grids::GridSet m_grids;
     RecordingPort m_messages;
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
 };
 
 } // namespace gridtest

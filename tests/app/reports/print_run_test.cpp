@@ -40,7 +40,7 @@ TEST(PrintRun, SelectedReportsInOrderEachAnnouncedAndFollowedByAPause) {
         {{false, false, false}, {}, ""},
     };
     for (const auto &c : cases) {
-        testdata::TempDir dir;
+        testfiles::TempDir dir;
         LoadedEvent loaded = reportdata::writeEvent(dir, 0, 1);
         std::ostringstream out;
         TextPrinter printer(out);
@@ -56,7 +56,7 @@ TEST(PrintRun, SelectedReportsInOrderEachAnnouncedAndFollowedByAPause) {
 }
 
 TEST(PrintRun, AFailingReportEndsTheRunWithItsReason) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, 1, 4);
     std::filesystem::remove(loaded.path);
     std::ostringstream out;

@@ -44,7 +44,7 @@ double median(int rounds, const std::function<void()> &work, double &best) {
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     trelm::LoadedEvent loaded = reportdata::writeEvent(dir, 1, 10, ringLog());
 
     double textBest = 0, pdfBest = 0;

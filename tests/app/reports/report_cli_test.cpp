@@ -48,7 +48,7 @@ protected:
         return testdata::readText(std::filesystem::path(GOLDEN_DIR) / (name + ".txt"));
     }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
     std::string m_event;
 };
 

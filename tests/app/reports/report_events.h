@@ -22,7 +22,7 @@ inline testdata::EventBuilder event(std::int16_t config) {
 }
 
 // Writes the event file `name` in `dir` and returns the event as loaded.
-inline trelm::LoadedEvent writeEvent(const testdata::TempDir &dir, std::int16_t model, std::int16_t config,
+inline trelm::LoadedEvent writeEvent(const testfiles::TempDir &dir, std::int16_t model, std::int16_t config,
                                      const std::vector<testdata::LogRow> &log = sample::log(),
                                      const std::string &name = sample::kName) {
     const testdata::Bytes bytes = testdata::eventFileBytes({model, 0x0102, 123}, event(config), log);

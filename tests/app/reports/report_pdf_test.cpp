@@ -45,7 +45,7 @@ std::string allText(LoadedEvent loaded) {
 
 class ReportPdf : public ::testing::Test {
 protected:
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
 };
 
 TEST_F(ReportPdf, ThreeReportsInOneFileLineForLineEachOnItsOwnPages) {

@@ -25,7 +25,7 @@ std::string golden(const std::string &name) {
 
 TEST_P(GoldenReports, EachReportMatchesItsGoldenText) {
     const GoldenCase &c = GetParam();
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, c.model, c.config);
     const std::pair<ReportKind, const char *> reports[] = {
         {ReportKind::Summary, "summary"}, {ReportKind::Warnings, "warnings"}, {ReportKind::DataLog, "datalog"}};
@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(BothModels, GoldenReports,
 // The orientation the printer had is back after every report, whichever
 // orientation the report itself used.
 TEST(ReportOrientation, RestoredAfterEveryReport) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, 1, 4);
     for (Orientation before : {Orientation::Portrait, Orientation::Landscape}) {
         for (ReportKind kind : {ReportKind::Summary, ReportKind::Warnings, ReportKind::DataLog}) {
@@ -71,7 +71,7 @@ TEST(ReportSelectionOrder, FixedOrderWhateverIsChosen) {
 // whole event record, gives one message and no document at all; a log
 // whose first record is stamped 0 prints the title, path and headings.
 TEST(DataLogFile, UnreadableFileGivesAMessageAndNoDocument) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, 1, 4);
     const std::filesystem::path cut = dir / "cut.bin";
     testdata::writeFile(cut, testdata::Bytes(kEventFileMinSize - 1, 0));
@@ -85,7 +85,7 @@ TEST(DataLogFile, UnreadableFileGivesAMessageAndNoDocument) {
 }
 
 TEST(DataLogFile, RereadRecordsReplaceTheLoadedOnes) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     LoadedEvent loaded = reportdata::writeEvent(dir, 1, 4, {});
     LoadedEvent stale = loaded;
     stale.header.unitId = 999;

@@ -1,31 +1,27 @@
-// The sampler simulator trelm-sim run as a process of its own at the far end
-// of its pseudo-terminal cable: it has its own copy of the serial library,
-// so closing every port of the program under test leaves its end alone.
+// The simulator kit's child process for the retrieval tests: the built
+// trelm-sim (TRELM_SIM, set by the tests' CMakeLists), the bytes the program
+// sends kept, and a failed start thrown, so a test reads as one line.
 #pragma once
 
-#include <filesystem>
+#include <chrono>
+#include <stdexcept>
 #include <string>
-#include <sys/types.h>
+#include <utility>
 #include <vector>
 
-class SimProcess {
+#include "simkit/sim_process.h"
+
+class SimProcess : public simkit::SimProcess {
 public:
     // Starts trelm-sim with `args` (the role first) and waits for the path
-    // of the terminal the program should open. Throws when it does not come.
-    explicit SimProcess(std::vector<std::string> args);
-    ~SimProcess(); // stops the simulator
-    SimProcess(const SimProcess &) = delete;
-    SimProcess &operator=(const SimProcess &) = delete;
+    // of the terminal the program should open.
+    explicit SimProcess(std::vector<std::string> args) {
+        trelm::Status started = start({.program = TRELM_SIM, .args = std::move(args), .logSent = true,
+                                       .waitLimit = std::chrono::seconds(10)});
+        if (!started)
+            throw std::runtime_error(started.error().message());
+    }
 
-    const std::string &path() const { return m_path; }
-    // Every byte the program sent so far (the simulator's --log).
-    std::string sent() const;
-    // Waits up to `timeoutMs` for the simulator to end by itself (--once):
-    // its exit status, or -1 when it is still running.
-    int waitExit(int timeoutMs);
-
-private:
-    std::filesystem::path m_folder;
-    std::string m_path;
-    pid_t m_pid = -1;
+    const std::string &path() const { return terminal(); }
+    int waitExit(int timeoutMs) { return simkit::SimProcess::waitExit(std::chrono::milliseconds(timeoutMs)); }
 };

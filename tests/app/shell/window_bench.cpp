@@ -42,7 +42,7 @@ int main(int argc, char **argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     std::vector<testdata::LogRow> ring(kRingSlots);
     for (int j = 0; j < kRingSlots; ++j) {
         ring[j].time = 1118838605 + 60 * j;

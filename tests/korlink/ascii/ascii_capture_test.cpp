@@ -201,7 +201,7 @@ TEST(AsciiTool, ReceiveProtocol100CapturesToAFile) {
     line.send("line one\r\nline two\r\n");
     std::string command = "KORLINK_COM" + std::to_string(toolCom) + "=" + line.slavePath() + " " + XFER_TOOL +
                           " receive --port 11 --protocol 100 --timeout 300 --dir " + dir.path().string() +
-                          " > " + (dir / "out.txt") + " 2>&1";
+                          " > " + (dir / "out.txt").string() + " 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << readText(dir / "out.txt");
     EXPECT_EQ(readText(dir / "temp0000.$$$"), "line one\r\nline two\r\n");
     std::string refused = std::string(XFER_TOOL) + " send --port 11 --protocol ascii x > /dev/null 2>&1";

@@ -54,7 +54,7 @@ TEST_P(KermitNegotiationTest, PeerParametersShapeThePackets) {
     Packet init = expect('S', 0, '\r');
     ASSERT_GE(init.data.size(), 9u);
     EXPECT_EQ(init.data[6], c.parity ? '&' : 'Y');   // eighth-bit prefix offered
-    EXPECT_EQ(init.data[7], '1');   // check type offered
+    EXPECT_EQ(init.data[7], '3');   // check type offered: the strongest
     port.line().send(makePacket('Y', 0, c.init));
     char eol = static_cast<char>(c.eolInUse);
     EXPECT_EQ(expect('F', 1, eol).data, "four.bin");
@@ -226,7 +226,21 @@ INSTANTIATE_TEST_SUITE_P(
                                   "dup.DL5", "dup.DL6", "dup.DL7", "dup.DL8", "dup.DL9"}},
                     {send('F', 1, "dup.bin"), expect('E', 1)}, KORLINK_STATUS_FILE_FAILED, "dup.bin", "old"},
         ReceiveCase{"host_fixed_name", defaultInit(), {.fixedName = "fixed.out", .existing = {}},
-                    fileThenAbc("../sent.bin") + endsAt(3), 0, "fixed.out", "abc"}),
+                    fileThenAbc("../sent.bin") + endsAt(3), 0, "fixed.out", "abc"},
+        // A second file would overwrite the first under the one fixed name.
+        ReceiveCase{"host_fixed_name_refuses_a_second_file", defaultInit(), {.fixedName = "fixed.out", .existing = {}},
+                    fileThenAbc("a.bin") + std::vector<Step>{send('Z', 3), expect('Y', 3), send('F', 4, "b.bin"),
+                                                             expect('E', 4)},
+                    4104, "fixed.out", "abc"},
+        // Names with nothing usable left are stored as "unnamed" (renamed past
+        // an existing one) and the batch goes on with the next file.
+        ReceiveCase{"dot_dot_name_stored_as_unnamed", defaultInit(), {.existing = {"unnamed"}},
+                    fileThenAbc("..") + endsAt(3), 0, "unnamed.DL0", "abc"},
+        ReceiveCase{"empty_name_stored_as_unnamed_and_batch_goes_on", defaultInit(), {},
+                    fileThenAbc("") + std::vector<Step>{send('Z', 3), expect('Y', 3), send('F', 4, "next.bin"),
+                                                        expect('Y', 4), send('D', 5, "xyz"), expect('Y', 5)} +
+                        endsAt(6),
+                    0, "next.bin", "xyz"}),
     testsupport::CaseName());
 
 }  // namespace

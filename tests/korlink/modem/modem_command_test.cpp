@@ -43,7 +43,13 @@ INSTANTIATE_TEST_SUITE_P(Table, ReplyClassification, ::testing::Values(
     ReplyCase{"Numeric12", "12\r", KORLINK_RESULT_CONNECT_9600},
     ReplyCase{"Numeric3", "3\r", KORLINK_RESULT_NO_CARRIER},
     ReplyCase{"Numeric0", "0\r", KORLINK_RESULT_OK}, ReplyCase{"Garbage", "garbage", -1},
-    ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1}),
+    ReplyCase{"NumericWithoutCr", "10", -1}, ReplyCase{"Empty", "", -1},
+    // Whole replies only: a longer speed or number is not a shorter one's code.
+    ReplyCase{"Connect12000IsPlainConnect", "\r\nCONNECT 12000\r\n", KORLINK_RESULT_CONNECT},
+    ReplyCase{"Connect24000IsPlainConnect", "CONNECT 24000/REL", KORLINK_RESULT_CONNECT},
+    ReplyCase{"Numeric13IsNotNoCarrier", "13\r", -1}, ReplyCase{"Numeric16IsNotNoDialTone", "16\r", -1},
+    ReplyCase{"NumericAfterEcho", "ATQD12\r12\r", KORLINK_RESULT_CONNECT_9600}, ReplyCase{"NumericInsideEchoIgnored", "ATQD3\r", -1},
+    ReplyCase{"OkInsideAWord", "BROKEN\r\n", -1}),
     testsupport::CaseName());
 
 TEST(ReplyClassificationArguments, NullTextIsReported) {

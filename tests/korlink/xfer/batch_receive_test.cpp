@@ -13,10 +13,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Block 0 of 128 bytes, or of 1024 when the fields need it (a long name).
 std::vector<uint8_t> headerBlock(const std::string &fields) {
+    size_t size = fields.size() < 128 ? 128 : 1024;
     std::vector<uint8_t> data(fields.begin(), fields.end());
-    data.resize(128, 0);
-    return makeBlock(0, data, 128, true);
+    data.resize(size, 0);
+    return makeBlock(0, data, size, true);
 }
 
 // Plays a YMODEM sender for one file (header `fields`, then `data` in 1K
@@ -77,6 +79,12 @@ struct NameCase {
 
 void PrintTo(const NameCase &c, std::ostream *out) { *out << c.name; }
 
+std::string repeated(const std::string &text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
 class PeerFileNameTest : public BatchReceiveTest, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(PeerFileNameTest, FileLandsInsideTheReceiveFolderUnderItsBareName) {
@@ -94,7 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"AbsolutePath", "/tmp/absolute.bin", "absolute.bin"},
                       NameCase{"DosPath", "C:\\data\\dos.bin", "dos.bin"},
                       NameCase{"ControlCharacters", "bell\a\x1b[2Jname.bin", "bell[2Jname.bin"},
-                      NameCase{"InnerDotsKept", "..hidden..bin", "..hidden..bin"}),
+                      NameCase{"InnerDotsKept", "..hidden..bin", "..hidden..bin"},
+                      // Longer than a name in the folder may be: cut, extension kept.
+                      NameCase{"TooLongKeepsItsExtension", std::string(300, 'n') + ".bin",
+                               std::string(247, 'n') + ".bin"},
+                      NameCase{"TooLongCutsWholeCharacters", "xx" + repeated("\xc3\xa9", 150),
+                               "xx" + repeated("\xc3\xa9", 124)}),
     testsupport::CaseName());
 
 // A name with nothing usable left is not the empty name that ends a batch:
@@ -150,6 +163,19 @@ TEST_F(BatchReceiveTest, EndOfABatchFileCountsAsARetry) {
     EXPECT_EQ(afterEot, "CC" + std::string(5, char(CAN)) + std::string(5, '\b'));
     EXPECT_EQ(recorder.paramsOf(KORLINK_STATUS_TIMEOUT), (std::vector<intptr_t>{1, 2}));
     EXPECT_EQ(readFile((receiveDir / "one.bin").string()), patternBytes(10, 27));
+}
+
+// A sender announcing more than it sends: the file is not taken as
+// complete. The receive fails with 4030, the sender is cancelled and the
+// partial file stays.
+TEST_F(BatchReceiveTest, FileEndingBeforeItsAnnouncedLengthFails) {
+    std::vector<uint8_t> data = patternBytes(1000, 28);
+    EXPECT_EQ(receiveFile(std::string("short.bin") + std::string(1, '\0') + "10000000 0", data), -1);
+    EXPECT_EQ(COMMErrnoGet(port.handle()), KORLINK_STATUS_SHORT_FILE);
+    // The one block came whole, the sender's padding with it.
+    EXPECT_TRUE(recorder.contains(KORLINK_STATUS_SHORT_FILE, 1024));
+    std::vector<uint8_t> kept = readFile((receiveDir / "short.bin").string());
+    EXPECT_TRUE(equalUpToPadding(data, kept, 1024)) << kept.size() << " bytes";
 }
 
 TEST_F(BatchReceiveTest, AbsurdLengthIsRefusedBeforeAnyFileIsCreated) {

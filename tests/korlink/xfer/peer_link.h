@@ -15,8 +15,10 @@ namespace xfertest {
 
 class PeerLink {
 public:
-    explicit PeerLink(RelayFaults faults = {}, int bytesPerSecond = 0)
-        : m_faults(faults), m_bytesPerSecond(bytesPerSecond) {}
+    // `peerOutputToPipe` false leaves the peer's stdout on its tty, as on a
+    // real line: what lrzsz flushes from its tty as it exits is then lost.
+    explicit PeerLink(RelayFaults faults = {}, int bytesPerSecond = 0, bool peerOutputToPipe = true)
+        : m_faults(faults), m_bytesPerSecond(bytesPerSecond), m_peerOutputToPipe(peerOutputToPipe) {}
     ~PeerLink() {
         m_relay.reset();   // before the peer's pipe closes
         m_peer.reset();
@@ -31,10 +33,11 @@ public:
     // output through a pipe: see PeerProcess::outputPipe()), and the relay.
     PeerProcess &startPeer(const std::vector<std::string> &argv) {
         m_peer = std::make_unique<PeerProcess>(argv, m_peerLine.slavePath(),
-                                               m_peerDir.path().string(), true);
+                                               m_peerDir.path().string(), m_peerOutputToPipe);
         int library = m_port.line().master();
+        int peerOutput = m_peerOutputToPipe ? m_peer->outputPipe() : m_peerLine.master();
         m_relay = std::make_unique<LineRelay>(LineRelay::Side{library, library},
-                                              LineRelay::Side{m_peer->outputPipe(), m_peerLine.master()},
+                                              LineRelay::Side{peerOutput, m_peerLine.master()},
                                               m_faults, m_bytesPerSecond);
         return *m_peer;
     }
@@ -42,6 +45,7 @@ public:
 private:
     RelayFaults m_faults;
     int m_bytesPerSecond;
+    bool m_peerOutputToPipe;
     OpenPort m_port;
     testsupport::PtyPair m_peerLine;
     TempDir m_peerDir;

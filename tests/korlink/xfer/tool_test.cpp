@@ -155,9 +155,9 @@ TEST(ToolTest, HelpAndVersion) {
 }
 
 // A receiver that takes every block but never confirms the end of file (as
-// rx may lose its last ACK as it exits): the send fails, and says that all
-// the data went through.
-TEST(ToolTest, SendWithoutTheEndConfirmedSaysAllBlocksWentThrough) {
+// rx may lose its last ACK as it exits): the send succeeds within a few
+// seconds, with a note that the end went unanswered.
+TEST(ToolTest, SendWithoutTheEndConfirmedSucceedsWithANote) {
     ToolLink link;
     writeFile(link.toolDir() / "data.bin", patternBytes(300, 54));
     PeerProcess &tool = link.startTool("send --port 8 --protocol 106 --timeout 100 --retries 2 data.bin");
@@ -167,8 +167,8 @@ TEST(ToolTest, SendWithoutTheEndConfirmedSaysAllBlocksWentThrough) {
         EXPECT_EQ(line.receive(133, 5s).size(), 133u);
         line.send(std::string(1, ACK));
     }
-    EXPECT_EQ(tool.wait(30s), 1);
-    EXPECT_NE(tool.log().find("data.bin: all 3 blocks acknowledged; the receiver did not confirm the end of file"),
+    EXPECT_EQ(tool.wait(10s), 0);
+    EXPECT_NE(tool.log().find("note: data.bin: every block acknowledged; the receiver did not confirm the end"),
               std::string::npos) << tool.log();
 }
 

@@ -1,19 +1,11 @@
-// A whole memory image made from a seed: several events of one model (the
-// seed's parity picks it: even five-channel, odd eight-channel), each with
-// its own configuration and log, one log wrapping round the end of the ring.
-// The sampler simulator serves it and the tests check what arrives, so both
-// build it here, once.
+// The memory image made from a seed is the simulator's: the tests check what
+// arrives against the same image.
 #pragma once
 
+#include "simkit/generated_image.h"
 #include "test_data.h"
 
 namespace testdata {
-
-struct GeneratedImage {
-    ImageBuilder image;
-    int events = 0;  // slots 1..events hold an event
-};
-
-GeneratedImage generatedImage(unsigned seed);
-
+using simkit::GeneratedImage;
+using simkit::generatedImage;
 }  // namespace testdata

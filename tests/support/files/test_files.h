@@ -11,14 +11,16 @@
 namespace testfiles {
 
 // A fresh empty folder under the system's temporary folder, named from
-// `prefix`, removed with everything in it when the object goes.
+// `prefix`, removed with everything in it when the object goes; dir / name
+// is a path in it.
 class TempDir {
 public:
-    explicit TempDir(const std::string &prefix = "test");
+    explicit TempDir(const std::string &prefix = "trelm-test");
     ~TempDir();
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
     const std::filesystem::path &path() const { return m_path; }
+    std::filesystem::path operator/(const std::string &name) const { return m_path / name; }
 
 private:
     std::filesystem::path m_path;

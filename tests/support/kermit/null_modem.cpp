@@ -74,14 +74,15 @@ std::string ckermitSetup(const std::string &line) {
 
 }  // namespace
 
-std::vector<std::string> ckermitSend(const std::string &line, const std::vector<std::string> &files) {
-    std::string command = ckermitSetup(line) + "msend";
+std::vector<std::string> ckermitSend(const std::string &line, const std::vector<std::string> &files,
+                                     const std::string &settings) {
+    std::string command = ckermitSetup(line) + settings + "msend";
     for (const std::string &file : files) command += " " + file;
     return {"kermit", "-Y", "-q", "-C", command + ", exit"};
 }
 
-std::vector<std::string> ckermitReceive(const std::string &line) {
-    return {"kermit", "-Y", "-q", "-C", ckermitSetup(line) + "receive, exit"};
+std::vector<std::string> ckermitReceive(const std::string &line, const std::string &settings) {
+    return {"kermit", "-Y", "-q", "-C", ckermitSetup(line) + settings + "receive, exit"};
 }
 
 }  // namespace kermittest

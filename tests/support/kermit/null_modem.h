@@ -13,7 +13,7 @@
 
 namespace kermittest {
 
-using xfertest::TempDir;
+using testfiles::TempDir;
 
 class NullModemCable {
 public:
@@ -65,8 +65,10 @@ inline constexpr auto peerLimit = std::chrono::seconds(150);
 // names kept as they are.
 std::vector<std::string> gkermitSend(const std::vector<std::string> &files);
 std::vector<std::string> gkermitReceive();
-// C-Kermit on `line`, binary files (no text detection by name), names kept.
-std::vector<std::string> ckermitSend(const std::string &line, const std::vector<std::string> &files);
-std::vector<std::string> ckermitReceive(const std::string &line);
+// C-Kermit on `line`, binary files (no text detection by name), names kept;
+// `settings` are more C-Kermit commands, each followed by ", ".
+std::vector<std::string> ckermitSend(const std::string &line, const std::vector<std::string> &files,
+                                     const std::string &settings = {});
+std::vector<std::string> ckermitReceive(const std::string &line, const std::string &settings = {});
 
 }  // namespace kermittest

@@ -19,13 +19,7 @@ namespace xfertest {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system temp folder, removed with its contents;
-// dir / name is a path as a string, ready for the C interface.
-class TempDir : public testfiles::TempDir {
-public:
-    TempDir() : testfiles::TempDir("korlink-xfer") {}
-    std::string operator/(const std::string &name) const { return (path() / name).string(); }
-};
+using testfiles::TempDir;
 
 // Makes `dir` the working directory for its lifetime (freceive writes there).
 class ScopedWorkingDir {

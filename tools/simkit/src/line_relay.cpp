@@ -1,4 +1,4 @@
-#include "line_relay.h"
+#include "simkit/line_relay.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace xfertest {
+namespace simkit {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -115,9 +115,17 @@ void LineRelay::run() {
             if (!(fds[i].revents & POLLIN)) continue;
             uint8_t buffer[4096];
             ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) lanes[i]->take(buffer, got);
+            if (got <= 0) continue;
+            lanes[i]->take(buffer, got);
+            if (lanes[i] == &toPeer) echoBack(buffer, got, toLibrary.pending);
         }
     }
 }
 
-}  // namespace xfertest
+void LineRelay::echoBack(const uint8_t *data, ssize_t count, std::deque<uint8_t> &toLibrary) const {
+    for (ssize_t i = 0; i < count; ++i)
+        if (m_faults.echo == LineEcho::All || (m_faults.echo == LineEcho::StartCharacter && data[i] == 'C'))
+            toLibrary.push_back(data[i]);
+}
+
+}  // namespace simkit

@@ -1,16 +1,24 @@
 // A relay between two pty masters: the library's line on one side, a peer
-// program's line on the other. It is also the fault injector: faults are
-// placed by offsets in the stream the peer sends (peer -> library), which are
-// exact for every byte before the first fault.
+// program's line on the other, paced at a line's byte rate when asked (the
+// simulator's null-modem cable). It is also the tests' fault injector: faults
+// are placed by offsets in the stream the peer sends (peer -> library), which
+// are exact for every byte before the first fault.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <sys/types.h>
 #include <mutex>
 #include <thread>
 
-namespace xfertest {
+namespace simkit {
+
+// A line that sends the library's own bytes back to it (a modem or a
+// terminal server with echo on): all of them, or only the start character
+// 'C' a receive asks with. Echoed bytes still reach the peer.
+enum class LineEcho { None, All, StartCharacter };
 
 struct RelayFaults {
     int64_t corruptAt = -1;      // flip all bits of this byte
@@ -20,6 +28,7 @@ struct RelayFaults {
     int64_t duplicateTo = -1;
     int64_t stallAt = -1;        // hold the stream before this byte...
     std::chrono::milliseconds stallFor{0};  // ...this long
+    LineEcho echo = LineEcho::None;
 };
 
 class LineRelay {
@@ -43,6 +52,8 @@ public:
 
 private:
     void run();
+    // Bytes the library sent that the line's echo returns to it.
+    void echoBack(const uint8_t *data, ssize_t count, std::deque<uint8_t> &toLibrary) const;
 
     Side m_library;
     Side m_peer;
@@ -54,4 +65,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace xfertest
+}  // namespace simkit

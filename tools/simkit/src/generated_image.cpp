@@ -1,12 +1,12 @@
-#include "generated_image.h"
+#include "simkit/generated_image.h"
 
 #include <random>
 
-namespace testdata {
+namespace simkit {
 
 namespace {
 
-constexpr int kRingRecords = 2586;
+constexpr int kRingRecords = static_cast<int>(trelm::MemoryImage::kLogSlotCount);
 constexpr std::int32_t kFirstStart = 1118838605;  // 6/15/2005 12:30:05
 constexpr std::int32_t kLogInterval = 900;         // one record every 15 minutes
 
@@ -59,4 +59,4 @@ GeneratedImage generatedImage(unsigned seed) {
     return made;
 }
 
-}  // namespace testdata
+}  // namespace simkit

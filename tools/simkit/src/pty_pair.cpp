@@ -1,4 +1,6 @@
-#include "pty_pair.h"
+#include "simkit/pty_pair.h"
+
+#include "common/com_device.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,7 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace simkit {
 
 PtyPair::PtyPair() {
     char name[256] = {};
@@ -28,8 +30,7 @@ PtyPair::~PtyPair() {
 }
 
 void PtyPair::exposeAs(int com) const {
-    std::string var = "KORLINK_COM" + std::to_string(com);
-    setenv(var.c_str(), m_slavePath.c_str(), 1);
+    setenv(korlink::common::comVariable(com).c_str(), m_slavePath.c_str(), 1);
 }
 
 void PtyPair::send(const std::string &bytes) const {
@@ -75,4 +76,4 @@ void PtyPair::closeMaster() {
     m_master = -1;
 }
 
-}  // namespace testsupport
+}  // namespace simkit
