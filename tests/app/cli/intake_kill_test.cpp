@@ -50,7 +50,7 @@ bool straceRuns() { return std::system("strace -V >/dev/null 2>&1") == 0; }
 TEST(IntakeKilled, AtEveryRenameTheRerunLeavesWhatACleanIntakeGives) {
     if (!straceRuns())
         GTEST_SKIP() << "strace is not available";
-    testdata::TempDir work;
+    testfiles::TempDir work;
     // The older memory: three events, the third still running. The newer:
     // the third has run on (a changed event file), a fourth has begun.
     ImageBuilder older({1, 0x0102, 123}), newer({1, 0x0102, 123});

@@ -14,6 +14,7 @@
 #include "datafile/message_port.h"
 #include "export/export_event.h"
 #include "test_data.h"
+#include "test_files.h"
 
 using namespace trelm;
 using testdata::ImageBuilder;
@@ -56,7 +57,7 @@ protected:
         return ConvertReceivedFile(image, m_dir.path(), m_export, partial);
     }
 
-    testdata::TempDir m_dir;
+    testfiles::TempDir m_dir;
     SilentMessagePort m_messages;
     CsvExport m_export = csvExportByModel(m_messages);
     ImageBuilder m_image{testdata::Header{0, 0x0102, 123}};
@@ -107,7 +108,7 @@ std::ostream &operator<<(std::ostream &out, const LinkCase &c) { return out << c
 class PlantedLink : public IntakeSafety, public ::testing::WithParamInterface<LinkCase> {};
 
 TEST_P(PlantedLink, IsReplacedNeverFollowed) {
-    testdata::TempDir outside;
+    testfiles::TempDir outside;
     const std::string kept = "written elsewhere, never to be touched";
     writeText(outside / "target", kept);
     const std::string name = GetParam().planted == std::string("event") ? kJune15Name
@@ -159,7 +160,7 @@ TEST_F(IntakeSafety, OnlyWholeReceivedImagesAreDeletedAfterTheirIntake) {
 }
 
 TEST(FolderLock, SecondTakerIsRefusedNamingTheHolderUntilTheFirstLetsGo) {
-    testdata::TempDir dir;
+    testfiles::TempDir dir;
     {
         auto first = FolderLock::take(dir.path());
         ASSERT_TRUE(std::holds_alternative<FolderLock>(first));
@@ -176,7 +177,7 @@ TEST(FolderLock, SecondTakerIsRefusedNamingTheHolderUntilTheFirstLetsGo) {
 }
 
 TEST(FolderLock, PlantedLinkUnderItsNameIsRefusedNotFollowed) {
-    testdata::TempDir dir, outside;
+    testfiles::TempDir dir, outside;
     fs::create_symlink(outside / "elsewhere", dir / kFolderLockName);
     auto taken = FolderLock::take(dir.path());
     ASSERT_TRUE(std::holds_alternative<FolderLockRefusal>(taken));
