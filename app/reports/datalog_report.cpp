@@ -122,7 +122,7 @@ Status PrintDataLogReport(LinePrinter &printer, LoadedEvent &loaded) {
     page.open(Orientation::Landscape, file.header, " Data Log Report");
     page.size(10);
     page.bold(false);
-    page.line(loaded.path.string());
+    page.fileLine("", loaded.path);
     page.blank();
     page.size(12);
     page.bold(true);

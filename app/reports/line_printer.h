@@ -34,6 +34,13 @@ public:
     // Moves one line down at the current font's line height, printing nothing.
     virtual void advanceLine() = 0;
 
+    // Names the next document (a print job's name, a PDF's title). A
+    // backend without names ignores it.
+    virtual void setDocumentName(const std::string &) {}
+    // Whether `text` printed at the left position in the current font ends
+    // inside the page's width. A backend without widths takes every text.
+    virtual bool fits(const std::string &) const { return true; }
+
     // Hands the composed document to its destination. Fails, naming the
     // printer or file and the reason, when any step of the document failed;
     // nothing is then presented as a complete document.

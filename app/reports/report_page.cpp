@@ -2,6 +2,7 @@
 
 #include "datafile/codes.h"
 #include "reports/number_pattern.h"
+#include "reports/path_fit.h"
 
 namespace trelm {
 
@@ -19,7 +20,7 @@ void ReportPage::open(Orientation orientation, const FileHeader &header, const s
 Status ReportPage::close(const std::filesystem::path &file, const FileHeader &header) {
     size(10);
     bold(false);
-    line("    File: " + file.string());
+    fileLine("    File: ", file);
     line("Firmware: " + FirmwareText(header.firmware));
     blank();
     return finish();
@@ -39,6 +40,11 @@ void ReportPage::abort() {
 void ReportPage::line(const std::string &text) {
     m_printer.setLeft(kReportLeftTwips);
     m_printer.printText(text);
+}
+
+void ReportPage::fileLine(const std::string &prefix, const std::filesystem::path &file) {
+    m_printer.setLeft(kReportLeftTwips);
+    line(fitPath(prefix, file, [this](const std::string &text) { return m_printer.fits(text); }));
 }
 
 void ReportPage::blank(int count) {

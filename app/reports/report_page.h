@@ -40,6 +40,9 @@ public:
     void abort();
 
     void line(const std::string &text);
+    // `prefix` + the file's path, its folders shortened from the left when
+    // the whole line would run past the page's edge.
+    void fileLine(const std::string &prefix, const std::filesystem::path &file);
     void blank(int count = 1);
     void size(int points) { m_printer.setFontSize(points); }
     void bold(bool on) { m_printer.setBold(on); }

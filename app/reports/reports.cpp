@@ -13,7 +13,33 @@ std::vector<ReportKind> reportsInOrder(const ReportSelection &selection) {
     return kinds;
 }
 
+namespace {
+
+const char *reportName(ReportKind kind) {
+    switch (kind) {
+    case ReportKind::Summary:
+        return "Event Summary";
+    case ReportKind::Warnings:
+        return "Warnings";
+    case ReportKind::DataLog:
+        break;
+    }
+    return "Data Log";
+}
+
+} // namespace
+
+std::string jobName(ReportKind kind, const std::filesystem::path &file) { return jobName(std::vector{kind}, file); }
+
+std::string jobName(const std::vector<ReportKind> &kinds, const std::filesystem::path &file) {
+    std::string names;
+    for (ReportKind kind : kinds)
+        names += (names.empty() ? "" : ", ") + std::string(reportName(kind));
+    return "Trelmlink " + names + " - " + file.filename().string();
+}
+
 Status printReport(ReportKind kind, LinePrinter &printer, LoadedEvent &loaded) {
+    printer.setDocumentName(jobName(kind, loaded.path));
     switch (kind) {
     case ReportKind::Summary:
         return PrintSummaryReport(printer, loaded);

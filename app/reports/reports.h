@@ -4,6 +4,8 @@
 // found it.
 #pragma once
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "reports/line_printer.h"
@@ -30,7 +32,14 @@ struct ReportSelection {
 // The selected reports in the fixed order Event Summary, Warnings, Data Log.
 std::vector<ReportKind> reportsInOrder(const ReportSelection &selection);
 
-// Runs one report of either model form.
+// The name of a report's print job and document: "Trelmlink Event Summary
+// - NAME", NAME being the event file's name without its folder.
+std::string jobName(ReportKind kind, const std::filesystem::path &file);
+// The name of one file holding several reports: "Trelmlink Event Summary,
+// Data Log - NAME"; with one report, that report's jobName.
+std::string jobName(const std::vector<ReportKind> &kinds, const std::filesystem::path &file);
+
+// Runs one report of either model form, as a document named by jobName.
 Status printReport(ReportKind kind, LinePrinter &printer, LoadedEvent &loaded);
 
 } // namespace trelm

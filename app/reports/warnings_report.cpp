@@ -57,6 +57,11 @@ std::string canisterLine(const ReportForm &form, const Canister &canister, const
         // space before the number; it prints as stored.
         return warning ? "  Canister " + number + ":  Yes  " + when : "  Canister" + number + ":  \"   No  ";
     }
+    if (!form.eightChannel && form.code == 0) {
+        // The five-channel code 0 texts are stored whole, the digit two
+        // blanks after the colon rather than behind a Str form's blank.
+        return warning ? "  Canister:  1  Yes  " + when : "  Canister:  1   No  ";
+    }
     return warning ? "  Canister:  " + number + "  Yes  " + when : "  Canister:  " + number + "   No  ";
 }
 

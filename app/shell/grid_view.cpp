@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStringList>
 
 namespace trelm::shell {
@@ -49,7 +50,7 @@ void GridModel::reload() {
 GridView::GridView(const grids::Grid &grid, bool fitted, QWidget *parent)
     : QTableView(parent), m_grid(grid), m_model(grid), m_fitted(fitted) {
     setModel(&m_model);
-    setFont(windowFont());
+    setFont(gridFont());
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(pixels(grids::defaultRowHeight));
@@ -61,10 +62,14 @@ GridView::GridView(const grids::Grid &grid, bool fitted, QWidget *parent)
     setWordWrap(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // By pixel, so the first scrolling column slides under the frozen
+    // strip instead of jumping a whole column at a time.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     if (fitted) {
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
+    m_frozen = new FrozenColumns(*this);
     resize(pixels(grid.width()), pixels(grid.height()));
     refresh();
 }
@@ -86,6 +91,15 @@ void GridView::refresh() {
     horizontalHeader()->setFixedHeight(headerHeight);
     if (m_fitted)
         resize(pixels(m_grid.width()), pixels(m_grid.height()));
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    m_frozen->follow(std::min(m_grid.fixedCols(), m_grid.cols()));
+}
+
+void GridView::resizeEvent(QResizeEvent *event) {
+    QTableView::resizeEvent(event);
+    if (m_frozen)
+        m_frozen->place();
 }
 
 QString GridView::shownText(int row, int col) const {

@@ -1,13 +1,15 @@
 // Shows a grids::Grid: a table view over the grid's cells. Fixed rows become
 // the view's column header (one header line per fixed row), so they stay in
-// place while the data log scrolls; fixed columns are drawn in header
-// colours. Widths and heights are the grid's twips at 15 twips per pixel.
+// place while the data log scrolls up and down; fixed columns are drawn in
+// header colours on a frozen strip that stays in place while it scrolls
+// sideways. Widths and heights are the grid's twips at 15 twips per pixel.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QTableView>
 
 #include "grids/grid.h"
+#include "shell/frozen_columns.h"
 
 namespace trelm::shell {
 
@@ -38,16 +40,21 @@ public:
     // otherwise it keeps its first size and scrolls (the data log).
     GridView(const grids::Grid &grid, bool fitted, QWidget *parent = nullptr);
 
-    // Shows the grid's current cells, sizes and shape.
+    // Shows the grid's current cells, sizes and shape, scrolled back to the
+    // top left corner (a new file starts at its beginning).
     void refresh();
     const grids::Grid &grid() const { return m_grid; }
     // The text shown at a grid cell (fixed rows included), for tests.
     QString shownText(int row, int col) const;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     const grids::Grid &m_grid;
     GridModel m_model;
     bool m_fitted;
+    FrozenColumns *m_frozen = nullptr;
 };
 
 } // namespace trelm::shell

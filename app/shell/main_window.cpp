@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <filesystem>
 #include <system_error>
@@ -25,7 +26,9 @@
 #include "grids/grid_setups.h"
 #include "shell/grid_view.h"
 #include "shell/message_box.h"
+#include "shell/port_map_dialog.h"
 #include "shell/settings_access.h"
+#include "shell/window_settings.h"
 
 namespace trelm::shell {
 
@@ -33,6 +36,7 @@ namespace {
 
 constexpr int kFilesTab = 3;
 constexpr int kSummaryTab = 0;
+constexpr std::int16_t kFirstStartPort = 1;
 
 bool sameFile(const std::string &a, const std::string &b) {
     std::error_code error;
@@ -64,15 +68,28 @@ void MainWindow::startUp() {
     if (auto entered = EnterDataDir(state.StartDir); !entered)
         showError(QString::fromStdString(entered.error().message()) +
                   "\nFiles are read and written in " + QString::fromStdString(state.StartDir) + ".");
-    state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
-    if (state.CommPort >= 1 && state.CommPort <= 10)
-        m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    std::error_code missing;
+    if (!std::filesystem::exists(IniFilePath(), missing) && !missing) {
+        // A first start: no complaint, COM 1 until the operator chooses a
+        // port, and the file is written only then.
+        state.CommPort = kFirstStartPort;
+        const QSignalBlocker quiet(m_optCom[kFirstStartPort - 1]);
+        m_optCom[kFirstStartPort - 1]->setChecked(true);
+    } else {
+        state.CommPort = static_cast<std::int16_t>(leadingInteger(ReadIniValue("PORT", "COMM", this)));
+        if (state.CommPort >= 1 && state.CommPort <= 10)
+            m_optCom[state.CommPort - 1]->setChecked(true); // its action writes the value back
+    }
+    restoreWindowGeometry(*this);
+    applyPortDevices();
+    refreshPortTooltips();
     m_tabs->setCurrentIndex(kFilesTab);
     grids::initGrids(m_grids);
     refreshGridViews();
 }
 
 void MainWindow::choosePort(int port) {
+    m_portWritten = true;
     processState().CommPort = static_cast<std::int16_t>(port);
     WriteIniValue("PORT", "COMM", commValueText(port), this);
 }
@@ -102,6 +119,7 @@ bool MainWindow::openBinFile(const QString &path) {
         return false;
     }
     state.CurrentBinFile = path.toStdString();
+    rememberRecentFile(path);
     m_tabs->setCurrentIndex(kSummaryTab);
     enableFileCommands();
     return true;
@@ -155,6 +173,8 @@ void MainWindow::closeEvent(QCloseEvent *event) {
         std::error_code error;
         std::filesystem::current_path(processState().StartDir, error);
     }
+    if (!m_unloaded)
+        saveWindowGeometry(*this);
     m_unloaded = true;
     m_msgForm.HideMessage();
     event->accept();
@@ -208,7 +228,9 @@ bool MainWindow::dataLogChecked() const { return m_chkDataLog->isChecked(); }
 void MainWindow::setPrintEnabled(bool enabled) { m_cmdPrint->setEnabled(enabled); }
 
 void MainWindow::enableFileCommands() {
-    m_txtExportFile->setText(QString::fromStdString(processState().CurrentBinFile));
+    const std::string &file = processState().CurrentBinFile;
+    m_txtExportFile->setText(QString::fromStdString(file));
+    setWindowTitle(QString(kAppTitle) + " - " + QString::fromStdString(std::filesystem::path(file).filename().string()));
     m_cmdPrint->setEnabled(true);
     m_cmdNewFile->setEnabled(true);
 }

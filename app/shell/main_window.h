@@ -20,6 +20,7 @@
 class QCheckBox;
 class QPrinter;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -80,6 +81,14 @@ public:
     void enableFileCommands();
     // "&Retrieve Data" is disabled while a retrieval runs.
     void setRetrieveEnabled(bool enabled);
+    // The size the layout was made for, the window's smallest.
+    static QSize defaultSize();
+    // The Open button's menu (its context menu): the event files opened
+    // last, each opening its file; the window owns it.
+    QMenu *recentFilesMenu();
+    // "Ports...": maps COM 1 to 10 onto devices, then names them anew in
+    // the options' tooltips.
+    void showPortMap();
 
 signals:
     void retrieveRequested();
@@ -87,6 +96,10 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    // An event file dropped on the window opens as Open File (BIN) would.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
@@ -95,6 +108,7 @@ private:
     void buildFilesTab(QWidget *page);
     void choosePort(int port);
     void refreshGridViews();
+    void refreshPortTooltips();
     void printWindowImageThroughDialog();
     void showAbout();
     void showError(const QString &text);
@@ -117,6 +131,7 @@ private:
     std::function<QString(const QString &)> m_chooseOpenFile;
     std::function<QString()> m_chooseSaveFile;
     bool m_unloaded = false;
+    bool m_portWritten = false; // a port choice has reached the settings file
 };
 
 } // namespace trelm::shell

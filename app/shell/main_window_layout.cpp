@@ -3,8 +3,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,13 +15,21 @@
 #include <QTimer>
 
 #include "korlink_binder/com_device.h"
+#include "shell/command_keys.h"
 #include "shell/grid_view.h"
 #include "shell/main_window.h"
 #include "shell/window_font.h"
 
+// The resources (the window icon) of a static library are registered by
+// hand, from outside any namespace.
+static void initShellResources() { Q_INIT_RESOURCE(shell); }
+
 namespace trelm::shell {
 
 namespace {
+
+constexpr int kTabsWidth = 9285;
+constexpr int kTabsHeight = 6495;
 
 void place(QWidget *widget, int left, int top, int width, int height) {
     widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
@@ -63,15 +73,37 @@ void MainWindow::buildLayout() {
     setObjectName("frmMain");
     setWindowTitle("Trelmlink");
     setFont(windowFont());
-    setFixedSize(pixels(9480), pixels(6720));
+    // The layout's own size is the smallest; growing gives the room to the
+    // tabs and the data log (resizeEvent).
+    setMinimumSize(defaultSize());
+    resize(defaultSize());
+    initShellResources();
+    setWindowIcon(QIcon(":/trelmlink/trelmlink.svg"));
+    setAcceptDrops(true);
     m_startDownLoad = named(new QTimer(this), "StartDownLoad");
     m_startDownLoad->setInterval(400);
     m_tabs = named(new QTabWidget(this), "SSTab1");
-    place(m_tabs, 120, 120, 9285, 6495);
+    place(m_tabs, 120, 120, kTabsWidth, kTabsHeight);
     buildGridTabs();
     auto *files = new QWidget;
     m_tabs->addTab(files, "&Files/Reports");
     buildFilesTab(files);
+    attachCommandKeys(*this);
+}
+
+QSize MainWindow::defaultSize() { return {pixels(9480), pixels(6720)}; }
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (!m_tabs)
+        return;
+    const QSize extra = (size() - defaultSize()).expandedTo(QSize(0, 0));
+    m_tabs->resize(QSize(pixels(kTabsWidth), pixels(kTabsHeight)) + extra);
+    // The grids that scroll (the data log) take the room; the others keep
+    // their content's size.
+    for (const grids::GridPlacement &at : grids::gridPlacements())
+        if (auto view = m_views.find(std::string(at.name)); !at.fitted && view != m_views.end())
+            view->second->resize(QSize(pixels(at.width), pixels(at.height)) + extra);
 }
 
 void MainWindow::buildGridTabs() {
@@ -128,8 +160,22 @@ void MainWindow::buildFilesTab(QWidget *page) {
                 if (checked)
                     choosePort(port);
             });
+            // After a first start COM 1 is selected but not yet written:
+            // choosing it writes it.
+            connect(option, &QRadioButton::clicked, this, [this, port] {
+                if (!m_portWritten)
+                    choosePort(port);
+            });
         }
     }
+    // Right-click on the ports: which device each COM number stands for.
+    portFrame->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(portFrame, &QGroupBox::customContextMenuRequested, this, [this, portFrame](const QPoint &at) {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        connect(menu->addAction("Ports..."), &QAction::triggered, this, &MainWindow::showPortMap);
+        menu->popup(portFrame->mapToGlobal(at));
+    });
     auto *baudFrame = new QGroupBox("Baud Rate", serial);
     place(baudFrame, 2640, 480, 1455, 615);
     auto *baud = named(new QRadioButton("9600", baudFrame), "opt9600");
@@ -145,6 +191,9 @@ void MainWindow::buildFilesTab(QWidget *page) {
     auto *open = named(new QPushButton("&Open File (BIN)", filesFrame), "Command4");
     place(open, 240, 1080, 1695, 375);
     connect(open, &QPushButton::clicked, this, &MainWindow::Command4_Click);
+    open->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(open, &QPushButton::customContextMenuRequested, this,
+            [this, open](const QPoint &at) { recentFilesMenu()->popup(open->mapToGlobal(at)); });
     m_cmdRetrieve = named(new QPushButton("&Retrieve Data", filesFrame), "cmdRetrieve");
     place(m_cmdRetrieve, 2160, 1080, 1815, 375);
     connect(m_cmdRetrieve, &QPushButton::clicked, this, &MainWindow::retrieveRequested);

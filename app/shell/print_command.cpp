@@ -13,7 +13,7 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/printing_dialog.h"
-#include "shell/qt_line_printer.h"
+#include "shell/queue_line_printer.h"
 #include "shell/report_pdf.h"
 
 namespace trelm::shell {
@@ -101,8 +101,9 @@ void PrintCommand::run() {
     if (!anyReport) {
         // Shown and closed again, nothing printed.
     } else if (!printer.outputFileName().isEmpty()) {
-        // A PDF file holds all the reports, one after another; it appears
-        // only when all were written.
+        // A PDF file holds all the reports, one after another, under a
+        // title naming them all; it appears only when all were written.
+        printer.setDocName(QString::fromStdString(jobName(reportsInOrder(selection), loaded.path)));
         printed = writeReportsPdfOn(printer, [&](LinePrinter &linePrinter) {
             QMetaObject::Connection cancel = QObject::connect(dialog.get(), &PrintingDialog::cancelRequested,
                                                               [&linePrinter] { linePrinter.abortDocument(); });
@@ -111,8 +112,9 @@ void PrintCommand::run() {
             return run;
         });
     } else {
-        const QString name = printer.printerName().isEmpty() ? QString("the printer") : printer.printerName();
-        QtLinePrinter linePrinter(printer, QtLinePrinter::Jobs::OnePerDocument, name.toStdString());
+        // Each report a job of its own on the queue, named and in its own
+        // orientation whatever the queue's default.
+        QueueLinePrinter linePrinter(printer);
         QMetaObject::Connection cancel = QObject::connect(dialog.get(), &PrintingDialog::cancelRequested,
                                                           [&linePrinter] { linePrinter.abortDocument(); });
         printed = runPrintCommand(linePrinter, loaded, selection, progress);

@@ -59,28 +59,37 @@ void QtLinePrinter::applyFont() {
     m_fontApplied = true;
 }
 
-bool QtLinePrinter::placeLine() {
+bool QtLinePrinter::startDocument() {
     if (m_failure)
         return false;
+    if (m_inDocument) {
+        applyFont();
+        return true;
+    }
     if (!m_painter.isActive()) {
         if (!m_painter.begin(&m_printer)) {
             fail("the print job could not be started (no printer, or the output cannot be written)");
             return false;
         }
         m_pages = 1;
-        m_y = 0;
         m_fontApplied = false;
-    } else if (!m_inDocument) {
+    } else {
         // The next document of a OneForAll job starts on a page of its own.
         if (!m_printer.newPage()) {
             fail("a new page could not be started");
             return false;
         }
         ++m_pages;
-        m_y = 0;
     }
+    m_y = 0;
     m_inDocument = true;
     applyFont();
+    return true;
+}
+
+bool QtLinePrinter::placeLine() {
+    if (!startDocument())
+        return false;
     const double pageHeight = m_printer.pageLayout().paintRectPixels(m_printer.resolution()).height();
     if (m_y > 0 && m_y + m_lineHeight > pageHeight) {
         if (!m_printer.newPage()) {
@@ -93,16 +102,45 @@ bool QtLinePrinter::placeLine() {
     return true;
 }
 
+double QtLinePrinter::pageWidth() const {
+    return m_printer.pageLayout().paintRectPixels(m_printer.resolution()).width();
+}
+
+bool QtLinePrinter::fits(const std::string &text) const {
+    const QFontMetricsF metrics(m_font, &m_printer);
+    return m_left + metrics.horizontalAdvance(QString::fromStdString(text)) <= pageWidth();
+}
+
 void QtLinePrinter::printText(const std::string &text) {
     if (!placeLine())
         return;
-    m_painter.drawText(QPointF(m_left, m_y + m_ascent), QString::fromStdString(text));
+    const QString line = QString::fromStdString(text);
+    const double room = pageWidth() - m_left;
+    const double width = QFontMetricsF(m_font, &m_printer).horizontalAdvance(line);
+    if (width > room && room > 0) {
+        // Smaller in proportion, with a little to spare for hinting, which
+        // does not scale widths exactly; the line height stays.
+        QFont smaller = m_font;
+        smaller.setPointSizeF(m_font.pointSizeF() * room / width * 0.97);
+        m_painter.setFont(smaller);
+        m_painter.drawText(QPointF(m_left, m_y + m_ascent), line);
+        m_painter.setFont(m_font);
+    } else {
+        m_painter.drawText(QPointF(m_left, m_y + m_ascent), line);
+    }
     m_y += m_lineHeight;
 }
 
 void QtLinePrinter::advanceLine() {
-    if (placeLine())
+    if (startDocument())
         m_y += m_lineHeight;
+}
+
+void QtLinePrinter::setDocumentName(const std::string &name) {
+    // One file of several reports keeps the title it was given, else takes
+    // its first report's name: a PDF's title is written as it begins.
+    if (m_jobs == Jobs::OnePerDocument || m_printer.docName().isEmpty())
+        m_printer.setDocName(QString::fromStdString(name));
 }
 
 Status QtLinePrinter::endDocument() {

@@ -3,7 +3,8 @@
 // Text goes at the given left position in the requested face ("Courier New"
 // is asked for by name; fontconfig supplies a metric-compatible face), one
 // line at the font's line spacing, onto a new page when the next line would
-// not fit. Pages carry nothing else.
+// not fit. A line too long for the page is printed smaller so that it ends
+// at the edge, never cut. Pages carry nothing else.
 #pragma once
 
 #include <QFont>
@@ -40,6 +41,8 @@ public:
     void setLeft(int twips) override;
     void printText(const std::string &text) override;
     void advanceLine() override;
+    void setDocumentName(const std::string &name) override;
+    bool fits(const std::string &text) const override;
     Status endDocument() override;
     void abortDocument() override;
 
@@ -50,9 +53,14 @@ public:
     int pageCount() const { return m_pages; }
 
 private:
-    // Begins the job or the next document when needed, and a new page when
-    // a line of the current font would not fit; false once anything failed.
+    // Begins the job or the next document when needed; false once anything
+    // failed.
+    bool startDocument();
+    // startDocument, then a new page when a line of the current font would
+    // not fit. Only printed text breaks a page: blank lines past the bottom
+    // start none.
     bool placeLine();
+    double pageWidth() const;
     void applyFont();
     void fail(const std::string &reason);
     Status takeFailure();

@@ -4,6 +4,7 @@
 
 #include "case_name.h"
 #include "report_events.h"
+#include "reports/path_fit.h"
 
 using namespace trelm;
 
@@ -40,8 +41,94 @@ TEST_P(GoldenReports, EachReportMatchesItsGoldenText) {
 INSTANTIATE_TEST_SUITE_P(BothModels, GoldenReports,
                          ::testing::Values(GoldenCase{"eight_code0", 1, 0}, GoldenCase{"eight_code4", 1, 4},
                                            GoldenCase{"eight_code7", 1, 7}, GoldenCase{"eight_code12", 1, 12},
-                                           GoldenCase{"five_code1", 0, 1}),
+                                           GoldenCase{"five_code0", 0, 0}, GoldenCase{"five_code1", 0, 1},
+                                           GoldenCase{"five_code4", 0, 4}),
                          testsupport::CaseName());
+
+// The flow warning lines are stored texts in part: each form's line, with a
+// warning and without, exactly as stored (the sample event has none on the
+// slot each case clears or sets).
+struct FlowLineCase {
+    const char *name;
+    std::int16_t model;
+    std::int16_t config;
+    int slot;       // the canister slot of the line, 1-based
+    bool warned;
+    const char *line; // the line before the value and date
+};
+
+std::ostream &operator<<(std::ostream &out, const FlowLineCase &c) { return out << c.name; }
+
+class FlowWarningLine : public ::testing::TestWithParam<FlowLineCase> {};
+
+TEST_P(FlowWarningLine, PrintsTheStoredText) {
+    const FlowLineCase &c = GetParam();
+    testdata::TempDir dir;
+    LoadedEvent loaded = reportdata::writeEvent(dir, c.model, c.config);
+    loaded.event.flowWarning.fill(0);
+    if (c.warned) {
+        loaded.event.flowWarning[static_cast<std::size_t>(c.slot - 1)] = 1500;
+        loaded.event.flowWarningTime[static_cast<std::size_t>(c.slot - 1)] = reportdata::kFailureTime;
+    }
+    const std::string text = reportdata::reportText(ReportKind::Warnings, loaded);
+    const std::string heading = c.model ? "Flow Warning      L/min\n" : "Flow Warning          L/min\n";
+    const std::size_t at = text.find(heading);
+    ASSERT_NE(at, std::string::npos);
+    const std::string first = text.substr(at + heading.size(), text.find('\n', at + heading.size()) - at - heading.size());
+    EXPECT_EQ(first, c.warned ? std::string(c.line) + "15.00  06/15/05 14:30:00" : std::string(c.line));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothModels, FlowWarningLine,
+    ::testing::Values(FlowLineCase{"five_code0_yes", 0, 0, 1, true, "  Canister:  1  Yes  "},
+                      FlowLineCase{"five_code0_no", 0, 0, 1, false, "  Canister:  1   No  "},
+                      FlowLineCase{"five_code2_yes", 0, 2, 1, true, "  Canister:   1  Yes  "},
+                      FlowLineCase{"five_code2_no", 0, 2, 1, false, "  Canister:   1   No  "},
+                      FlowLineCase{"eight_code0_yes", 1, 0, 1, true, "  Canister 1:    Yes  "},
+                      FlowLineCase{"eight_code0_no", 1, 0, 1, false, "  Canister 1:    No  "},
+                      FlowLineCase{"eight_code3_yes", 1, 3, 4, true, "  Canister 4:   Yes  "},
+                      FlowLineCase{"eight_code3_no", 1, 3, 4, false, "  Canister 4:    No  "},
+                      FlowLineCase{"eight_code4_yes", 1, 4, 1, true, "  Canister  1:  Yes  "},
+                      FlowLineCase{"eight_code4_no", 1, 4, 1, false, "  Canister 1:  \"   No  "},
+                      FlowLineCase{"eight_code9_yes", 1, 9, 1, true, "  Canister:   5  Yes  "},
+                      FlowLineCase{"eight_code9_no", 1, 9, 1, false, "  Canister:   5   No  "}),
+    testsupport::CaseName());
+
+// A path that does not fit loses whole folders from the left, never any of
+// its file name; here a line fits in `width` characters.
+struct FitCase {
+    const char *name;
+    const char *path;
+    std::size_t width;
+    const char *line;
+};
+
+std::ostream &operator<<(std::ostream &out, const FitCase &c) { return out << c.name; }
+
+class PathFit : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PathFit, FoldersGiveWayFromTheLeft) {
+    const FitCase &c = GetParam();
+    EXPECT_EQ(fitPath("File: ", c.path, [&](const std::string &line) { return line.size() <= c.width; }), c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, PathFit,
+    ::testing::Values(FitCase{"whole_when_it_fits", "/data/site/E.bin", 22, "File: /data/site/E.bin"},
+                      FitCase{"first_folder_goes", "/data/site/E.bin", 21, "File: .../site/E.bin"},
+                      FitCase{"all_folders_go", "/data/site/E.bin", 14, "File: .../E.bin"},
+                      FitCase{"name_kept_whole_however_narrow", "/data/site/E.bin", 5, "File: .../E.bin"},
+                      FitCase{"relative_path", "site/E.bin", 12, "File: .../E.bin"},
+                      FitCase{"bare_name_never_cut", "LONGNAME.bin", 5, "File: LONGNAME.bin"}),
+    testsupport::CaseName());
+
+TEST(JobName, NamesTheReportsAndTheFileWithoutItsFolder) {
+    EXPECT_EQ(jobName(ReportKind::Summary, "/d/E.bin"), "Trelmlink Event Summary - E.bin");
+    EXPECT_EQ(jobName(ReportKind::Warnings, "/d/E.bin"), "Trelmlink Warnings - E.bin");
+    EXPECT_EQ(jobName(ReportKind::DataLog, "E.bin"), "Trelmlink Data Log - E.bin");
+    EXPECT_EQ(jobName({ReportKind::Summary, ReportKind::DataLog}, "/d/E.bin"),
+              "Trelmlink Event Summary, Data Log - E.bin");
+}
 
 // The orientation the printer had is back after every report, whichever
 // orientation the report itself used.

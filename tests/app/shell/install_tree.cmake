@@ -1,5 +1,5 @@
 # Installs the build into a fresh prefix and checks that the tree works:
-# the program runs from it, the library and desktop entry are in place.
+# the program runs from it, the library, desktop entry and icon are in place.
 # Run with -DBUILD_DIR=... -DPREFIX=...
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -8,7 +8,7 @@ if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${installed}")
 endif()
 foreach(file bin/trelmlink bin/korlink-xfer bin/trelm-sim include/korlink.h
-             share/applications/trelmlink.desktop)
+             share/applications/trelmlink.desktop share/icons/hicolor/scalable/apps/trelmlink.svg)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "${file} is not installed")
   endif()
@@ -22,7 +22,7 @@ if(NOT ran EQUAL 0)
   message(FATAL_ERROR "the installed korlink-xfer does not run: ${ran}")
 endif()
 file(READ ${PREFIX}/share/applications/trelmlink.desktop entry)
-if(NOT entry MATCHES "\nExec=trelmlink %f\n")
+if(NOT entry MATCHES "\nExec=trelmlink %f\n" OR NOT entry MATCHES "\nIcon=trelmlink\n")
   message(FATAL_ERROR "the desktop entry does not pass the file: ${entry}")
 endif()
 # The program loads the library by name through its run path.

@@ -64,11 +64,34 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SettingsCase{"Comm7", "[PORT]\nCOMM= 7\n", 7, 7, "[PORT]\nCOMM= 7\n", {}},
         SettingsCase{"Comm12SelectsNone", "[PORT]\nCOMM=12\n", 0, 12, "[PORT]\nCOMM=12\n", {}},
-        SettingsCase{"NoFile", std::nullopt, 0, 0, std::nullopt, {trelm::shell::kIniReadError}},
+        SettingsCase{"FirstStartWithoutFile", std::nullopt, 1, 1, std::nullopt, {}},
         SettingsCase{"EmptyValue", "[PORT]\nCOMM=\n", 0, 0, "[PORT]\nCOMM=\n", {trelm::shell::kIniReadError}},
         SettingsCase{"PhoneNumberKept", "[PHONE_NUM]\nNUMBER=5551234\n[PORT]\nCOMM=3\n", 3, 3,
                      "[PHONE_NUM]\nNUMBER=5551234\n[PORT]\nCOMM= 3\n", {}}),
     testsupport::CaseName());
+
+// After a first start the file is written by the operator's choice, also
+// of the COM 1 already selected; a settings file that cannot be read keeps
+// its message and selects no port.
+TEST_F(WindowTest, AfterAFirstStartChoosingAPortWritesTheFile) {
+    for (const char *port : {"optCom1", "optCom4"}) {
+        fs::remove_all(m_ini.parent_path());
+        start();
+        EXPECT_FALSE(fs::exists(m_ini));
+        find<QRadioButton>(port)->click();
+        EXPECT_EQ(iniText(), std::string("[PORT]\nCOMM= ") + port[6] + "\n") << port;
+        EXPECT_TRUE(m_messages.isEmpty());
+        m_window->close();
+        m_window.reset();
+    }
+}
+
+TEST_F(WindowTest, AnUnreadableSettingsFileKeepsItsMessage) {
+    fs::create_directories(m_ini); // a folder where the file should be
+    start();
+    EXPECT_EQ(m_messages, QStringList{trelm::shell::kIniReadError});
+    EXPECT_EQ(checkedPort(*m_window), 0);
+}
 
 TEST_F(WindowTest, ChoosingAPortWritesItAtOnceAndItsTooltipNamesTheDevice) {
     writeIni("[PORT]\nCOMM= 7\n");
