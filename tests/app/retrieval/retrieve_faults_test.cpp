@@ -45,7 +45,15 @@ enum class Peer {
 };
 
 // What the test does once `trigger` appears on stderr.
-enum class Act { None, Interrupt, Terminate, PullCable, SecondIntoSameFolder, SecondIntoOtherFolder };
+enum class Act {
+    None,
+    Interrupt,
+    Terminate,
+    PullCable,
+    SecondIntoSameFolder,
+    SecondIntoOtherFolder,
+    SecondOnTheSamePort, // then Ctrl-C for the first
+};
 
 // What the data folder holds at the end.
 enum class Folder {
@@ -207,6 +215,16 @@ TEST_P(RetrieveFaults, EndsWithItsStatusAndReason) {
     case Act::Interrupt: run.signal(SIGINT); break;
     case Act::Terminate: run.signal(SIGTERM); break;
     case Act::PullCable: killSimulatorChildren(); break;
+    case Act::SecondOnTheSamePort: {
+        // Refused by the port, which names the process holding it.
+        ProgramRun blocked(retrieveArgs(device, m_other.path()), options);
+        EXPECT_EQ(blocked.waitExit(5s), 3) << blocked.err();
+        EXPECT_NE(blocked.err().find("trelmlink: " + device + ": held by process " + std::to_string(run.pid())),
+                  std::string::npos)
+            << blocked.err();
+        run.signal(SIGINT);
+        break;
+    }
     case Act::SecondIntoSameFolder:
     case Act::SecondIntoOtherFolder: {
         secondSim.emplace(std::vector<std::string>{"sampler"});
@@ -290,6 +308,9 @@ INSTANTIATE_TEST_SUITE_P(
                   .folder = Folder::Partial},
         FaultCase{.name = "ReadOnlyFolderIsToldBeforeTheSamplerIsWoken", .prep = Prep::ReadOnlyFolder, .status = 3,
                   .reason = ": the data folder cannot be written: Read-only file system", .folder = Folder::Empty},
+        FaultCase{.name = "PortHeldByAnotherRetrievalNamesTheProcess", .sim = {"sampler", "--baud", "9600"},
+                  .trigger = "bytes received", .act = Act::SecondOnTheSamePort, .status = 4,
+                  .reason = "trelmlink: the user cancelled the transfer", .folder = Folder::Partial},
         FaultCase{.name = "MissingDevice", .peer = Peer::None, .status = 3,
                   .reason = "trelmlink: /nonexistent/tty: no such device", .folder = Folder::Empty},
         FaultCase{.name = "CtrlCInTheProbe", .peer = Peer::ProbeSilent, .act = Act::Interrupt, .status = 4,
