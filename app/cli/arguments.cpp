@@ -46,10 +46,10 @@ std::optional<int> parseOrFinish(const std::string &command, const char *help, c
                                  std::size_t fileArguments) {
     auto result = parseArguments(command, args, valueOptions, flagOptions, fileArguments);
     if (!result)
-        return fail(err, result.error().message());
+        return usageError(err, result.error().message());
     if (result.value().help) {
-        out << help;
-        return 0;
+        out << help << '\n' << kExitCodesHelp;
+        return kExitSuccess;
     }
     parsed = std::move(result).value();
     return std::nullopt;

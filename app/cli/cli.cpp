@@ -25,7 +25,8 @@ const char *const kUsage =
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
     "\n"
-    "Run 'trelmlink <command> --help' for the details of a command.\n";
+    "Run 'trelmlink <command> --help' for the details of a command.\n"
+    "\n";
 
 // Every subcommand, by name: the dispatch and the choice between window and
 // command line both read this one table.
@@ -52,15 +53,29 @@ bool isCommandName(const std::string &word) {
     return false;
 }
 
-int fail(std::ostream &err, const std::string &message) {
+const char *const kExitCodesHelp =
+    "exit status:\n"
+    "  0  success\n"
+    "  1  a file named on the command line cannot be read or written\n"
+    "  2  a usage error: the command line is wrong\n"
+    "  3  a set-up problem a retry will not mend: the port cannot be opened,\n"
+    "     the data folder is not writable or is in use by another retrieval\n"
+    "  4  the line, the sampler or the transfer failed, or was cancelled: a\n"
+    "     retry may work\n"
+    "  5  data arrived but could not be taken in: the image is kept, named in\n"
+    "     the message\n";
+
+int fail(std::ostream &err, const std::string &message, int status) {
     err << "trelmlink: " << message << '\n';
-    return 1;
+    return status;
 }
+
+int usageError(std::ostream &err, const std::string &message) { return fail(err, message, kExitUsage); }
 
 int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        out << kUsage;
-        return 0;
+        out << kUsage << kExitCodesHelp;
+        return kExitSuccess;
     }
     if (args[0] == "--version") {
         out << "trelmlink " << TRELMLINK_VERSION << '\n';
@@ -70,7 +85,7 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
     for (const Command &command : kCommands)
         if (args[0] == command.name)
             return command.run(rest, out, err);
-    return fail(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
+    return usageError(err, "unknown command '" + args[0] + "' (see trelmlink --help)");
 }
 
 } // namespace trelm::cli

@@ -46,7 +46,7 @@ int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     const std::string source = parsed.positional[0];
     const std::string output = parsed.option("-o", parsed.option("--output", csvNameFor(source).string()));
     if (output.empty())
-        return fail(err, "export: the output name given with -o is empty");
+        return usageError(err, "export: the output name given with -o is empty");
     auto event = readEventFile(source);
     if (!event)
         return fail(err, event.error().message());

@@ -42,7 +42,7 @@ int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostre
     grids::GridSet gridSet;
     const std::string only = parsed.option("--grid", "");
     if (!only.empty() && !gridSet.find(only))
-        return fail(err, "grids: no grid named '" + only + "' (MSFlexGrid1 to MSFlexGrid9, no 5)");
+        return usageError(err, "grids: no grid named '" + only + "' (MSFlexGrid1 to MSFlexGrid9, no 5)");
     grids::initGrids(gridSet);
     SilentMessagePort silent;
     StreamMessagePort verbose(err);

@@ -70,7 +70,7 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         return *done;
     const bool pdf = parsed.options.count("--pdf") > 0;
     if (text == pdf)
-        return fail(err, "report: choose one output, --pdf OUT.pdf or --text (see --help)");
+        return usageError(err, "report: choose one output, --pdf OUT.pdf or --text (see --help)");
 
     const std::string source = parsed.positional[0];
     auto file = readEventFile(source);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <fstream>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -22,6 +23,7 @@ struct RetrieveAnswers {
     bool interactive = false;         // questions may be asked on the terminal
     bool progressOnTerminal = false;  // stderr is a terminal: one updating line
     bool verbose = false;
+    bool quiet = false;               // --quiet: errors only
 };
 
 // The status display, the questions and the settings of a retrieval; the
@@ -36,6 +38,17 @@ public:
     bool told() const { return m_told; }
     const std::string &lastStatus() const { return m_lastStatus; }
 
+    // --log FILE: every line from now on is appended to it with its time.
+    // False when it cannot be opened.
+    bool openLog(const std::string &path);
+    // A line for the log alone (the outcome).
+    void logOnly(const std::string &text);
+    // A line that --quiet leaves out (the closing summary).
+    void note(const std::string &text);
+    // Called from the library's waits: when nothing was said for a while, a
+    // line says what is awaited, so a log never stays silent long.
+    void keepAlive();
+
     void loadStatusDialog() override;
     void setDownloadStatus(const std::string &text) override;
     void setCancelHintVisible(bool) override {}
@@ -44,6 +57,8 @@ public:
     void hideStatusDialog() override {}
     void appendMessageLog(const std::string &) override {}
     void setBytesTransferred(std::int64_t bytes) override;
+    void showNotice(const std::string &text) override;
+    void setExpectedBytes(std::int64_t bytes) override;
     void showModemStatus(const std::string &text) override;
     void hideModemStatus() override {}
     void messageBox(const std::string &text) override;
@@ -56,8 +71,10 @@ public:
 
 private:
     void line(const std::string &text);
+    void errorLine(const std::string &text);
+    void toLog(const std::string &text);
     void endProgress();
-    std::string askLine(const std::string &prompt);
+    std::optional<std::string> askLine(const std::string &prompt);
 
     std::ostream &m_err;
     std::istream &m_in;
@@ -68,7 +85,11 @@ private:
     bool m_told = false;
     bool m_progressShown = false;
     int m_lastTenth = -1;
+    std::int64_t m_expectedBytes = 0; // 0: the whole memory
+    std::int64_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_transferStart;
+    std::chrono::steady_clock::time_point m_lastLine = std::chrono::steady_clock::now();
+    std::ofstream m_log;
     SilentMessagePort m_silent;
     StreamMessagePort m_stream;
 };

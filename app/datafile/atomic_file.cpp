@@ -27,11 +27,16 @@ Error systemError(const std::filesystem::path &path, int errorNumber) {
 // Opens a fresh temporary file beside `path`. O_EXCL makes sure no existing
 // file is reused; mode 0666 lets the umask decide the permissions, as for
 // any other file the program creates.
-int openTemporary(const std::filesystem::path &path, std::filesystem::path &temporary) {
+std::filesystem::path nextTemporaryName(const std::filesystem::path &path) {
     static std::atomic<unsigned> counter{0};
+    std::filesystem::path temporary = path;
+    temporary += std::string(kTemporaryMark) + std::to_string(getpid()) + "." + std::to_string(counter++);
+    return temporary;
+}
+
+int openTemporary(const std::filesystem::path &path, std::filesystem::path &temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = path;
-        temporary += std::string(kTemporaryMark) + std::to_string(getpid()) + "." + std::to_string(counter++);
+        temporary = nextTemporaryName(path);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -112,10 +117,16 @@ std::vector<std::string> removeStaleTemporaries(const std::filesystem::path &dir
     return removed;
 }
 
+std::filesystem::path temporaryNameFor(const std::filesystem::path &path) { return nextTemporaryName(path); }
+
 Status writeFileAtomically(const std::filesystem::path &path, Bytes content) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         return writeStraightThrough(path, content);
+    return replaceFileAtomically(path, content);
+}
+
+Status replaceFileAtomically(const std::filesystem::path &path, Bytes content) {
     std::filesystem::path temporary;
     const int fd = openTemporary(path, temporary);
     if (fd < 0)

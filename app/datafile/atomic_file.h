@@ -20,6 +20,16 @@ namespace trelm {
 Status writeFileAtomically(const std::filesystem::path &path, Bytes content);
 Status writeFileAtomically(const std::filesystem::path &path, std::string_view content);
 
+// The same, but whatever stands under the name (a planted link, a FIFO, a
+// device) is replaced by the new regular file, never followed or written
+// through: for the files a program owns in its data folder.
+Status replaceFileAtomically(const std::filesystem::path &path, Bytes content);
+
+// A fresh name beside `path` for a file made aside and renamed into place
+// later, named like the temporary files above, so an interrupted writer's
+// leftover is removed like theirs.
+std::filesystem::path temporaryNameFor(const std::filesystem::path &path);
+
 // Removes the temporary files that writers of this kind left in `dir` when
 // they were killed: files named like the target followed by
 // ".tmp<process id>.<counter>" whose process no longer runs. Returns the

@@ -42,20 +42,29 @@ struct IntakeReport {
     bool complete() const { return failures.empty(); }
 };
 
+// What an image may be.
+enum class PartialImages {
+    Refuse, // an image that ends inside the log of an event it lists fails the intake, nothing written
+    Take,   // such an image is taken in as far as it goes (the cut logs are reported as notes)
+};
+
 // Swaps every byte pair of `received` into swap.bin in `dir` (an odd last
 // byte is dropped), then splits it. The received file is deleted only when
-// it is named temp0000.$$$, as a download leaves it, and only once the whole
+// it is named temp0000.$$$, as a download leaves it, or is an image kept
+// from an earlier retrieval (received_image.h), and only once the whole
 // intake has succeeded, so an interrupted intake can be run again. An image
-// too short for the event area, or a swap.bin that cannot be written, fails
-// the whole intake; failures of single slots are in the report.
+// too short for the event area, a partial image (unless taken), or a
+// swap.bin that cannot be written, fails the whole intake; failures of
+// single slots are in the report. An image of the event area alone (the
+// Event data download) is a whole image.
 Result<IntakeReport> ConvertReceivedFile(const std::filesystem::path &received, const std::filesystem::path &dir,
-                                         const CsvExport &exportCsv);
+                                         const CsvExport &exportCsv, PartialImages partial = PartialImages::Refuse);
 
 // Cuts swap.bin in `dir` into event files and their CSV files in `dir`.
 Result<IntakeReport> SplitMemoryImage(const std::filesystem::path &dir, const CsvExport &exportCsv);
 
 // The same from an already swapped image anywhere; swap.bin is left alone.
 Result<IntakeReport> SplitSwappedImage(const std::filesystem::path &image, const std::filesystem::path &dir,
-                                       const CsvExport &exportCsv);
+                                       const CsvExport &exportCsv, PartialImages partial = PartialImages::Refuse);
 
 } // namespace trelm

@@ -23,6 +23,17 @@ std::optional<std::size_t> ringLogCount(std::int32_t first, std::int32_t last) {
     return lastSlot >= firstSlot ? lastSlot - firstSlot + 1 : (kLogSlotCount - firstSlot) + (lastSlot + 1);
 }
 
+bool logCutOff(std::size_t imageSize, std::int32_t first, std::int32_t last) {
+    const std::optional<std::size_t> count = first == 0 ? std::nullopt : ringLogCount(first, last);
+    if (!count)
+        return false;
+    const std::size_t firstSlot = (first - LogAreaStart) / kLogRecordSize;
+    for (std::size_t i = 0; i < *count; ++i)
+        if (LogAreaStart + kLogRecordSize * ((firstSlot + i) % kLogSlotCount + 1) > imageSize)
+            return true;
+    return false;
+}
+
 LogCopy copyEventLog(Bytes image, std::int32_t first, std::int32_t last) {
     LogCopy copy;
     if (first == 0)

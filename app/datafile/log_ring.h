@@ -27,4 +27,8 @@ std::optional<std::size_t> ringLogCount(std::int32_t first, std::int32_t last);
 // ends the copy early. first = 0 means the event has no log.
 LogCopy copyEventLog(Bytes image, std::int32_t first, std::int32_t last);
 
+// True when an image of `imageSize` bytes ends before the last record of
+// the log from `first` to `last` (ring slots): the event's log is cut off.
+bool logCutOff(std::size_t imageSize, std::int32_t first, std::int32_t last);
+
 } // namespace trelm

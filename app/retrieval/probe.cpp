@@ -1,6 +1,7 @@
 // The connection probe (what answers on the port) and the modem dial-up.
 #include "korlink_binder/korlink_binder.h"
 #include "retrieval/retrieval.h"
+#include "settings/setting_value.h"
 
 namespace trelm::retrieval {
 
@@ -79,6 +80,12 @@ bool Retrieval::dialUp() {
             finish(Outcome::ModemFailed);
         if (m_failure.empty())
             m_failure = "no telephone number to dial";
+        return false;
+    }
+    if (!isSettingValue(number)) {
+        // A line break would end the dial command early and send the rest
+        // to the modem as a command of its own; it is never stored either.
+        fail(Outcome::ModemFailed, "The telephone number was not dialled:\n" + std::string(kSettingValueRule));
         return false;
     }
     m_ui.settings.writeSetting("PHONE_NUM", "NUMBER", number);

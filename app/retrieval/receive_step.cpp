@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafile/received_image.h"
 #include "export/export_event.h"
 #include "korlink_binder/korlink_binder.h"
+#include "retrieval/failure_reason.h"
 #include "retrieval/retrieval.h"
 #include "retrieval/scoped_process_state.h"
 #include "retrieval/transfer_status.h"
@@ -21,10 +23,6 @@ constexpr std::int32_t kReceiveBuffer = 4096;
 // Ten bytes take 11 ms at 9600 baud.
 constexpr std::int32_t kCancelDrainMs = 100;
 
-std::filesystem::path inDir(const std::filesystem::path &dir, const std::string &name) {
-    return dir.empty() ? std::filesystem::path(name) : dir / name;
-}
-
 } // namespace
 
 void Retrieval::receiveStep() {
@@ -32,9 +30,16 @@ void Retrieval::receiveStep() {
     if (!received) {
         if (m_port)
             korlink::ms_pause(kCancelDrainMs);
-        m_ui.status.setDownloadStatus("Transfer stopped or corrupted!");
-        if (m_failure.empty())
-            m_failure = "Transfer stopped or corrupted!";
+        const char *const stopped = "Transfer stopped or corrupted!";
+        m_ui.status.setDownloadStatus(stopped);
+        // The status text, then the reason, then where the partial data went.
+        std::string message = stopped;
+        if (!m_failure.empty())
+            message += "\n" + m_failure;
+        if (const std::string partial = keepPartialImage(); !partial.empty())
+            message += "\n" + partial;
+        m_failure = message;
+        m_ui.questions.messageBox(message);
         finish(Outcome::TransferFailed);
         return;
     }
@@ -61,27 +66,45 @@ bool Retrieval::runReceive(PortHandle port) {
         korlink::COMMXMODEMSet(port, KORLINK_XMODEM_RETRY_LIMIT, m_settings.xmodemRetries);
     TransferLog log(m_ui);
     const std::int16_t result = korlink::freceive(port, KORLINK_PROTO_XMODEM_CRC, kReceiveBuffer, &X_Status, 0);
-    if (result < 0)
-        return false;
     if (m_port != port) { // the dialog was closed during the transfer
         m_failure = "the port was closed during the transfer";
         return false;
     }
-    // A file that could not be written ends the receive with result 0 and
-    // the port's last error KORLINK_STATUS_FILE_FAILED: that is no complete
-    // transfer.
-    if (const std::int16_t lastError = korlink::COMMErrnoGet(port); lastError != 0) {
-        m_failure = inDir(m_settings.dataDir, kReceivedFileName).string() +
-                    ": the received data could not be written (error " + std::to_string(lastError) + ")";
-        m_ui.questions.messageBox(m_failure);
-        return false;
+    // A failed receive, and a file that could not be written (result 0 with
+    // the last error KORLINK_STATUS_FILE_FAILED), are no complete transfer:
+    // the last error says why.
+    const std::int16_t lastError = korlink::COMMErrnoGet(port);
+    if (result >= 0 && lastError == 0)
+        return true;
+    const auto retries = korlink::COMMXMODEMGet(port, KORLINK_XMODEM_RETRY_LIMIT);
+    m_failure = transferReason(lastError, inDataDir(kReceivedFileName),
+                               static_cast<int>(retries > 0 ? retries : 0));
+    return false;
+}
+
+// Moves what a failed transfer left under the received name to a name that
+// says it is partial, and returns the line that names it; an empty file is
+// removed (nothing arrived).
+std::string Retrieval::keepPartialImage() {
+    const std::filesystem::path received = inDataDir(kReceivedFileName);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(received, error);
+    if (!std::filesystem::is_regular_file(status))
+        return {};
+    const std::uintmax_t bytes = std::filesystem::file_size(received, error);
+    if (!error && bytes == 0) {
+        std::filesystem::remove(received, error);
+        return {};
     }
-    return true;
+    auto moved = moveAside(received, partialPrefix(bytes));
+    if (!moved)
+        return "The partial data stays in " + received.string() + " (" + moved.error().reason + ")";
+    return "The partial data (" + std::to_string(bytes) + " bytes) is kept in " + moved.value().string();
 }
 
 void Retrieval::takeIn() {
     const std::filesystem::path dir = m_settings.dataDir.empty() ? std::filesystem::path(".") : m_settings.dataDir;
-    const std::filesystem::path received = inDir(m_settings.dataDir, kReceivedFileName);
+    const std::filesystem::path received = inDataDir(kReceivedFileName);
     auto report = ConvertReceivedFile(received, dir, csvExportByModel(m_ui.window.messages()));
     std::string failed;
     if (report) {
@@ -94,7 +117,7 @@ void Retrieval::takeIn() {
         // What was taken in becomes the current file, also when other
         // events failed.
         if (!m_intake.currentBinFile.empty()) {
-            processState().CurrentBinFile = inDir(m_settings.dataDir, m_intake.currentBinFile).string();
+            processState().CurrentBinFile = inDataDir(m_intake.currentBinFile).string();
             processState().ExportCsvFile = m_intake.exportCsvFile;
         }
     } else {

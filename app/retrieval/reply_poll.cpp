@@ -2,11 +2,32 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 #include "korlink_binder/fill_str.h"
 #include "korlink_binder/korlink_binder.h"
 
 namespace trelm::retrieval {
+
+namespace {
+
+// A round's wait is cut into slices this long, so a stop (a cancel, the
+// modem disconnected) ends even a one-second round within a tenth of it.
+constexpr std::int32_t kStopLookMs = 100;
+
+// Waits `ms` with the host's pump running; false when stopped meanwhile.
+bool waitUnlessStopped(std::int32_t ms, const std::function<bool()> &stopped) {
+    std::int32_t left = ms;
+    do { // a wait of 0 still runs the pump once
+        korlink::ms_pause(std::min(left, kStopLookMs));
+        left -= kStopLookMs;
+        if (stopped())
+            return false;
+    } while (left > 0);
+    return true;
+}
+
+} // namespace
 
 void checkPort(PortHandle port, Questions &questions) {
     const std::int16_t result = korlink::c_rxflush(port, 0);
@@ -30,8 +51,7 @@ PollResult pollReplies(PortHandle port, Questions &questions, const ReplyPoll &p
     int count = 0;
     while (!stopped()) {
         poll.ask();
-        korlink::ms_pause(poll.waitMs);
-        if (stopped())
+        if (!waitUnlessStopped(poll.waitMs, stopped) || stopped())
             break;
         if (poll.beforeReading)
             poll.beforeReading();

@@ -1,7 +1,12 @@
 // The retrieval's commands and the one place its controls are set.
 #include "retrieval/retrieval.h"
 
+#include <variant>
+
+#include "datafile/received_image.h"
+#include "korlink_binder/com_device.h"
 #include "korlink_binder/korlink_binder.h"
+#include "retrieval/failure_reason.h"
 
 namespace trelm::retrieval {
 
@@ -62,7 +67,10 @@ void Retrieval::closeAllPorts() {
 void Retrieval::finish(Outcome outcome) {
     if (m_port)
         closeAllPorts();
-    m_outcome = outcome;
+    m_folderLock.reset(); // the intake, if any, has ended
+    // After a cancel every end that is not data on disk is the cancel's.
+    const bool dataArrived = outcome == Outcome::Complete || outcome == Outcome::IntakeFailed;
+    m_outcome = m_cancelled && !dataArrived ? Outcome::Cancelled : outcome;
     enter(State::Idle);
 }
 
@@ -76,8 +84,36 @@ bool Retrieval::openPort() {
     m_port = korlink::COMMWinInit(m_settings.port, kBaud, kDataBits, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE,
                                   kReceiveBufferBytes, kTransmitBufferBytes);
     if (!m_port)
-        fail(Outcome::OpenFailed, "Unable to open Port!");
+        fail(Outcome::OpenFailed, "Unable to open Port!\n" + portReason(comDevicePath(m_settings.port)));
     return m_port != nullptr;
+}
+
+std::filesystem::path Retrieval::inDataDir(const std::string &name) const {
+    return m_settings.dataDir.empty() ? std::filesystem::path(name) : m_settings.dataDir / name;
+}
+
+// Takes the data folder's lock and moves an image kept from an earlier
+// retrieval aside, so the new receive cannot overwrite it. False when the
+// retrieval has ended here.
+bool Retrieval::takeDataFolder() {
+    auto taken = FolderLock::take(m_settings.dataDir);
+    if (auto *refusal = std::get_if<FolderLockRefusal>(&taken)) {
+        fail(Outcome::FolderRefused, refusal->error.message());
+        return false;
+    }
+    m_folderLock.emplace(std::move(std::get<FolderLock>(taken)));
+    const std::filesystem::path kept = inDataDir(kReceivedFileName);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(kept, error)))
+        return true; // nothing kept (the receive replaces a link; anything else fails it)
+    auto moved = moveAside(kept, kKeptImagePrefix);
+    if (!moved) {
+        fail(Outcome::FolderRefused, moved.error().message());
+        return false;
+    }
+    m_ui.status.showNotice("The data kept from an earlier retrieval was moved to " + moved.value().string() +
+                           "; take it in with: trelmlink convert " + moved.value().string());
+    return true;
 }
 
 void Retrieval::checkPort() { retrieval::checkPort(m_port, m_ui.questions); }
@@ -88,8 +124,15 @@ void Retrieval::cmdRetrieve_Click() {
     m_outcome = Outcome::Running;
     m_failure.clear();
     m_intake = IntakeReport{};
+    m_cancelled = false;
+    m_viaModem = false;
+    m_expectedBytes = 0;
+    m_wakeUp.dataModule = false;
+    if (!takeDataFolder())
+        return;
     enter(State::Probing);
     m_ui.status.loadStatusDialog();
+    m_ui.status.setHangUpEnabled(false);
     m_visible.statusDialog = false;
     if (!openPort())
         return;
@@ -99,6 +142,8 @@ void Retrieval::cmdRetrieve_Click() {
             enter(State::WakingLogger);
         break;
     case Link::Modem:
+        m_viaModem = true;
+        m_ui.status.setHangUpEnabled(true);
         m_wakeUp.step = 0;
         enter(State::WakingAfterCall);
         break;
@@ -123,6 +168,32 @@ void Retrieval::statusDialogUnloaded() {
     // retrieval itself.
     if (running() && !isReceiving(m_state))
         finish(Outcome::Abandoned);
+}
+
+void Retrieval::cancel() {
+    if (!running() || m_cancelled)
+        return;
+    m_cancelled = true;
+    switch (m_state) {
+    case State::Receiving:
+    case State::ReceivingFromModule:
+    case State::TakingIn:
+    case State::ShowingEvent:
+        return; // the receive ends on the pump's Escape; the intake runs to its end
+    case State::Probing:
+    case State::CheckingModem:
+    case State::AskingNumber:
+    case State::Dialling:
+        // A poll waits below this call and ends the retrieval when it looks.
+        closeAllPorts();
+        enter(State::HangingUp);
+        return;
+    case State::HangingUp:
+        return;
+    default:
+        finish(Outcome::Cancelled);
+        return;
+    }
 }
 
 void Retrieval::CmdHangUp_Click() {

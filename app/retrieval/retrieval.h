@@ -15,8 +15,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "datafile/folder_lock.h"
 #include "datafile/intake.h"
 #include "korlink.h"
 #include "retrieval/reply_poll.h"
@@ -53,6 +55,11 @@ public:
     void statusDialogUnloaded();
     // "Disconnect Modem" of the modem window.
     void CmdHangUp_Click();
+    // The operator cancels (Ctrl-C or SIGTERM on the command line), in any
+    // state: a probe or dial-up ends at its next look, the wake-up at once;
+    // a running receive is left to the Escape the pump reports (the cancel
+    // sequence goes out), and a running intake reaches its end.
+    void cancel();
 
     State state() const { return m_state; }
     bool timerEnabled() const { return isWaking(m_state); }
@@ -65,6 +72,10 @@ public:
     const IntakeReport &intakeReport() const { return m_intake; }
     // What went wrong, for a caller that reports it once more (the command line).
     const std::string &failure() const { return m_failure; }
+    // Whether the line of the last retrieval was a modem call.
+    bool viaModem() const { return m_viaModem; }
+    // The expected size of the running transfer (0 before it starts).
+    std::int64_t expectedBytes() const { return m_expectedBytes; }
 
 private:
     // How the probe left the line.
@@ -80,6 +91,8 @@ private:
     void finish(Outcome outcome);
     void fail(Outcome outcome, const std::string &message);
     bool openPort();
+    bool takeDataFolder();
+    std::filesystem::path inDataDir(const std::string &name) const;
     void checkPort();
     void showModemLine(const std::string &text);
     // probe.cpp
@@ -94,6 +107,7 @@ private:
     // receive_step.cpp
     void receiveStep();
     bool runReceive(PortHandle port);
+    std::string keepPartialImage();
     void takeIn();
 
     // The wake-up dialogue's own data.
@@ -101,7 +115,8 @@ private:
         int step = 0;   // 0 to 8
         int misses = 0; // ticks without a usable answer; kept across retrievals, reset only when it passes 15
         // A data module answered: the 'b' of step 6 starts its transfer and
-        // nobody is asked. Cleared when a transfer starts, not by a new retrieval.
+        // nobody is asked. Cleared when a transfer starts and when a retrieval
+        // starts, so a module of an earlier retrieval never steers a sampler's.
         bool dataModule = false;
     };
     // What the retrieval last made visible, so that a dialog is shown (and
@@ -120,6 +135,11 @@ private:
     Visible m_visible;
     IntakeReport m_intake;
     std::string m_failure;
+    // Held from before the port opens to the end of the intake.
+    std::optional<FolderLock> m_folderLock;
+    bool m_cancelled = false;
+    bool m_viaModem = false;
+    std::int64_t m_expectedBytes = 0;
 };
 
 } // namespace trelm::retrieval

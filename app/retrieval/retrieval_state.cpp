@@ -8,7 +8,8 @@ Controls idleControls(Outcome outcome) {
     Controls controls;
     controls.retrieve = true;
     // After a transfer the dialog stays up with its last line until "&OK".
-    if (outcome == Outcome::Complete || outcome == Outcome::IntakeFailed || outcome == Outcome::TransferFailed)
+    if (outcome == Outcome::Complete || outcome == Outcome::IntakeFailed || outcome == Outcome::TransferFailed ||
+        outcome == Outcome::Cancelled)
         controls.buttons = Buttons::OkOnly;
     return controls;
 }
@@ -97,6 +98,8 @@ const char *outcomeName(Outcome outcome) {
     case Outcome::ModemFailed: return "modem failed";
     case Outcome::HungUp: return "modem disconnected";
     case Outcome::Abandoned: return "abandoned";
+    case Outcome::FolderRefused: return "data folder refused";
+    case Outcome::Cancelled: return "cancelled";
     }
     return "unknown";
 }

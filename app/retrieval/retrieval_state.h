@@ -33,6 +33,8 @@ enum class Outcome {
     ModemFailed,    // no modem answer, no connection, or no number
     HungUp,         // "Disconnect Modem"
     Abandoned,      // the status dialog was closed before the transfer
+    FolderRefused,  // the data folder cannot be written, or another retrieval holds it
+    Cancelled,      // cancelled by the operator (Ctrl-C or SIGTERM on the command line)
 };
 
 // One control's part in a state: set on or off, or left as it is.

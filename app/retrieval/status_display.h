@@ -27,6 +27,16 @@ public:
     virtual void appendMessageLog(const std::string &line) = 0;
     virtual void setBytesTransferred(std::int64_t bytes) = 0;
 
+    // Something the operator must know besides the progress line (an image
+    // kept from an earlier retrieval was moved aside): the message log by
+    // default; front ends that can show more do.
+    virtual void showNotice(const std::string &text) { appendMessageLog(text); }
+    // "Hang Up Modem": offered only while the line is a modem call.
+    virtual void setHangUpEnabled(bool) {}
+    // The size the transfer should reach: the event area for Event data,
+    // the whole memory for All data or a data module.
+    virtual void setExpectedBytes(std::int64_t) {}
+
     // The modem window and its one status line: showing a line shows the window.
     virtual void showModemStatus(const std::string &text) = 0;
     virtual void hideModemStatus() = 0;

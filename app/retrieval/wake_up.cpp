@@ -1,5 +1,6 @@
 // The wake-up dialogue, one step per 400 ms tick of StartDownLoad, and the
 // start of the transfer at step 8.
+#include "datafile/records.h"
 #include "korlink_binder/fill_str.h"
 #include "korlink_binder/korlink_binder.h"
 #include "retrieval/retrieval.h"
@@ -72,6 +73,8 @@ void Retrieval::startTransfer() {
     if (m_wakeUp.dataModule) {
         // The 'b' of step 6 started the module's transfer: nothing more to send.
         m_wakeUp.dataModule = false;
+        m_expectedBytes = MemoryImage::kSize;
+        m_ui.status.setExpectedBytes(m_expectedBytes);
         enter(State::ReceivingFromModule);
         m_ui.status.setDownloadStatus("Downloading From Data Module, Please Wait...");
     } else {
@@ -81,6 +84,8 @@ void Retrieval::startTransfer() {
         const bool eventsOnly = m_ui.questions.askEventDataOnly();
         if (m_state != State::AskingScope)
             return; // ended while the question was open
+        m_expectedBytes = eventsOnly ? MemoryImage::kEventAreaEnd : MemoryImage::kSize;
+        m_ui.status.setExpectedBytes(m_expectedBytes);
         enter(State::Receiving);
         m_ui.status.setDownloadStatus(eventsOnly ? "Downloading Event Data From TRELM Unit, Please Wait..."
                                                  : "Downloading All Data From TRELM Unit, Please Wait...");
@@ -88,7 +93,10 @@ void Retrieval::startTransfer() {
         korlink::c_puts(m_port, command.c_str());
     }
     receiveStep();
-    m_ui.window.enableFileCommands();
+    // Export and Print follow a file that was taken in; a retrieval without
+    // data leaves them as they were.
+    if (!m_intake.currentBinFile.empty())
+        m_ui.window.enableFileCommands();
 }
 
 } // namespace trelm::retrieval

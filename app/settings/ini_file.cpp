@@ -13,6 +13,8 @@
 
 #include "datafile/atomic_file.h"
 
+#include "settings/setting_value.h"
+
 namespace trelm {
 
 namespace {
@@ -90,6 +92,8 @@ std::string readIniText(const std::filesystem::path &file, const std::string &se
 
 Status writeIniText(const std::filesystem::path &file, const std::string &section, const std::string &key,
                     const std::string &value) {
+    if (!isSettingValue(value))
+        return Error{file.string(), std::string(kSettingValueRule) + "; " + section + "/" + key + " was not written"};
     std::vector<std::string> lines = readLines(file);
     const std::string entry = key + "=" + value;
     bool inSection = false;

@@ -26,6 +26,7 @@ std::string readIniText(const std::filesystem::path &file, const std::string &se
 // Sets `key` in `section` to `value`, adding the section or key when
 // missing and creating the file and its folder when needed; written as a
 // whole through a temporary file, so a failed write leaves the old file.
+// A value with a line break or control character is refused (setting_value.h).
 Status writeIniText(const std::filesystem::path &file, const std::string &section, const std::string &key,
                     const std::string &value);
 

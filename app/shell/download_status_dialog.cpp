@@ -45,6 +45,7 @@ DownloadStatusDialog::DownloadStatusDialog(QWidget *parent) : QDialog(parent) {
     m_cmdHangUp = placed(new QPushButton("Hang Up Modem", this), "cmdHangUp", 4320, 4800, 1815, 375);
     connect(m_cmdOK, &QPushButton::clicked, this, &DownloadStatusDialog::unload);
     connect(m_cmdHangUp, &QPushButton::clicked, this, &DownloadStatusDialog::unload);
+    m_cmdHangUp->setEnabled(false); // until a retrieval's line is a modem call
     connect(m_cmdRetry, &QPushButton::clicked, this, &DownloadStatusDialog::retryClicked);
     load();
 }
@@ -67,6 +68,8 @@ void DownloadStatusDialog::setStatus(const QString &text) {
 }
 
 void DownloadStatusDialog::setCancelHintVisible(bool visible) { m_lblMsg->setVisible(visible); }
+
+void DownloadStatusDialog::setHangUpEnabled(bool enabled) { m_cmdHangUp->setEnabled(enabled); }
 
 void DownloadStatusDialog::setButtons(bool okEnabled, bool retryEnabled) {
     m_cmdOK->setEnabled(okEnabled);

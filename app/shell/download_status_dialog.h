@@ -23,6 +23,8 @@ public:
     void setStatus(const QString &text);
     void setCancelHintVisible(bool visible);
     void setButtons(bool okEnabled, bool retryEnabled);
+    // "Hang Up Modem": only when the line is a modem call.
+    void setHangUpEnabled(bool enabled);
     void appendLog(const QString &line);
     void setBytes(qint64 bytes);
 

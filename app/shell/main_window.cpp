@@ -95,11 +95,14 @@ void MainWindow::choosePort(int port) {
 }
 
 Status MainWindow::FillGrids(const QString &path) {
-    // The fill shows "Filling Grids..." in the message window itself.
-    auto filled = grids::FillGrids(m_grids, path.toStdString(), m_msgForm);
-    refreshGridViews();
+    // The fill shows "Filling Grids..." in the message window itself. It
+    // fills a copy: a file that cannot be shown leaves the grids as they were.
+    grids::GridSet grids = m_grids;
+    auto filled = grids::FillGrids(grids, path.toStdString(), m_msgForm);
     if (!filled)
         return filled.error();
+    m_grids = std::move(grids);
+    refreshGridViews();
     m_lastFill = filled.value();
     processState().modelFlag = m_lastFill.header.modelFlag;
     return Done{};
@@ -109,8 +112,8 @@ bool MainWindow::openBinFile(const QString &path) {
     ProcessState &state = processState();
     m_txtExportFile->setText(path);
     if (Status filled = FillGrids(path); !filled) {
-        // The grids stay cleared; Export and Print keep acting on the file
-        // loaded before, which the field shows again.
+        // The grids, labels and commands stay those of the file loaded
+        // before, which the field shows again.
         m_txtExportFile->setText(QString::fromStdString(state.CurrentBinFile));
         showError(QString::fromStdString(filled.error().message()));
         return false;

@@ -61,6 +61,8 @@ void WindowRetrieval::showStatusDialog() {
 void WindowRetrieval::hideStatusDialog() { m_status->hide(); }
 void WindowRetrieval::appendMessageLog(const std::string &line) { m_status->appendLog(QString::fromStdString(line)); }
 void WindowRetrieval::setBytesTransferred(std::int64_t bytes) { m_status->setBytes(bytes); }
+void WindowRetrieval::showNotice(const std::string &text) { messageBox(text); }
+void WindowRetrieval::setHangUpEnabled(bool enabled) { m_status->setHangUpEnabled(enabled); }
 void WindowRetrieval::showModemStatus(const std::string &text) { m_modem->showText(QString::fromStdString(text)); }
 void WindowRetrieval::hideModemStatus() { m_modem->hide(); }
 

@@ -46,6 +46,8 @@ private:
     void hideStatusDialog() override;
     void appendMessageLog(const std::string &line) override;
     void setBytesTransferred(std::int64_t bytes) override;
+    void showNotice(const std::string &text) override;
+    void setHangUpEnabled(bool enabled) override;
     void showModemStatus(const std::string &text) override;
     void hideModemStatus() override;
     // Questions

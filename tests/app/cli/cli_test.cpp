@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <variant>
 
 #include "cli/commands.h"
+#include "datafile/folder_lock.h"
 #include "pty_pair.h"
 #include "sample_event.h"
 
@@ -55,7 +57,7 @@ TEST_F(CliTest, UsageAndHelpForEveryCommand) {
     EXPECT_EQ(version.out, std::string("trelmlink ") + TRELMLINK_VERSION + "\n");
     EXPECT_NE(std::string(TRELMLINK_VERSION), "");
     Outcome unknown = run({"frobnicate"});
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.status, 2); // a usage error
     EXPECT_EQ(lineCount(unknown.err), 1u);
 }
 
@@ -64,7 +66,7 @@ TEST_F(CliTest, ArgumentMistakesFailWithOneLine) {
          std::vector<std::vector<std::string>>{{"export"}, {"export", "a.bin", "-o"}, {"show", "a", "b"},
                                                {"convert", "x", "--bogus"}}) {
         Outcome result = run(args);
-        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_EQ(result.status, 2) << args[0]; // a usage error
         EXPECT_EQ(lineCount(result.err), 1u) << result.err;
     }
 }
@@ -124,7 +126,7 @@ TEST_F(CliTest, ExportToDevicesPipesAndStandardOutput) {
         {path("pipe.csv"), 0, "", ""},
         {"-", 0, csv, ""},
         {"/dev/full", 1, "", "trelmlink: /dev/full: No space left on device\n"},
-        {"", 1, "", "trelmlink: export: the output name given with -o is empty\n"},
+        {"", 2, "", "trelmlink: export: the output name given with -o is empty\n"},
     };
     for (const auto &c : cases) {
         Outcome result = run({"export", source, "-o", c.output});
@@ -257,11 +259,11 @@ TEST_F(CliTest, ConvertOfAnImageWithoutEventsPrintsNoCurrentLine) {
 TEST_F(CliTest, ConvertRejectsShortInputAndMissingFolder) {
     testdata::writeFile(m_dir / "temp0000.$$$", testdata::Bytes(100, 0));
     Outcome shortInput = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
-    EXPECT_EQ(shortInput.status, 1);
+    EXPECT_EQ(shortInput.status, 5); // the data could not be taken in
     EXPECT_EQ(shortInput.err.rfind("trelmlink: " + path("temp0000.$$$") + ": is too short", 0), 0u) << shortInput.err;
     EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
     Outcome noFolder = run({"convert", path("temp0000.$$$"), "--dir", path("nowhere")});
-    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.status, 3); // a set-up problem
     EXPECT_EQ(noFolder.err, "trelmlink: " + path("nowhere") + ": the folder does not exist\n");
     Outcome fileAsFolder = run({"convert", path("temp0000.$$$"), "--dir", path("temp0000.$$$")});
     EXPECT_EQ(fileAsFolder.err, "trelmlink: " + path("temp0000.$$$") + ": is not a folder\n");
@@ -273,4 +275,44 @@ TEST_F(CliTest, TheProgramReportsThroughItsExitStatus) {
     const std::string quiet = " >/dev/null 2>&1";
     EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path(sample::kName) + "'" + quiet).c_str())), 0);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " show '" + path("none.bin") + "'" + quiet).c_str())), 1);
+}
+
+// A transfer cut short leaves an image that ends inside an event's log:
+// convert names the incomplete events and writes nothing, unless asked.
+TEST_F(CliTest, ConvertRefusesAPartialImageUnlessAsked) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::EventBuilder event;
+    event.status(5).start(1118838605).config(0).logAddresses(testdata::ImageBuilder::logAddress(0),
+                                                             testdata::ImageBuilder::logAddress(99));
+    image.slot(1, event);
+    testdata::Bytes received = image.receivedBytes();
+    received.resize(16384 + 38 * 50);
+    const std::string partial = "partial-" + std::to_string(received.size()) + "-bytes-2026-12-08_09-30-05.$$$";
+    testdata::writeFile(m_dir / partial, received);
+    Outcome refused = run({"convert", path(partial), "--dir", m_dir.path().string()});
+    EXPECT_EQ(refused.status, 5);
+    EXPECT_EQ(refused.err, "trelmlink: " + path(partial) + ": is a partial image: it ends at byte 18284 inside the "
+                           "log of 1 event (incomplete: 0123_2005_06_15_12_30_05.bin); nothing was written (convert "
+                           "--partial takes in what it holds)\n");
+    EXPECT_EQ(testdata::entryCount(m_dir.path()), 1u);
+    Outcome taken = run({"convert", path(partial), "--dir", m_dir.path().string(), "--partial"});
+    EXPECT_EQ(taken.status, 0) << taken.err;
+    EXPECT_EQ(taken.out, "0123_2005_06_15_12_30_05.bin\ncurrent: 0123_2005_06_15_12_30_05.bin\n");
+    EXPECT_TRUE(std::filesystem::exists(m_dir / partial)); // only whole received images are deleted
+}
+
+// convert takes the data folder's lock as a retrieval does.
+TEST_F(CliTest, ConvertIsRefusedWhileAnotherHoldsTheFolder) {
+    testdata::ImageBuilder image({1, 0x0102, 123});
+    testdata::writeFile(m_dir / "temp0000.$$$", image.receivedBytes());
+    auto held = FolderLock::take(m_dir.path());
+    ASSERT_TRUE(std::holds_alternative<FolderLock>(held));
+    Outcome refused = run({"convert", path("temp0000.$$$"), "--dir", m_dir.path().string()});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find("another retrieval or convert is working in this data folder (process " +
+                               std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "temp0000.$$$"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "swap.bin"));
 }

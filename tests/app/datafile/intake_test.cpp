@@ -219,7 +219,7 @@ TEST_F(IntakeTest, ShortImageCopiesOnlyTheRecordsItHolds) {
     testdata::Bytes received = m_image.receivedBytes();
     received.resize(16384 + 38 * 4 + 20); // four whole records and part of a fifth
     testdata::writeFile(m_dir / "received.img", received);
-    auto report = ConvertReceivedFile(m_dir / "received.img", m_dir.path(), m_export);
+    auto report = ConvertReceivedFile(m_dir / "received.img", m_dir.path(), m_export, PartialImages::Take);
     ASSERT_TRUE(report);
     EXPECT_EQ(testdata::readFile(m_dir / kJune15Name), expectedEventFile(m_image, 1, {0, 1, 2, 3}));
     ASSERT_EQ(report.value().notes.size(), 1u);
@@ -233,7 +233,7 @@ TEST_F(IntakeTest, FileFromAShortImageIsCompletedByALaterFullOne) {
     testdata::Bytes received = m_image.receivedBytes();
     received.resize(16384 + 38 * 4);
     testdata::writeFile(m_dir / "received.img", received);
-    ASSERT_TRUE(ConvertReceivedFile(m_dir / "received.img", m_dir.path(), m_export));
+    ASSERT_TRUE(ConvertReceivedFile(m_dir / "received.img", m_dir.path(), m_export, PartialImages::Take));
     ASSERT_EQ(testdata::readFile(m_dir / kJune15Name).size(), 686u + 4 * 38u);
 
     // Same log addresses, but the file lacks six of the ten records.

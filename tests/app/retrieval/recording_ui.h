@@ -23,6 +23,9 @@ public:
     std::int64_t bytes = -1;
     std::int64_t mostBytes = -1; // a batch receive counts each file from 0 again
     bool okEnabled = true, retryEnabled = true, hintVisible = false, dialogShown = false, modemShown = false;
+    bool hangUpEnabled = true;     // "Hang Up Modem"
+    std::int64_t expectedBytes = 0;
+    std::vector<std::string> notices;
 
     void loadStatusDialog() override {
         statuses.clear();
@@ -50,6 +53,9 @@ public:
         modemLines.push_back(text);
     }
     void hideModemStatus() override { modemShown = false; }
+    void showNotice(const std::string &text) override { notices.push_back(text); }
+    void setHangUpEnabled(bool enabled) override { hangUpEnabled = enabled; }
+    void setExpectedBytes(std::int64_t count) override { expectedBytes = count; }
 };
 
 class ScriptedQuestions : public trelm::retrieval::Questions {

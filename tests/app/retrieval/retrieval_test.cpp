@@ -43,8 +43,11 @@ struct Case {
     bool swapBinIsFolder = false;          // makes the intake fail
     bool receivedIsFolder = false;         // the received file cannot be written
     std::string logLine = {};              // the message log holds this line
+    std::string reason = {};               // a failed transfer's message box: the line after the status text
     int abandonAfterMisses = -1;           // a first retrieval given up after these misses
     int missTicks = -1;                    // step-1 ticks until the wake-up error
+    std::string phone = "5551234";         // the answer to the number question
+    std::string box = {};                  // the first message box starts with this
 };
 
 std::ostream &operator<<(std::ostream &out, const Case &c) { return out << c.name; }
@@ -113,7 +116,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         fs::create_directory(m_data.path() / "temp0000.$$$");
     RecordingUi ui;
     ui.eventsOnly = c.eventsOnly;
-    ui.phoneAnswer = "5551234";
+    ui.phoneAnswer = c.phone;
     if (c.escapeAt >= 0) {
         trelm::korlink::COMMPumpHookSet(&escapePump);
         ui.onBytes = [&c](std::int64_t bytes) { g_pressEscape = g_pressEscape || bytes >= c.escapeAt; };
@@ -167,6 +170,9 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
     const auto &written = retrieval.intakeReport().eventFiles;
     switch (c.outcome) {
     case Outcome::Complete:
+        // "Hang Up Modem" only on a modem call; progress against what the choice asked for.
+        EXPECT_EQ(ui.hangUpEnabled, c.sim[0] == "modem");
+        EXPECT_EQ(ui.expectedBytes, c.eventsOnly ? 16384 : 114688);
         EXPECT_EQ(written.size(), static_cast<size_t>(testdata::generatedImage(1).events));
         for (const std::string &name : written) {
             EXPECT_TRUE(fs::is_regular_file(m_data.path() / name)) << name;
@@ -179,16 +185,22 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_GE(ui.mostBytes, 114688);
         break;
     case Outcome::IntakeFailed:
-        // Told as a failure, the received data kept for a later intake.
+        // Told as a failure, the received data kept for a later intake;
+        // nothing was taken in, so Export and Print stay as they were.
         EXPECT_TRUE(fs::is_regular_file(received));
         EXPECT_EQ(ui.boxes.size(), 1u);
-        EXPECT_TRUE(ui.fileCommands);
+        EXPECT_FALSE(ui.fileCommands);
         break;
     case Outcome::TransferFailed:
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         EXPECT_TRUE(written.empty() && ui.filled.empty());
-        EXPECT_TRUE(ui.fileCommands && ui.okEnabled);
+        EXPECT_TRUE(ui.okEnabled);
+        EXPECT_FALSE(ui.fileCommands); // no file was ever loaded
         EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), c.logLine), ui.log.end());
+        // The status text, then the reason on a line of its own.
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].rfind("Transfer stopped or corrupted!\n", 0), 0u) << ui.boxes[0];
+        EXPECT_NE(ui.boxes[0].find(c.reason), std::string::npos) << ui.boxes[0];
         // The sender was told: its send ends cancelled at once, not after
         // all its retries.
         if (c.escapeAt >= 0) {
@@ -196,7 +208,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         }
         break;
     case Outcome::OpenFailed:
-        EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!"});
+        EXPECT_EQ(ui.boxes, std::vector<std::string>{"Unable to open Port!\n/nonexistent/tty: no such device"});
         EXPECT_TRUE(ui.filled.empty());
         break;
     default:
@@ -204,6 +216,35 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         break;
     }
+    if (c.outcome == Outcome::ModemFailed && sim) {
+        EXPECT_EQ(sim->sent().find("ATDT"), std::string::npos) << "dialled: " << sim->sent();
+    }
+    if (!c.box.empty()) {
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes[0].rfind(c.box, 0), 0u) << ui.boxes[0];
+    }
+}
+
+// A retrieval left during a data module's wake-up, then one from a
+// sampler: the module's flag must not steer the second (no question, no
+// command, nothing sent).
+TEST_F(RetrievalTable, DataModuleFlagOfAnEarlierRetrievalIsCleared) {
+    RecordingUi ui;
+    trelm::retrieval::Settings settings;
+    settings.port = kPort;
+    settings.dataDir = m_data.path();
+    Retrieval retrieval(ui.roles(), settings);
+    {
+        SimProcess module({"module"});
+        setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), module.path().c_str(), 1);
+        drive(retrieval, 0);
+        ASSERT_EQ(retrieval.outcome(), Outcome::Abandoned);
+    }
+    SimProcess sampler({"sampler"});
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), sampler.path().c_str(), 1);
+    drive(retrieval);
+    EXPECT_EQ(retrieval.outcome(), Outcome::Complete) << retrieval.failure();
+    EXPECT_EQ(ui.questions, 1);
 }
 
 const std::string kEsc(1, 27);
@@ -243,11 +284,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "EscapeDuringTransfer", .sim = {"sampler", "--once"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
-             .questions = 1, .escapeAt = 8192, .logLine = "User cancelled"},
+             .questions = 1, .escapeAt = 8192, .logLine = "User cancelled",
+             .reason = "the user cancelled the transfer\nThe partial data ("},
         Case{.name = "ReceivedFileNotWritable", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
-             .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk"},
+             .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk",
+             .reason = "temp0000.$$$: disk full, or the file cannot be created or written"},
+        Case{.name = "PhoneNumberWithALineBreakIsNotDialled", .sim = {"modem"}, .outcome = Outcome::ModemFailed,
+             .phone = "555\r\nATH", .box = "The telephone number was not dialled:\n"},
         Case{.name = "IntakeFails", .sim = {"sampler"}, .outcome = Outcome::IntakeFailed,
              .lastStatuses = {"Retrieving data...", "Received data not saved!"}, .questions = 1,
              .swapBinIsFolder = true}),

@@ -87,25 +87,70 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"Modem", {"modem"}, {"--all", "--phone", "5551234"}, 0,
                     {"Connecting to Modem...", "Modem Attached...", "Dialing 5551234",
                      "Connecting to TRELM Unit, Please Wait...", "Waking DataLogger...", "Transfer complete!"}},
-        CommandCase{"ModemWithoutNumber", {"modem"}, {"--all"}, 1,
+        CommandCase{"ModemWithoutNumber", {"modem"}, {"--all"}, 4,
                     {"Modem Attached...", "): no telephone number: give one with --phone"}},
-        CommandCase{"Silent", {"silent"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
-        CommandCase{"Noise", {"noise"}, {"--all"}, 1, {"Waking DataLogger...", "Error Waking DataLogger!"}},
-        CommandCase{"UnopenableDevice", {}, {"--all"}, 1,
-                    {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!"}}),
+        CommandCase{"Silent", {"silent"}, {"--all"}, 4, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"Noise", {"noise"}, {"--all"}, 4, {"Waking DataLogger...", "Error Waking DataLogger!"}},
+        CommandCase{"UnopenableDevice", {}, {"--all"}, 3,
+                    {"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!",
+                     "trelmlink: /nonexistent/tty: no such device"}}),
     testsupport::CaseName());
 
+// Unattended: --quiet leaves only errors on stderr, --log keeps every line
+// with its time, and the outcome.
+TEST_F(RetrieveCommand, QuietWithALogSaysOnlyErrorsAndLogsEverything) {
+    const fs::path log = m_ini.path() / "retrieve.log";
+    SimProcess sim({"sampler"});
+    std::ostringstream out, err;
+    ASSERT_EQ(trelm::cli::runCli({"retrieve", "--device", sim.path(), "--dir", m_data.path().string(), "--all",
+                                  "--quiet", "--log", log.string()},
+                                 out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(lines(out.str()).size(), static_cast<size_t>(testdata::generatedImage(1).events));
+    const std::vector<std::string> logged = lines(testdata::readText(log));
+    ASSERT_GE(logged.size(), 4u);
+    for (const std::string &line : logged) // "2026-12-08 09:30:05 text"
+        EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[10] == ' ' && line[13] == ':' && line[19] == ' ')
+            << line;
+    EXPECT_NE(std::find_if(logged.begin(), logged.end(),
+                           [](const std::string &line) { return line.ends_with(" Transfer complete!"); }),
+              logged.end());
+    EXPECT_NE(logged[logged.size() - 2].find(" Summary: " + std::to_string(testdata::generatedImage(1).events) +
+                                             " event files written, current event "),
+              std::string::npos)
+        << logged[logged.size() - 2];
+    EXPECT_TRUE(logged.back().ends_with(" outcome: complete, exit status 0")) << logged.back();
+
+    // A failure still reaches stderr, and is appended to the same log.
+    std::ostringstream out2, err2;
+    EXPECT_EQ(trelm::cli::runCli({"retrieve", "--device", "/nonexistent/tty", "--dir", m_data.path().string(),
+                                  "--quiet", "--log", log.string()},
+                                 out2, err2),
+              3);
+    EXPECT_EQ(lines(err2.str()), (std::vector<std::string>{"trelmlink: COM 99 (/nonexistent/tty): Unable to open Port!",
+                                                          "trelmlink: /nonexistent/tty: no such device"}));
+    EXPECT_TRUE(lines(testdata::readText(log)).back().ends_with(" outcome: port not opened, exit status 3"));
+}
+
 TEST(RetrieveCommandArguments, MistakesAreRefusedBeforeAnyPortIsOpened) {
-    const std::vector<std::vector<std::string>> mistakes = {
-        {"retrieve", "--events", "--all", "--port", "1"},
-        {"retrieve", "--port", "1", "--device", "/dev/null"},
-        {"retrieve", "--port", "0"},
-        {"retrieve", "--port", "1", "--dir", "/nonexistent/folder"},
-        {"retrieve", "stray-file"},
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } mistakes[] = {
+        {{"retrieve", "--events", "--all", "--port", "1"}, 2},
+        {{"retrieve", "--port", "1", "--device", "/dev/null"}, 2},
+        {{"retrieve", "--port", "0"}, 2},
+        {{"retrieve", "--port", "1", "--quiet", "--verbose"}, 2},
+        {{"retrieve", "--port", "1", "--phone", "555\r\nATH"}, 2},
+        {{"retrieve", "--port", "1", "--dir", "/nonexistent/folder"}, 3},
+        {{"retrieve", "--port", "1", "--log", "/nonexistent/folder/log"}, 3},
+        {{"retrieve", "stray-file"}, 2},
     };
-    for (const auto &args : mistakes) {
+    for (const auto &mistake : mistakes) {
         std::ostringstream out, err;
-        EXPECT_EQ(trelm::cli::runCli(args, out, err), 1) << args.back();
+        EXPECT_EQ(trelm::cli::runCli(mistake.args, out, err), mistake.status) << mistake.args.back();
         EXPECT_EQ(lines(err.str()).size(), 1u) << err.str();
         EXPECT_TRUE(out.str().empty());
     }

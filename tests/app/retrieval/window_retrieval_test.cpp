@@ -126,6 +126,8 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
     switch (c.outcome) {
     case Outcome::Complete:
         EXPECT_TRUE(fileCommands);
+        // "Hang Up Modem" is offered only when the call went through a modem.
+        EXPECT_EQ(find<QPushButton>("cmdHangUp")->isEnabled(), c.sim[0] == "modem");
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(window.SSTab1()->currentIndex(), 0);
         EXPECT_TRUE(fs::is_regular_file(fs::current_path() / current)) << current;
@@ -136,14 +138,17 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
         EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
         break;
     case Outcome::TransferFailed: // Escape
-        EXPECT_TRUE(fileCommands);
+        EXPECT_FALSE(fileCommands); // no file was loaded before, none now
+        ASSERT_EQ(m_messages.size(), 1);
+        EXPECT_TRUE(m_messages[0].startsWith("Transfer stopped or corrupted!\nthe user cancelled the transfer\n"))
+            << m_messages[0].toStdString();
         EXPECT_TRUE(dialog.messageLog().contains("User cancelled"));
         EXPECT_EQ(sim->waitExit(5000), 1); // the sender saw the cancel
         EXPECT_TRUE(current.empty());
         EXPECT_FALSE(fs::exists(fs::current_path() / "swap.bin"));
         break;
     case Outcome::OpenFailed:
-        EXPECT_EQ(m_messages, QStringList{"Unable to open Port!"});
+        EXPECT_EQ(m_messages, QStringList{"Unable to open Port!\n/nonexistent/tty: no such device"});
         EXPECT_FALSE(fileCommands);
         break;
     default:
@@ -185,6 +190,27 @@ TEST_F(WindowTest, DemoRetrievesFromTheSimulatorOnAnyPortOption) {
     EXPECT_TRUE(waitUntil([&] { return !front->retrieval().running(); }, 60000));
     EXPECT_EQ(front->retrieval().outcome(), Outcome::Complete) << front->retrieval().failure();
     EXPECT_EQ(front->statusDialog().status(), "Transfer complete!");
+}
+
+} // namespace
+
+namespace {
+
+// A file loaded, then a retrieval that brings nothing: the file stays
+// current and Export and Print stay enabled for it.
+TEST_F(WindowTest, RetrievalWithoutDataLeavesTheLoadedFileAndItsCommands) {
+    const fs::path loaded = writeEvent(m_startDir / "loaded.bin", 0, 2);
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), "/nonexistent/tty", 1);
+    writeIni("[PORT]\nCOMM= 7\n");
+    trelm::shell::MainWindow &window = start();
+    ASSERT_TRUE(window.openBinFile(QString::fromStdString(loaded.string())));
+    find<QPushButton>("cmdRetrieve")->click();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    EXPECT_EQ(front->retrieval().outcome(), Outcome::OpenFailed);
+    EXPECT_EQ(trelm::processState().CurrentBinFile, loaded.string());
+    EXPECT_EQ(find<QLineEdit>("txtExportFile")->text().toStdString(), loaded.string());
+    EXPECT_TRUE(find<QPushButton>("CmdPrint")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("cmdNewFile")->isEnabled());
 }
 
 } // namespace

@@ -157,3 +157,41 @@ TEST(ComDevice, TooltipNamesTheMappedDeviceAndWhetherItExists) {
     EXPECT_EQ(comDevicePath(10), "/dev/ttyS9");
     EXPECT_EQ(comDeviceDescription(10).rfind("COM 10: /dev/ttyS9", 0), 0u);
 }
+
+struct ValueCase {
+    const char *name;
+    std::string value;
+    bool accepted;
+};
+
+std::ostream &operator<<(std::ostream &out, const ValueCase &c) { return out << c.name; }
+
+class SettingValue : public testing::TestWithParam<ValueCase> {};
+
+// A value that would break the file's lines (or reach the modem as a
+// command of its own) is refused, and the file stays as it was.
+TEST_P(SettingValue, OneLineOfPrintableTextOnly) {
+    const ValueCase &c = GetParam();
+    testfiles::TempDir dir("setting-value");
+    const fs::path ini = dir.path() / "TRELMLNK.INI";
+    const std::string before = "[PORT]\nCOMM= 3\n";
+    std::ofstream(ini) << before;
+    const Status written = writeIniText(ini, "PHONE_NUM", "NUMBER", c.value);
+    EXPECT_EQ(written.ok(), c.accepted);
+    if (c.accepted) {
+        EXPECT_EQ(readIniText(ini, "PHONE_NUM", "NUMBER"), c.value);
+        return;
+    }
+    EXPECT_NE(written.error().reason.find("no line break or other control character"), std::string::npos);
+    std::ifstream file(ini);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingValue,
+                         testing::Values(ValueCase{"PlainNumber", "555-1234", true},
+                                         ValueCase{"WithPauseCommas", "9,,5551234", true},
+                                         ValueCase{"LineFeedStartingASection", "555\n[PORT]", false},
+                                         ValueCase{"CarriageReturnAndModemCommand", "555\r\nATH", false},
+                                         ValueCase{"Tab", "555\t1234", false},
+                                         ValueCase{"Delete", std::string("555") + char(127), false}),
+                         testsupport::CaseName());

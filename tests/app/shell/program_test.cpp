@@ -37,8 +37,8 @@ TEST(Program, CommandsRunWithoutADisplayAndTheWindowSaysItNeedsOne) {
         {"", 1, "no display to open the window on"},
         {"EVENT.bin", 1, "no display to open the window on"},
         {"--help", 0, "usage: trelmlink [EVENT.bin]"},
-        {"show", 1, "trelmlink: show: "},
-        {"grids", 1, "trelmlink: grids: "},
+        {"show", 2, "trelmlink: show: "},
+        {"grids", 2, "trelmlink: grids: "},
         {"show /nonexistent.bin", 1, "/nonexistent.bin"},
     };
     for (const auto &c : cases) {

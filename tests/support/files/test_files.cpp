@@ -36,4 +36,27 @@ std::string readText(const fs::path &path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+FolderContent folderContent(const std::filesystem::path &dir) {
+    FolderContent content;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        content[entry.path().filename().string()] = readFile(entry.path());
+    return content;
+}
+
+std::string folderDifferences(const FolderContent &actual, const FolderContent &expected) {
+    std::string text;
+    for (const auto &[name, bytes] : expected) {
+        const auto found = actual.find(name);
+        if (found == actual.end())
+            text += "missing " + name + "\n";
+        else if (found->second != bytes)
+            text += "differs " + name + " (" + std::to_string(found->second.size()) + " bytes, expected " +
+                    std::to_string(bytes.size()) + ")\n";
+    }
+    for (const auto &[name, bytes] : actual)
+        if (!expected.count(name))
+            text += "extra " + name + "\n";
+    return text;
+}
+
 }  // namespace testfiles

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,12 @@ void writeFile(const std::filesystem::path &path, const std::vector<std::uint8_t
 std::vector<std::uint8_t> readFile(const std::filesystem::path &path);
 // The file's bytes as text, unchanged ("" when it cannot be read).
 std::string readText(const std::filesystem::path &path);
+
+// Every file of a folder (not its sub-folders' files), by name.
+using FolderContent = std::map<std::string, std::vector<std::uint8_t>>;
+FolderContent folderContent(const std::filesystem::path &dir);
+// How `actual` differs from `expected`, one line per file ("missing NAME",
+// "differs NAME (N bytes, expected M)", "extra NAME"); empty when equal.
+std::string folderDifferences(const FolderContent &actual, const FolderContent &expected);
 
 }  // namespace testfiles
