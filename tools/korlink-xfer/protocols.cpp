@@ -38,8 +38,7 @@ void applyKermit(PortHandle port, const TransferSettings &settings) {
 }
 
 const Protocol kProtocols[] = {
-    {KORLINK_PROTO_ASCII, "ascii", true, "ASCII: send a file's bytes as they are; receive: capture until silence",
-     applyAscii},
+    {KORLINK_PROTO_ASCII, "ascii", true, "ASCII: sends bytes as they are, captures until silence", applyAscii},
     {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines",
      applyKermit},
     {KORLINK_PROTO_XMODEM, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},

@@ -83,7 +83,7 @@ TEST(KermitToolBatch, FixedNameRefusesTheSecondFile) {
     EXPECT_EQ(readFile(toolDir / "only.bin"), first);
     EXPECT_FALSE(fs::exists(toolDir / "second.bin"));
     std::string output = readText(toolDir / "out.txt");
-    EXPECT_NE(output.find("Second file refused; one name only: only.bin"), std::string::npos) << output;
+    EXPECT_NE(output.find("Second file refused; every file would be stored as only.bin"), std::string::npos) << output;
     EXPECT_NE(output.find("\n1 file, 500 bytes in "), std::string::npos) << output;
 }
 

@@ -83,7 +83,9 @@ TEST_P(ToolLineSettings, SttyReadsThemBackAndTheLineIsRestored) {
     testsupport::waitUntil([&] { held = sttyOf(line.master()); return hasFlags(held, c.held); }, 10s, 20ms);
     EXPECT_TRUE(hasFlags(held, c.held)) << held;
     EXPECT_EQ(tool->wait(20s), 0) << tool->log();
-    if (!c.note.empty()) EXPECT_NE(tool->log().find(c.note), std::string::npos) << tool->log();
+    if (!c.note.empty()) {
+        EXPECT_NE(tool->log().find(c.note), std::string::npos) << tool->log();
+    }
     std::string after = sttyOf(line.master());
     EXPECT_EQ(after.substr(0, after.find(';')), before.substr(0, before.find(';')));   // the speed it had
 }
