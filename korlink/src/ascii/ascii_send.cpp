@@ -17,6 +17,10 @@ namespace {
 constexpr size_t kReportStep = 256;
 // How often the end of a file looks whether the transmit queue has drained.
 constexpr int32_t kDrainLookMs = 5;
+// A pty reports an empty queue at once but hands the bytes to its far end a
+// moment later, and closing the port flushes what it has not handed over:
+// the end of a file waits this long more.
+constexpr int32_t kHandOverMs = 50;
 
 class AsciiSender {
 public:
@@ -59,12 +63,7 @@ int32_t AsciiSender::sendFile() {
         m_link.report(ST_DISK, 0);
         return KORLINK_E_FILE;
     }
-    const char *name = m_queue.currentName.c_str();
-    m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(name));
-    m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(name));
-    m_link.report(ST_FILE_LENGTH, static_cast<intptr_t>(m_queue.currentSize));
-    m_link.report(ST_FILE_TIME, static_cast<intptr_t>(modified));
-    m_link.report(ST_BYTE_COUNT, 0);
+    reportQueuedFile(m_link, m_queue, modified);
     AsciiOutput output(m_link, m_settings);
     if (int32_t stop = sendBytes(output); stop != 0) return stop;
     if (int stop = output.finish(); stop != 0) return stop;
@@ -105,7 +104,7 @@ int32_t AsciiSender::drain() const {
     for (;;) {
         if (m_link.closed()) return KORLINK_E_NULL_PORT;
         int32_t free = transmitFree(io);
-        if (free >= io.transmitSize) return 0;
+        if (free >= io.transmitSize) return m_link.pause(kHandOverMs);
         stillMs = free > lastFree ? 0 : stillMs + kDrainLookMs;
         lastFree = free;
         if (stillMs >= std::max<int32_t>(m_settings.timeoutMs, kDrainLookMs)) return ST_TIMEOUT;
