@@ -6,14 +6,18 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
 #include "case_name.h"
 #include "korlink_binder/korlink_binder.h"
+#include "retrieval/transfer_progress.h"
 #include "settings/ini_file.h"
 #include "settings/process_state.h"
 #include "shell/demo_simulator.h"
@@ -86,6 +90,9 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
             }
         });
     }
+    QList<int> barValues;
+    QObject::connect(dialog.findChild<QProgressBar *>("prgTransfer"), &QProgressBar::valueChanged,
+                     [&](int value) { barValues << value; });
     auto *retrieve = find<QPushButton>("cmdRetrieve");
     trelm::retrieval::Retrieval &retrieval = front->retrieval();
 
@@ -134,6 +141,12 @@ TEST_P(WindowRetrievalTable, RetrieveDataEndsAsTheRoleDemands) {
         EXPECT_TRUE(fs::is_regular_file(fs::current_path() / fs::path(current).replace_extension(".csv")));
         EXPECT_EQ(find<QLineEdit>("txtExportFile")->text().toStdString(), current);
         EXPECT_GE(dialog.bytesText().toLongLong(), 114688);
+        // The bar moved through the transfer, upwards only, and ended full.
+        EXPECT_GE(barValues.size(), 5) << barValues.size();
+        EXPECT_TRUE(std::is_sorted(barValues.begin(), barValues.end()));
+        EXPECT_EQ(dialog.progressPercent(), 100);
+        EXPECT_EQ(dialog.progressText(), "100%");
+        EXPECT_EQ(dialog.timeLeftText(), "");
         EXPECT_TRUE(dialog.messageLog().contains("ACK Packet Sent"));
         EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
         break;
@@ -174,6 +187,58 @@ INSTANTIATE_TEST_SUITE_P(
                    .finalStatus = "Transfer stopped or corrupted!", .questions = 1, .pressEscape = true},
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
     testsupport::CaseName());
+
+// The bar and the time left beside the byte counter show the very figures
+// the command line prints for the same counts at the same times.
+struct BarCase {
+    const char *name;
+    std::int64_t expected; // 0: the whole memory
+    std::int64_t bytes;
+    int elapsedMs;
+};
+
+std::ostream &operator<<(std::ostream &out, const BarCase &c) { return out << c.name; }
+
+class ProgressBarTable : public WindowTest, public testing::WithParamInterface<BarCase> {};
+
+TEST_P(ProgressBarTable, ShowsTheFiguresOfTheCommandLine) {
+    const BarCase &c = GetParam();
+    trelm::shell::MainWindow &window = start();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    ASSERT_NE(front, nullptr);
+    const trelm::retrieval::TransferProgress::Clock::time_point origin{};
+    auto now = origin;
+    front->setClock([&] { return now; });
+    trelm::retrieval::StatusDisplay &display = front->statusDisplay();
+    trelm::shell::DownloadStatusDialog &dialog = front->statusDialog();
+
+    display.loadStatusDialog();
+    display.setExpectedBytes(c.expected);
+    display.setBytesTransferred(0);
+    now = origin + std::chrono::milliseconds(c.elapsedMs);
+    display.setBytesTransferred(c.bytes);
+
+    const trelm::retrieval::ProgressFigures core =
+        trelm::retrieval::progressFigures(c.bytes, c.expected, c.elapsedMs / 1000.0);
+    EXPECT_EQ(dialog.bytesText(), QString::number(c.bytes));
+    EXPECT_EQ(dialog.progressPercent(), core.percent);
+    EXPECT_EQ(dialog.progressText(), QString::number(core.percent) + "%");
+    EXPECT_EQ(dialog.timeLeftText().toStdString(), trelm::retrieval::timeLeftText(core));
+    // A new retrieval starts from an empty bar.
+    display.loadStatusDialog();
+    EXPECT_EQ(dialog.progressPercent(), 0);
+    EXPECT_EQ(dialog.timeLeftText(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ProgressBarTable,
+                         testing::Values(BarCase{"FirstBlockOfAllData", 114688, 128, 130},
+                                         BarCase{"QuarterOfTheEventArea", 16384, 4096, 2000},
+                                         BarCase{"HalfOfAllDataInMinutes", 114688, 57344, 95000},
+                                         BarCase{"DataModuleWithoutExpectedSize", 0, 28672, 30000},
+                                         BarCase{"LastBlockOfAllData", 114688, 114560, 119000},
+                                         BarCase{"AllDataArrived", 114688, 114688, 120000},
+                                         BarCase{"LastBlockPastTheEventArea", 16384, 16512, 17000}),
+                         testsupport::CaseName());
 
 // --demo: the simulator beside the program, every port option mapped to it,
 // and a whole download from the window.
