@@ -218,4 +218,9 @@ void Retrieval::CmdHangUp_Click() {
     }
 }
 
+void Retrieval::escapePressed() {
+    if (m_state == State::CheckingModem || m_state == State::Dialling)
+        CmdHangUp_Click();
+}
+
 } // namespace trelm::retrieval

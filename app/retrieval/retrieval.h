@@ -55,6 +55,10 @@ public:
     void statusDialogUnloaded();
     // "Disconnect Modem" of the modem window.
     void CmdHangUp_Click();
+    // Escape in the window: during the modem check and the dial it ends the
+    // call as "Disconnect Modem" does; a running receive takes it from the
+    // library's pump itself, and elsewhere it does nothing.
+    void escapePressed();
     // The operator cancels (Ctrl-C or SIGTERM on the command line), in any
     // state: a probe or dial-up ends at its next look, the wake-up at once;
     // a running receive is left to the Escape the pump reports (the cancel

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "settings/process_state.h"
+#include "shell/korlink_hooks.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/settings_access.h"
@@ -38,11 +39,14 @@ WindowRetrieval::WindowRetrieval(MainWindow &window)
     connect(m_status, &DownloadStatusDialog::retryClicked, this, [this] { m_retrieval->cmdRetry_Click(); });
     connect(m_status, &DownloadStatusDialog::unloaded, this, [this] { m_retrieval->statusDialogUnloaded(); });
     connect(m_modem, &ModemStatusDialog::hangUpClicked, this, [this] { m_retrieval->CmdHangUp_Click(); });
+    // The library's waits take Escape from the pump; the modem check and the
+    // dial hear of it here.
+    setEscapeListener([this] { m_retrieval->escapePressed(); });
 }
 
 // The retrieval closes its port before the dialogs (children of the
 // window) go.
-WindowRetrieval::~WindowRetrieval() = default;
+WindowRetrieval::~WindowRetrieval() { setEscapeListener({}); }
 
 void WindowRetrieval::setEventQuestion(std::function<bool()> ask) { m_askEvents = std::move(ask); }
 void WindowRetrieval::setPhoneQuestion(std::function<QString(const QString &)> ask) { m_askPhone = std::move(ask); }

@@ -188,6 +188,74 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{.name = "UnopenablePort", .outcome = Outcome::OpenFailed}),
     testsupport::CaseName());
 
+// Escape and "Disconnect Modem" while the modem is checked or the number
+// dialled: the call ends within a fraction of the one-second round, nothing
+// is asked, and the port and "&Retrieve Data" are free again.
+struct ModemStopCase {
+    const char *name;
+    const char *pressAt; // the modem window's line when the key or button is pressed
+    bool escape;         // else "Disconnect Modem"
+};
+
+std::ostream &operator<<(std::ostream &out, const ModemStopCase &c) { return out << c.name; }
+
+class ModemStopTable : public WindowTest, public testing::WithParamInterface<ModemStopCase> {};
+
+TEST_P(ModemStopTable, EndsTheCallWithinItsRound) {
+    const ModemStopCase &c = GetParam();
+    SimProcess sim({"modem"});
+    setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), sim.path().c_str(), 1);
+    writeIni("[PORT]\nCOMM= 7\n[PHONE_NUM]\nNUMBER=5550000\n");
+    trelm::shell::MainWindow &window = start();
+    auto *front = window.findChild<trelm::shell::WindowRetrieval *>("WindowRetrieval");
+    ASSERT_NE(front, nullptr);
+    int questions = 0;
+    front->setEventQuestion([&] {
+        ++questions;
+        return false;
+    });
+    front->setPhoneQuestion([](const QString &) { return QString("5551234"); });
+    trelm::shell::ModemStatusDialog &modem = front->modemDialog();
+    auto *hangUp = modem.findChild<QPushButton *>("CmdHangUp");
+    ASSERT_NE(hangUp, nullptr);
+    std::optional<std::chrono::steady_clock::time_point> pressedAt;
+    QObject::connect(modem.findChild<QLineEdit *>("txtMsg"), &QLineEdit::textChanged, [&](const QString &text) {
+        if (pressedAt || text != c.pressAt)
+            return;
+        pressedAt = std::chrono::steady_clock::now();
+        // Posted: the key or the click arrives through the pump of the wait.
+        if (c.escape)
+            QCoreApplication::postEvent(&modem, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        else
+            QMetaObject::invokeMethod(hangUp, &QPushButton::click, Qt::QueuedConnection);
+    });
+    trelm::retrieval::Retrieval &retrieval = front->retrieval();
+
+    find<QPushButton>("cmdRetrieve")->click(); // the probe and the dial-up run inside the click
+    EXPECT_TRUE(waitUntil([&] { return !retrieval.running(); }, 10000));
+    const auto endedAt = std::chrono::steady_clock::now();
+
+    ASSERT_TRUE(pressedAt.has_value());
+    EXPECT_LT(endedAt - *pressedAt, std::chrono::milliseconds(500));
+    EXPECT_EQ(retrieval.outcome(), Outcome::HungUp) << trelm::retrieval::outcomeName(retrieval.outcome());
+    EXPECT_EQ(questions, 0);
+    EXPECT_FALSE(modem.isVisible());
+    EXPECT_NE(modem.text(), "Connecting to TRELM Unit, Please Wait...");
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
+    EXPECT_TRUE(find<QPushButton>("cmdRetrieve")->isEnabled());
+    EXPECT_FALSE(window.StartDownLoad()->isActive());
+    PortHandle again = trelm::korlink::COMMWinInit(kPort, 9600, 8, 0, 1, 1024, 512);
+    EXPECT_NE(again, nullptr);
+    trelm::korlink::COMMPortDeinit(again, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhileWaiting, ModemStopTable,
+                         testing::Values(ModemStopCase{"EscapeInModemCheck", "Connecting to Modem...", true},
+                                         ModemStopCase{"EscapeInDial", "Dialing 5551234", true},
+                                         ModemStopCase{"DisconnectInModemCheck", "Connecting to Modem...", false},
+                                         ModemStopCase{"DisconnectInDial", "Dialing 5551234", false}),
+                         testsupport::CaseName());
+
 // The bar and the time left beside the byte counter show the very figures
 // the command line prints for the same counts at the same times.
 struct BarCase {
