@@ -88,6 +88,7 @@ void serveModule(RoleContext &context) {
 
 void serveModem(RoleContext &context) {
     std::string line;
+    int answered = 0;
     while (!stopping(context)) {
         int byte = nextByte(context);
         if (byte < 0)
@@ -116,6 +117,9 @@ void serveModem(RoleContext &context) {
             serveSampler(context);
             return;
         }
+        // A slow modem keeps the program in its modem check a while.
+        if (answered++ > 0 && context.modemDelayMs > 0)
+            ms_pause(context.modemDelayMs);
         c_puts(context.port, "\r\nOK\r\n");
     }
 }

@@ -190,7 +190,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Escape and "Disconnect Modem" while the modem is checked or the number
 // dialled: the call ends within a fraction of the one-second round, nothing
-// is asked, and the port and "&Retrieve Data" are free again.
+// is asked, and the port and "&Retrieve Data" are free again. The simulated
+// modem answers its check late, so the press always lands in that phase.
 struct ModemStopCase {
     const char *name;
     const char *pressAt; // the modem window's line when the key or button is pressed
@@ -203,7 +204,7 @@ class ModemStopTable : public WindowTest, public testing::WithParamInterface<Mod
 
 TEST_P(ModemStopTable, EndsTheCallWithinItsRound) {
     const ModemStopCase &c = GetParam();
-    SimProcess sim({"modem"});
+    SimProcess sim({"modem", "--modem-delay", "1500"});
     setenv(("KORLINK_COM" + std::to_string(kPort)).c_str(), sim.path().c_str(), 1);
     writeIni("[PORT]\nCOMM= 7\n[PHONE_NUM]\nNUMBER=5550000\n");
     trelm::shell::MainWindow &window = start();
