@@ -142,6 +142,7 @@ private:
     // Held from before the port opens to the end of the intake.
     std::optional<FolderLock> m_folderLock;
     bool m_cancelled = false;
+    bool m_diskFailed = false; // the last receive could not write its file
     bool m_viaModem = false;
     std::int64_t m_expectedBytes = 0;
 };
