@@ -38,8 +38,8 @@ const char *const kUsage =
     "                    name swap.bin\n"
     "  --log FILE        append every byte the program sends to FILE\n"
     "  --once            exit after the first transfer (status 0 when it succeeded)\n"
-    "  --modem-delay MS  modem role: answer each AT after the first (the modem\n"
-    "                    check after the probe) only after MS milliseconds\n";
+    "  --modem-delay MS  modem role: answer an AT line ended by CR LF (the\n"
+    "                    program's modem check) only after MS milliseconds\n";
 
 int usageError(const std::string &message) {
     std::cerr << "trelm-sim: " << message << " (see trelm-sim --help)\n";

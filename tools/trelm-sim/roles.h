@@ -29,9 +29,9 @@ void serveSampler(RoleContext &context);
 // starts the transfer; it never asks anything.
 void serveModule(RoleContext &context);
 // A Hayes modem in front of a sampler: "OK" for every AT command line,
-// "CONNECT 9600" shortly after ATDT<number>, then the sampler. The first AT
-// (the program's probe) is answered at once, every later one after
-// modemDelayMs.
+// "CONNECT 9600" shortly after ATDT<number>, then the sampler. With
+// modemDelayMs an AT line ended by CR LF (the program's modem check) is
+// answered that much later; the probe's AT CR at once.
 void serveModem(RoleContext &context);
 // Takes every byte and answers nothing.
 void serveSilent(RoleContext &context);
