@@ -60,6 +60,4 @@ ProgressFigures TransferProgress::update(std::int64_t bytes, Clock::time_point n
     return progressFigures(bytes, m_expected, std::chrono::duration<double>(now - *m_start).count());
 }
 
-std::int64_t TransferProgress::expected() const { return m_expected; }
-
 } // namespace trelm::retrieval

@@ -15,8 +15,6 @@ struct ProgressFigures {
     std::int64_t expected = 0;               // the size the transfer should reach
     int percent = 0;                         // 0 to 100
     std::optional<std::int64_t> secondsLeft; // none before a rate is known and once all arrived
-
-    bool operator==(const ProgressFigures &) const = default;
 };
 
 // The figures for `bytes` of `expected` (0 or less: the whole memory) after
@@ -41,7 +39,6 @@ public:
     // Forgets the clock and the expected size (a new retrieval).
     void reset();
     ProgressFigures update(std::int64_t bytes, Clock::time_point now);
-    std::int64_t expected() const;
 
 private:
     std::int64_t m_expected = 0;

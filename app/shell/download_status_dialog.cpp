@@ -41,7 +41,7 @@ DownloadStatusDialog::DownloadStatusDialog(QWidget *parent) : QDialog(parent) {
     m_prgTransfer = placed(new QProgressBar(this), "prgTransfer", 3960, 1170, 2160, 315);
     m_prgTransfer->setRange(0, 100);
     m_prgTransfer->setFormat("%p%");
-    m_lblTimeLeft = placed(new QLabel(this), "lblTimeLeft", 3960, 1440, 2160, 240);
+    m_lblTimeLeft = placed(new QLabel(this), "lblTimeLeft", 3960, 1500, 2160, 255);
     m_lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_label2 = placed(new QLabel("Message Log:", this), "Label2", 240, 1680, 1815, 255);
     m_txtMessages = placed(new QPlainTextEdit(this), "txtMessages", 240, 1920, 5880, 2640);
