@@ -13,7 +13,7 @@ namespace {
 
 const char *const kUsage =
     "usage: trelm-sim ROLE [--image FILE | --seed N] [--baud N] [--path-file F]\n"
-    "                 [--sender korlink|sx|sb] [--log FILE] [--once]\n"
+    "                 [--sender korlink|sx|sb] [--log FILE] [--once] [--modem-delay MS]\n"
     "\n"
     "Makes a null-modem cable of two pseudo-terminals, prints the path of the\n"
     "end a program should open (for example KORLINK_COM1=PATH), and serves ROLE\n"
@@ -37,7 +37,9 @@ const char *const kUsage =
     "  --sender sb       send with lrzsz's sb (YMODEM batch), announcing the\n"
     "                    name swap.bin\n"
     "  --log FILE        append every byte the program sends to FILE\n"
-    "  --once            exit after the first transfer (status 0 when it succeeded)\n";
+    "  --once            exit after the first transfer (status 0 when it succeeded)\n"
+    "  --modem-delay MS  modem role: answer an AT line ended by CR LF (the\n"
+    "                    program's modem check) only after MS milliseconds\n";
 
 int usageError(const std::string &message) {
     std::cerr << "trelm-sim: " << message << " (see trelm-sim --help)\n";
@@ -89,6 +91,10 @@ int main(int argc, char **argv) {
         } else if (arg == "--log") {
             if (!value(text)) return usageError("--log needs a file");
             options.log = text;
+        } else if (arg == "--modem-delay") {
+            if (!value(text) || !parseNumber(text, 0, 60000, number))
+                return usageError("--modem-delay needs milliseconds up to 60000");
+            options.modemDelayMs = static_cast<int>(number);
         } else if (arg == "--once") {
             options.once = true;
         } else if (!haveRole && trelmsim::parseRole(arg, options.role)) {

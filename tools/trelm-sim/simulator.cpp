@@ -134,6 +134,7 @@ Outcome Simulator::serve() {
     context.port = m_cable->port;
     context.stop = &m_stop;
     context.once = m_options.once;
+    context.modemDelayMs = m_options.modemDelayMs;
     context.logByte = [&log](int byte) {
         if (log.is_open()) {
             log.put(static_cast<char>(byte));

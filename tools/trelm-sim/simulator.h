@@ -32,6 +32,7 @@ struct Options {
     std::filesystem::path log;    // every byte the program sent, when set
     bool once = false;            // stop after the first transfer
     int comPort = 32;             // the COM number the simulator's own end takes
+    int modemDelayMs = 0;         // modem role: the pause before answering the modem check
 };
 
 struct Outcome {
