@@ -146,7 +146,9 @@ private:
     }
 
     void showLive(const StationRun &run) {
-        std::string text = run.name() + "  " + run.progress.phase();
+        const std::size_t index = static_cast<std::size_t>(&run - m_runs.data());
+        std::string text = run.name() + "  attempt " + std::to_string(m_scheduler.attempts(index)) + "  " +
+                           run.progress.phase();
         if (run.progress.percent() >= 0)
             text += "  " + std::to_string(run.progress.bytes()) + " bytes  " + std::to_string(run.progress.percent()) + "%";
         m_display.live(run.name(), text);
