@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <poll.h>
@@ -90,6 +91,8 @@ public:
     }
 
     bool jsonOpen() const { return m_options.json.empty() || m_json.is_open(); }
+    // Without the signalfd the end of a child would go unseen.
+    bool canWatch() const { return m_signals.fd() >= 0; }
 
     int run(std::ostream &out) {
         refuseMisconfigured();
@@ -353,6 +356,10 @@ private:
 int runFleet(const std::vector<FleetEntry> &entries, const FleetRunOptions &options, std::ostream &out,
              std::ostream &err) {
     FleetRun run(entries, options, err);
+    if (!run.canWatch()) {
+        err << "trelmlink: fleet: cannot watch for signals: " << std::strerror(errno) << '\n';
+        return 1;
+    }
     if (!run.jsonOpen()) {
         err << "trelmlink: " << options.json.string() << ": cannot be opened for appending\n";
         return 1;

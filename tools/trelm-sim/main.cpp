@@ -63,7 +63,7 @@ bool parseNumber(const std::string &text, long low, long high, long &value) {
 int main(int argc, char **argv) {
     trelmsim::Options options;
     std::string pathFile;
-    std::vector<trelmsim::StationSpec> stations;
+    std::vector<trelmsim::StationSetup> stations;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&](std::string &out) {
@@ -102,8 +102,8 @@ int main(int argc, char **argv) {
             options.log = text;
         } else if (arg == "--once") {
             options.once = true;
-        } else if (trelmsim::StationSpec spec; trelmsim::parseStationSpec(arg, spec)) {
-            stations.push_back(spec);
+        } else if (trelmsim::StationSetup setup; trelmsim::parseStationSetup(arg, setup)) {
+            stations.push_back(setup);
         } else {
             return usageError("unknown argument '" + arg + "'");
         }
@@ -120,7 +120,7 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     if (stations.size() > 1)
         return trelmsim::serveSeveral(stations, options, pathFile, signals);
-    trelmsim::applyStationSpec(stations[0], 0, options);
+    trelmsim::applyStationSetup(stations[0], 0, options);
     return trelmsim::serveOne(options, pathFile, signals);
 }
 

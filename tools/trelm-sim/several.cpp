@@ -41,9 +41,9 @@ void stopAll(const std::vector<pid_t> &children) {
 
 }  // namespace
 
-bool parseStationSpec(const std::string &text, StationSpec &spec) {
+bool parseStationSetup(const std::string &text, StationSetup &setup) {
     const auto first = text.find(':');
-    if (!parseRole(text.substr(0, first), spec.role))
+    if (!parseRole(text.substr(0, first), setup.role))
         return false;
     if (first == std::string::npos)
         return true;
@@ -53,24 +53,24 @@ bool parseStationSpec(const std::string &text, StationSpec &spec) {
     if (!seed.empty()) {
         if (!number(seed, 1L << 30, value))
             return false;
-        spec.seed = static_cast<unsigned>(value);
+        setup.seed = static_cast<unsigned>(value);
     }
     if (second != std::string::npos) {
         if (!number(text.substr(second + 1), kHighestUnit, value) || value == 0)
             return false;
-        spec.unit = static_cast<int>(value);
+        setup.unit = static_cast<int>(value);
     }
     return true;
 }
 
-void applyStationSpec(const StationSpec &spec, unsigned index, Options &options) {
-    options.role = spec.role;
-    options.seed = spec.seed.value_or(options.seed + index);
-    if (spec.unit)
-        options.unit = *spec.unit;
+void applyStationSetup(const StationSetup &setup, unsigned index, Options &options) {
+    options.role = setup.role;
+    options.seed = setup.seed.value_or(options.seed + index);
+    if (setup.unit)
+        options.unit = *setup.unit;
 }
 
-int serveSeveral(const std::vector<StationSpec> &stations, const Options &shared, const std::string &pathFile,
+int serveSeveral(const std::vector<StationSetup> &stations, const Options &shared, const std::string &pathFile,
                  const sigset_t &signals) {
     std::vector<pid_t> children;
     std::vector<std::string> paths;
@@ -86,7 +86,7 @@ int serveSeveral(const std::vector<StationSpec> &stations, const Options &shared
             dup2(pathPipe[1], STDOUT_FILENO);
             close(pathPipe[1]);
             Options options = shared;
-            applyStationSpec(stations[i], i, options);
+            applyStationSetup(stations[i], i, options);
             if (!options.log.empty())
                 options.log.replace_extension(options.log.extension().string().append(".").append(std::to_string(i)));
             _exit(serveOne(options, "", signals));

@@ -13,18 +13,18 @@
 namespace trelmsim {
 
 // ROLE[:SEED[:UNIT]] on the command line.
-struct StationSpec {
+struct StationSetup {
     Role role = Role::Sampler;
     std::optional<unsigned> seed;
     std::optional<int> unit;
 };
 
 // False when the text is not a role, optionally with a seed and a unit ID.
-bool parseStationSpec(const std::string &text, StationSpec &spec);
+bool parseStationSetup(const std::string &text, StationSetup &setup);
 
 // The station's own role, seed and unit over the shared options: without a
 // seed of its own, station `index` takes the shared seed plus its index.
-void applyStationSpec(const StationSpec &spec, unsigned index, Options &options);
+void applyStationSetup(const StationSetup &setup, unsigned index, Options &options);
 
 // One simulator: prints its path (and writes it to `pathFile` when given),
 // serves until one of `signals` or the end of a --once transfer.
@@ -33,7 +33,7 @@ int serveOne(const Options &options, const std::string &pathFile, const sigset_t
 // A process per station; their paths printed (and written to `pathFile`)
 // one a line in the stations' order. A signal stops them all; the exit
 // status is 0 when every station ended well.
-int serveSeveral(const std::vector<StationSpec> &stations, const Options &shared, const std::string &pathFile,
+int serveSeveral(const std::vector<StationSetup> &stations, const Options &shared, const std::string &pathFile,
                  const sigset_t &signals);
 
 }  // namespace trelmsim

@@ -22,6 +22,9 @@ struct ProgressCase {
     std::string reason;
 };
 
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const ProgressCase &c) { return out << c.name; }
+
 class ChildProgressLines : public testing::TestWithParam<ProgressCase> {};
 
 TEST_P(ChildProgressLines, StateFollowsTheLines) {

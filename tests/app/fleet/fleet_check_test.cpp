@@ -22,6 +22,9 @@ struct CheckCase {
     std::vector<std::string> outHolds;  // texts stdout holds
 };
 
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const CheckCase &c) { return out << c.name; }
+
 std::string expand(std::string text, const fs::path &dir) {
     for (const auto &[mark, value] : {std::pair<std::string, std::string>{"{tty}", (dir / "tty").string()},
                                       {"{dir}", dir.string()}})

@@ -55,6 +55,9 @@ struct RunCase {
     bool interrupt = false;              // SIGINT once the first station has succeeded, then a rerun
 };
 
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const RunCase &c) { return out << c.name; }
+
 std::string withPid(std::string text) {
     if (const auto at = text.find("{pid}"); at != std::string::npos)
         text.replace(at, 5, std::to_string(getpid()));

@@ -37,6 +37,9 @@ struct ScheduleCase {
     std::vector<int> attemptCounts;  // per station
 };
 
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const ScheduleCase &c) { return out << c.name; }
+
 // Runs the scheduler against the scripts; returns the trace of starts.
 std::string simulate(const ScheduleCase &c, Scheduler &scheduler) {
     std::map<std::size_t, Millis> endsAt; // running station -> end time
@@ -144,6 +147,9 @@ struct ExitCase {
     bool cancelled;
     int expected;
 };
+
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const ExitCase &c) { return out << c.name; }
 
 class FleetExitStatus : public testing::TestWithParam<ExitCase> {};
 

@@ -23,6 +23,9 @@ struct ProblemCase {
     std::vector<std::pair<int, std::string>> problems; // line and a text the message holds
 };
 
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const ProblemCase &c) { return out << c.name; }
+
 class StationsFileProblems : public testing::TestWithParam<ProblemCase> {};
 
 TEST_P(StationsFileProblems, EveryProblemIsListedWithItsLine) {
@@ -87,6 +90,9 @@ struct ValueCase {
     int retries;
     int pause;
 };
+
+// A failure names the case, never its bytes.
+std::ostream &operator<<(std::ostream &out, const ValueCase &c) { return out << c.name; }
 
 class StationsFileValues : public testing::TestWithParam<ValueCase> {};
 
