@@ -24,6 +24,9 @@ const char *const kUsage =
     "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
+    "  fleet run STATIONS [--only NAME,...] [--jobs N] [--dry-run] [--json FILE]\n"
+    "                                            retrieve every station of a stations file\n"
+    "  fleet check STATIONS                      check a stations file, show what a run does\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n"
     "\n";
@@ -42,6 +45,7 @@ const Command kCommands[] = {
     {"grids", runGrids},
     {"report", runReport},
     {"retrieve", runRetrieve},
+    {"fleet", runFleetCommand},
 };
 
 } // namespace

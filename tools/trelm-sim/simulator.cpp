@@ -52,7 +52,7 @@ Simulator::Simulator(Options options) : m_options(std::move(options)) {
         if (mkdtemp(folder) == nullptr)
             throw std::runtime_error("cannot make a folder for the generated image");
         m_imageFile = std::filesystem::path(folder) / "image.bin";
-        const simkit::Bytes image = simkit::generatedImage(m_options.seed).image.receivedBytes();
+        const simkit::Bytes image = simkit::generatedImage(m_options.seed, static_cast<std::int16_t>(m_options.unit)).image.receivedBytes();
         if (trelm::Status written = trelm::writeFileAtomically(m_imageFile, image); !written)
             throw std::runtime_error(written.error().message());
     } else {

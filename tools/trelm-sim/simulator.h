@@ -27,6 +27,7 @@ struct Options {
     Role role = Role::Sampler;
     std::filesystem::path image;  // the image as sent on the line; empty: generated
     unsigned seed = 1;            // for the generated image
+    int unit = 0;                 // its unit ID; 0: the seed's
     int baud = 0;                 // 0: unpaced
     Sender sender = Sender::Library;
     std::filesystem::path log;    // every byte the program sent, when set
