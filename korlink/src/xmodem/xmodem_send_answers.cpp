@@ -91,16 +91,18 @@ int32_t FileSender::takeExtraAcks(const Pending &pending) {
     uint32_t deadline = tickMs() + static_cast<uint32_t>(m_link.timeoutMs());
     int32_t allowance = m_answers.allowanceMs(pending.lineMs);
     uint32_t quietFrom = pending.lastCopyAt + static_cast<uint32_t>(slowLineTimeMs(pending.lineMs));
+    bool answered = false;
     while (owed > 0 && !tickReached(deadline)) {
         int32_t copyOnItsWay = std::max(static_cast<int32_t>(quietFrom - tickMs()), 0);
         int byte = m_link.waitByte(copyOnItsWay + allowance);
         if (byte == -1) break;
-        if (byte == ACK || byte == NAK) --owed;
+        if (byte == ACK || byte == NAK) answered = --owed == 0;
         if (byte == KORLINK_E_CANCELLED || byte == KORLINK_E_CARRIER_LOST) return answerTo(byte, 0);
         if (byte != CAN) continue;
         int32_t code = countCan();
         if (code != REPLY_NONE) return code;
     }
+    m_answers.copiesAnswered(answered);
     m_canCount = 0;
     return READY;
 }

@@ -27,12 +27,15 @@ namespace korlink::xmodemsend {
 // when that is longer (the floor keeps a receiver that is only descheduled
 // for a moment from drawing copies; on a slow line a copy costs its line
 // time, so no copy goes out sooner than that could have saved); the
-// grace is the mean plus twice the spread, up to maxGraceMs. Both start at
+// grace is the mean plus twice the spread, up to maxGraceMs. A receiver
+// that answers every copy too (it loses nothing, only answers late at times)
+// raises the allowance's ceiling, so a slow answer no longer draws a copy. Both start at
 // their maximum, so a slow receiver is never hurried before its pace is
 // known.
 inline constexpr double minAllowanceMs = 100;
 inline constexpr double maxAllowanceMs = 250;
 inline constexpr double maxGraceMs = 100;
+inline constexpr int maxWasteScale = 8;
 inline constexpr int32_t eotPatienceMs = 1500;
 // Attempts at the end of a file or batch: their silences bound how long a
 // receiver that vanished with the last answer can hold the send.
@@ -48,11 +51,18 @@ public:
     // first answer it is that ceiling.
     int32_t allowanceMs(int32_t lineMs = 0) const;
     int32_t graceMs() const;
+    // What became of a block's copies: every one answered (the receiver had
+    // the block, the copies only cost line time) or one left unanswered (a
+    // receiver that throws input away, which the copies are for). Copies
+    // that keep being wasted make the allowance's ceiling grow, up to
+    // maxWasteScale times; a needed one brings it back down.
+    void copiesAnswered(bool all);
 
 private:
     double m_meanMs = 0;
     double m_spreadMs = maxAllowanceMs / 4;
     int m_samples = 0;
+    int m_wasteScale = 1;
 };
 
 }  // namespace korlink::xmodemsend
