@@ -1,7 +1,8 @@
 // The in-memory device and the virtual clock that the transfer fuzz target
 // runs the library on: what is written collects, what is fed is read, a line
 // opens once at a time, time-outs pass without sleeping, and a whole
-// XMODEM-family receive completes against a scripted sender.
+// XMODEM-family receive completes against a scripted sender. A close lets a
+// held queue go out, waiting no longer than its line time.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,8 +13,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "device/device_io.h"
 #include "device/device_memory.h"
 #include "frame/clock.h"
+#include "frame/port.h"
 #include "korlink.h"
 #include "transfer/checks.h"
 #include "case_name.h"
@@ -151,5 +154,98 @@ INSTANTIATE_TEST_SUITE_P(Protocols, MemoryReceiveTest,
                                            ReceiveCase{"XmodemCrc", KORLINK_PROTO_XMODEM_CRC, 128, true},
                                            ReceiveCase{"Xmodem1k", KORLINK_PROTO_XMODEM_1K, 1024, true}),
                          testsupport::CaseName());
+
+// --- a close drains what is queued, within its line time ---
+
+struct DrainLimitCase {
+    const char *name;
+    int32_t queued;
+    int32_t baud;
+    int bitsPerByte;
+    uint32_t limitMs;
+};
+void PrintTo(const DrainLimitCase &c, std::ostream *out) { *out << c.name; }
+
+class DrainLimitTest : public ::testing::TestWithParam<DrainLimitCase> {};
+
+TEST_P(DrainLimitTest, IsTheQueuesLineTimePlusTheMargin) {
+    const DrainLimitCase &c = GetParam();
+    EXPECT_EQ(korlink::drainLimitMs(c.queued, c.baud, c.bitsPerByte), c.limitMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queues, DrainLimitTest,
+    ::testing::Values(DrainLimitCase{"NothingQueuedWaitsNothing", 0, 9600, 10, 0},
+                      // 133 bytes x 10 bits at 9600 baud: 138.5 ms, rounded up.
+                      DrainLimitCase{"CrcBlockAt9600", 133, 9600, 10, 139 + 600},
+                      DrainLimitCase{"KilobyteBlockAt1200SevenEvenTwo", 1029, 1200, 11, 9433 + 600},
+                      DrainLimitCase{"UnknownBaudCountsAs9600", 960, 0, 10, 1000 + 600},
+                      DrainLimitCase{"HugeQueueAtFiftyBaudDoesNotWrap", 2147483647, 50, 12,
+                                     4294967295u}),
+    testsupport::CaseName());
+
+struct DrainCase {
+    const char *name;
+    int16_t dataBits;
+    int16_t parity;
+    int16_t stopBits;
+    int32_t baud;
+    size_t bytes;
+    int releaseAtMs;        // when the line lets output go; -1 never
+    uint32_t closeEndsMs;   // virtual time the close returns (within a step)
+};
+void PrintTo(const DrainCase &c, std::ostream *out) { *out << c.name; }
+
+int g_releaseAtMs = -1;
+
+void releaseHeldOutput() {
+    if (g_releaseAtMs >= 0 && korlink::tickMs() >= static_cast<uint32_t>(g_releaseAtMs))
+        korlink::memoryLine(kCom).holdOutput(false);
+}
+
+class CloseDrainTest : public MemoryDeviceTest, public ::testing::WithParamInterface<DrainCase> {
+protected:
+    void TearDown() override {
+        korlink::memoryLine(kCom).holdOutput(false);
+        MemoryDeviceTest::TearDown();
+    }
+};
+
+TEST_P(CloseDrainTest, QueuedBytesGoOutOrTheCloseGivesUpAtTheirLineTime) {
+    const DrainCase &c = GetParam();
+    ASSERT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_DATABITS, c.dataBits), 0);
+    ASSERT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_PARITY, c.parity), 0);
+    ASSERT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_STOPBITS, c.stopBits), 0);
+    ASSERT_EQ(COMMDataFormatSet(m_port, KORLINK_ITEM_BAUD, c.baud), 0);
+    korlink::MemoryLine &line = korlink::memoryLine(kCom);
+    line.takeOutgoing();
+    line.holdOutput(true);
+    const std::string data(c.bytes, 'k');
+    ASSERT_EQ(c_putn(m_port, static_cast<int32_t>(data.size()), data.data()), 0);
+    g_releaseAtMs = c.releaseAtMs;
+    korlink::useVirtualClock(releaseHeldOutput);
+    ASSERT_EQ(COMMPortDeinit(m_port, 0), 0);
+    m_port = nullptr;
+    uint32_t ended = korlink::tickMs();
+    EXPECT_GE(ended, c.closeEndsMs);
+    EXPECT_LE(ended, c.closeEndsMs + 10);
+    EXPECT_EQ(line.takeOutgoing(), c.releaseAtMs >= 0 ? data : std::string());
+    EXPECT_EQ(line.queuedOutput(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CloseDrainTest,
+    ::testing::Values(
+        // The line lets go before the limit: every byte goes out, the close
+        // returns at once after.
+        DrainCase{"LineFreesUpBeforeTheLimit", 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 9600, 960, 300, 300},
+        DrainCase{"LineFreesUpRightAway", 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 9600, 1, 0, 0},
+        // Held for good: the close waits the queue's line time plus the
+        // margin, then purges it.
+        DrainCase{"LineHeldAt9600EightNoneOne", 8, KORLINK_PARITY_NONE, KORLINK_STOPBITS_ONE, 9600, 960, -1,
+                  1000 + 600},
+        DrainCase{"LineHeldAt1200SevenEvenTwo", 7, KORLINK_PARITY_EVEN, KORLINK_STOPBITS_TWO, 1200, 120, -1,
+                  1100 + 600}),
+    testsupport::CaseName());
 
 }  // namespace

@@ -163,6 +163,47 @@ int32_t transmitFree(Port &port) {
 
 int purgeTransmit(Port &port) { return port.ops->purgeTransmit(port); }
 
+namespace {
+// What a close allows beyond the line time of the queue: the driver's hand
+// over to the UART and the UART's own buffer (16 bytes at 300 baud fit).
+constexpr uint32_t kDrainMarginMs = 600;
+// How often a draining close looks at the queue again.
+constexpr int kDrainStepMs = 10;
+constexpr int32_t kDefaultBaud = 9600;
+}  // namespace
+
+uint32_t drainLimitMs(int32_t queued, int32_t baud, int bitsPerByte) {
+    if (queued <= 0) return 0;
+    if (baud <= 0) baud = kDefaultBaud;
+    uint64_t lineMs = (static_cast<uint64_t>(queued) * bitsPerByte * 1000 + baud - 1) / baud;
+    return static_cast<uint32_t>(std::min<uint64_t>(lineMs, UINT32_MAX - kDrainMarginMs)) + kDrainMarginMs;
+}
+
+int lineBitsPerByte(const Port &port) {
+    const termios &block = port.deviceSettings;
+    int dataBits = 8;
+    switch (block.c_cflag & CSIZE) {
+    case CS5: dataBits = 5; break;
+    case CS6: dataBits = 6; break;
+    case CS7: dataBits = 7; break;
+    default: break;
+    }
+    int parityBits = (block.c_cflag & PARENB) ? 1 : 0;
+    int stopBits = (block.c_cflag & CSTOPB) ? 2 : 1;
+    return 1 + dataBits + parityBits + stopBits;
+}
+
+bool drainTransmit(Port &port) {
+    int32_t queued = port.ops->transmitQueued(port);
+    if (queued <= 0) return true;
+    uint32_t deadline = tickMs() + drainLimitMs(queued, port.baud, lineBitsPerByte(port));
+    while (!tickReached(deadline)) {
+        passIdleTime(kDrainStepMs);
+        if (port.ops->transmitQueued(port) <= 0) return true;
+    }
+    return false;
+}
+
 int32_t modemLine(Port &port, int bit) { return port.ops->modemLine(port, bit); }
 
 bool carrierPresent(Port &port) { return modemLine(port, TIOCM_CAR) != 0; }

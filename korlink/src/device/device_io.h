@@ -38,6 +38,19 @@ int writeByte(Port &port, uint8_t byte);
 int32_t transmitFree(Port &port);            // free room of the transmit queue
 int purgeTransmit(Port &port);               // 0, or -1 with the error stored
 
+// --- closing ---
+// The longest a close waits for `queued` bytes to go out: their line time at
+// `baud` with `bitsPerByte` (start, data, parity and stop bits), plus a
+// margin for the driver and the UART's own buffer.
+uint32_t drainLimitMs(int32_t queued, int32_t baud, int bitsPerByte);
+// Bits a character takes on the line with the port's current format.
+int lineBitsPerByte(const Port &port);
+// Lets what is queued for sending go out before a close purges the queues:
+// waits while the device still holds bytes, never longer than their
+// drainLimitMs, so a line held by flow control or a far end that is gone
+// cannot hang the close. True when the queue emptied.
+bool drainTransmit(Port &port);
+
 // --- modem lines ---
 int32_t modemLine(Port &port, int bit);      // 1, 0 or -1 when unreadable (ptys)
 bool carrierPresent(Port &port);             // an unreadable carrier counts as present

@@ -1,5 +1,6 @@
 // The in-memory backend: operations over a MemoryLine. Modem lines are
-// unreadable (-1), as on a pseudo-terminal; output is accepted at once.
+// unreadable (-1), as on a pseudo-terminal; output is accepted at once and
+// goes out at once unless the harness holds it (MemoryLine::holdOutput).
 #include "device/device_memory.h"
 
 #include "device/device_open.h"
@@ -38,6 +39,24 @@ size_t MemoryLine::pendingInput() const {
     return m_incoming.size();
 }
 
+void MemoryLine::holdOutput(bool held) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_outputHeld = held;
+    if (held) return;
+    m_outgoing += m_queued;
+    m_queued.clear();
+}
+
+int32_t MemoryLine::queuedOutput() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return static_cast<int32_t>(m_queued.size());
+}
+
+void MemoryLine::purgeOutput() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_queued.clear();
+}
+
 int32_t MemoryLine::read(uint8_t *data, int32_t count) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto taken = static_cast<int32_t>(std::min<size_t>(m_incoming.size(), static_cast<size_t>(count)));
@@ -48,7 +67,8 @@ int32_t MemoryLine::read(uint8_t *data, int32_t count) {
 
 void MemoryLine::write(const uint8_t *data, int32_t count) {
     std::lock_guard<std::mutex> guard(m_lock);
-    m_outgoing.append(reinterpret_cast<const char *>(data), static_cast<size_t>(count));
+    std::string &to = m_outputHeld ? m_queued : m_outgoing;
+    to.append(reinterpret_cast<const char *>(data), static_cast<size_t>(count));
 }
 
 termios MemoryLine::settings() const {
@@ -77,6 +97,7 @@ bool MemoryLine::claim() {
 void MemoryLine::release(bool keepSettings, const termios &saved) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_incoming.clear();
+    m_queued.clear();
     if (!keepSettings) m_settings = saved;
     m_open = false;
 }
@@ -101,8 +122,12 @@ bool memoryWaitInput(Port &port, int ms) {
 }
 
 bool memoryWaitOutput(Port &) { return true; }
-int32_t memoryTransmitQueued(Port &) { return 0; }
-int memoryPurgeTransmit(Port &) { return 0; }
+int32_t memoryTransmitQueued(Port &port) { return port.memoryLine->queuedOutput(); }
+
+int memoryPurgeTransmit(Port &port) {
+    port.memoryLine->purgeOutput();
+    return 0;
+}
 int32_t memoryModemLine(Port &, int) { return -1; }
 void memorySwitchLine(Port &port, int bit, bool high) { port.memoryLine->setOutputLine(bit, high); }
 int memorySetBreak(Port &, bool) { return 0; }

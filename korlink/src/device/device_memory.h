@@ -28,6 +28,11 @@ public:
     std::string takeOutgoing();
     // Bytes fed but not yet read by the port.
     size_t pendingInput() const;
+    // A line held by flow control: while held, what the port writes stays
+    // queued (its transmit queue) instead of going out; letting go sends it.
+    void holdOutput(bool held);
+    int32_t queuedOutput() const;
+    void purgeOutput();
 
     // --- used by the backend, under the line's lock ---
     int32_t read(uint8_t *data, int32_t count);
@@ -42,6 +47,8 @@ private:
     mutable std::mutex m_lock;
     std::deque<uint8_t> m_incoming;
     std::string m_outgoing;
+    std::string m_queued;      // written while the output is held
+    bool m_outputHeld = false;
     termios m_settings{};
     int m_outputLines = 0;
     bool m_open = false;

@@ -1,5 +1,6 @@
 #include "device/device_open.h"
 
+#include "device/device_io.h"
 #include "device/device_memory.h"
 #include "device/device_ops.h"
 #include "device/device_termios.h"
@@ -20,7 +21,11 @@ int openDevice(Port &port, int com) {
 }
 
 void closeDevice(Port &port, bool keepSettings) {
-    if (port.ops != nullptr) port.ops->close(port, keepSettings);
+    if (port.ops == nullptr) return;
+    // A last packet, an error packet or a modem's CR may still be queued:
+    // it goes out first (within its line time), then the close purges.
+    drainTransmit(port);
+    port.ops->close(port, keepSettings);
 }
 
 }  // namespace korlink

@@ -14,8 +14,10 @@ void selectDeviceBackend(DeviceBackend backend);
 // points the port at its operations; 0 or -117.
 int openDevice(Port &port, int com);
 
-// Ends the port's device (nothing when it is not open): pending bytes are
-// dropped and the settings saved at open put back unless `keepSettings`.
+// Ends the port's device (nothing when it is not open): what is queued for
+// sending goes out first, within its line time (drainTransmit), then pending
+// bytes are dropped and the settings saved at open put back unless
+// `keepSettings`.
 void closeDevice(Port &port, bool keepSettings);
 
 }  // namespace korlink

@@ -93,7 +93,17 @@ bool termiosWriteSettings(Port &port, const termios &block) {
 
 void termiosClose(Port &port, bool keepSettings) {
     if (port.fd < 0) return;
-    tcflush(port.fd, TCIOFLUSH);
+    // After the drain (device_open.cpp) an empty queue means every byte was
+    // handed on: tcdrain then waits only for the UART's own buffer, which the
+    // driver bounds, and the output is not flushed, since a flush can still
+    // drop bytes on their way (a pty loses its last bytes to it). A queue the
+    // drain gave up on (flow control, a far end gone) is purged.
+    if (termiosTransmitQueued(port) == 0) {
+        tcdrain(port.fd);
+        tcflush(port.fd, TCIFLUSH);
+    } else {
+        tcflush(port.fd, TCIOFLUSH);
+    }
     if (!keepSettings) tcsetattr(port.fd, TCSANOW, &port.savedSettings);
     ioctl(port.fd, TIOCNXCL);  // the tty may outlive us (a pty kept open)
     ::close(port.fd);

@@ -162,4 +162,57 @@ TEST(BackgroundSendTest, SendsToRxWhileTheHandleIsLocked) {
     EXPECT_EQ(fsend(link.handle(), 5, KORLINK_PROTO_XMODEM_CRC, 4096, nullptr, 0), KORLINK_E_FILE);   // used up
 }
 
+struct SentNameCase {
+    const char *name;
+    std::string fileName;
+    size_t size;
+    bool arrivesWhole;     // false: the name is cut to what fits the header
+};
+std::ostream &operator<<(std::ostream &out, const SentNameCase &c) { return out << c.name; }
+
+std::string lettersThenExtension(size_t letters) {
+    std::string name;
+    for (size_t i = 0; i < letters; ++i) name += static_cast<char>('a' + i % 26);
+    return name + ".bin";
+}
+
+class SentNameTest : public ::testing::TestWithParam<SentNameCase> {};
+
+// The header block holds the name, its NUL and the length: a name too long
+// for it is cut from the end, never the length, so rb stores the file under
+// the cut name with its exact length.
+TEST_P(SentNameTest, RbStoresTheFileWholeUnderTheNameThatFits) {
+    const SentNameCase &c = GetParam();
+    PeerLink link;
+    std::vector<uint8_t> data = patternBytes(c.size, 31);
+    std::string source = link.ourDir() / c.fileName;
+    writeFile(source, data);
+    PeerProcess &peer = link.startPeer({"rb", "-q"});
+    ASSERT_EQ(fqueue(4, source.c_str()), 0);
+    EXPECT_EQ(fsend(link.handle(), 4, KORLINK_PROTO_YMODEM, 4096, StatusRecorder::callback, 0), 0);
+    EXPECT_EQ(peer.wait(peerLimit), 0) << peer.log();
+    std::vector<fs::path> stored;
+    for (const auto &entry : fs::directory_iterator(link.peerDir().path()))
+        if (entry.path().filename() != "peer.log") stored.push_back(entry.path());
+    ASSERT_EQ(stored.size(), 1u);
+    std::string storedName = stored[0].filename().string();
+    if (c.arrivesWhole) {
+        EXPECT_EQ(storedName, c.fileName);
+    } else {
+        EXPECT_LT(storedName.size(), c.fileName.size());
+        EXPECT_GE(storedName.size(), 80u) << "more of the name fits the header";
+        EXPECT_EQ(c.fileName.compare(0, storedName.size(), storedName), 0) << storedName;
+    }
+    EXPECT_EQ(readFile(stored[0]), data);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SentNameTest,
+    ::testing::Values(SentNameCase{"ShortName", "short.bin", 3000, true},
+                      SentNameCase{"NinetyCharactersFit", lettersThenExtension(86), 3000, true},
+                      SentNameCase{"HundredTwentyFourCharactersCut", lettersThenExtension(120), 3000, false},
+                      SentNameCase{"TwoHundredFiftyCharactersCut", lettersThenExtension(246), 70000, false},
+                      SentNameCase{"LongNameEmptyFile", lettersThenExtension(200), 0, false}),
+    testsupport::CaseName());
+
 }  // namespace
