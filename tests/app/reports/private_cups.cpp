@@ -31,7 +31,7 @@ bool onPath(const char *program) {
 PrivateCups::PrivateCups() {
     for (const char *needed : {kCupsd, kPdfBackend, kPdfDriver})
         if (!fs::exists(needed)) {
-            m_skipReason = std::string(needed) + " is missing (Debian cups-daemon, cups-pdf)";
+            m_skipReason = std::string(needed) + " is missing (Debian cups-daemon, printer-driver-cups-pdf)";
             return;
         }
     if (!onPath("unshare") || !onPath("lpadmin") || !onPath("cupsreject")) {
