@@ -84,6 +84,8 @@ class Package:
                  for size in (16, 22, 24, 32, 48, 64, 128, 256)]
         rows += [(f"manual page {name}", f"usr/share/man/man1/{name}.1.gz", 0o644)
                  for name in ("trelmlink", "korlink-xfer", "trelm-sim")]
+        rows += [(f"bash completion {name}", f"usr/share/bash-completion/completions/{name}", 0o644)
+                 for name in ("trelmlink", "korlink-xfer")]
         units = glob.glob(os.path.join(self.source, "packaging", "*.service"))
         units += glob.glob(os.path.join(self.source, "packaging", "*.timer"))
         rows += [(f"systemd unit {os.path.basename(unit)}", f"usr/lib/systemd/system/{os.path.basename(unit)}", 0o644)
