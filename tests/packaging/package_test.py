@@ -183,8 +183,11 @@ def check_lintian(package):
 
 
 def installed_environment():
-    # Nothing from the build tree or the caller may lead a program to a library.
-    return {"PATH": "/usr/bin:/bin", "HOME": tempfile.gettempdir(), "LANG": "C.UTF-8"}
+    # Nothing from the build tree or the caller may lead a program to a
+    # library; a sanitizer build keeps its options (scripts/test --sanitize).
+    env = {"PATH": "/usr/bin:/bin", "HOME": tempfile.gettempdir(), "LANG": "C.UTF-8"}
+    env.update({name: value for name, value in os.environ.items() if name.endswith("SAN_OPTIONS")})
+    return env
 
 
 def check_installed_programs(package):
