@@ -18,6 +18,7 @@
 #include "shell/command_keys.h"
 #include "shell/grid_view.h"
 #include "shell/main_window.h"
+#include "shell/plot_view.h"
 #include "shell/window_font.h"
 
 // The resources (the window icon) of a static library are registered by
@@ -88,6 +89,8 @@ void MainWindow::buildLayout() {
     auto *files = new QWidget;
     m_tabs->addTab(files, "&Files/Reports");
     buildFilesTab(files);
+    m_plotView = new PlotView;
+    m_tabs->addTab(m_plotView, "P&lots");
     attachCommandKeys(*this);
 }
 
