@@ -237,6 +237,7 @@ void MainWindow::setSaveFileChooser(std::function<QString()> chooser) { m_choose
 bool MainWindow::summaryChecked() const { return m_chkSummary->isChecked(); }
 bool MainWindow::warningsChecked() const { return m_chkWarning->isChecked(); }
 bool MainWindow::dataLogChecked() const { return m_chkDataLog->isChecked(); }
+bool MainWindow::plotsChecked() const { return m_chkPlots->isChecked(); }
 
 void MainWindow::setPrintEnabled(bool enabled) { m_cmdPrint->setEnabled(enabled); }
 

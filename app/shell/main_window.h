@@ -76,6 +76,8 @@ public:
     bool summaryChecked() const;
     bool warningsChecked() const;
     bool dataLogChecked() const;
+    // "Plots": a landscape page of the event's plots after the reports.
+    bool plotsChecked() const;
     // Prints an image of the whole window on one page of `printer`, scaled
     // to the page; false when the printer cannot be used.
     bool printWindowImage(QPrinter &printer);
@@ -128,6 +130,7 @@ private:
     QCheckBox *m_chkSummary = nullptr;
     QCheckBox *m_chkWarning = nullptr;
     QCheckBox *m_chkDataLog = nullptr;
+    QCheckBox *m_chkPlots = nullptr;
     grids::GridSet m_grids;
     grids::FillOutcome m_lastFill;
     std::map<std::string, GridView *> m_views;

@@ -215,6 +215,8 @@ void MainWindow::buildFilesTab(QWidget *page) {
     place(m_chkWarning, 480, 960, 2175, 255);
     m_chkDataLog = named(new QCheckBox("Data log", reports), "chkDataLog");
     place(m_chkDataLog, 480, 1320, 2055, 255);
+    m_chkPlots = named(new QCheckBox("Plots", reports), "chkPlots");
+    place(m_chkPlots, 480, 1680, 2055, 255);
     m_cmdPrint = named(new QPushButton("&Print Report", reports), "CmdPrint");
     place(m_cmdPrint, 1320, 2280, 1455, 375);
     m_cmdPrint->setEnabled(false);
