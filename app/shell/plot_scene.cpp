@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -11,6 +12,7 @@
 #include <QPen>
 #include <QValueAxis>
 #include <algorithm>
+#include <cstdlib>
 
 #include "datafile/time_format.h"
 
@@ -116,17 +118,18 @@ void PlotScene::setPlot(const plots::PlotData &data, bool vectorLines) {
             panel->markerLines.push_back(line);
         }
         const qint64 time = axisTime(marker.time);
+        const QString text = QString::fromStdString(marker.label);
         const auto same = std::find_if(m_markerLabels.begin(), m_markerLabels.end(),
-                                       [time](const auto &label) { return label.first == time; });
+                                       [time](const MarkerLabel &label) { return label.time == time; });
         if (same != m_markerLabels.end()) {
-            same->second->setText(same->second->text() + ", " + QString::fromStdString(marker.label));
+            same->text += ", " + text;
             continue;
         }
-        auto *label = addSimpleText(QString::fromStdString(marker.label));
+        auto *label = addSimpleText(text);
         label->setBrush(markerColor(marker.kind));
         label->setRotation(-90);
         label->setZValue(2);
-        m_markerLabels.emplace_back(time, label);
+        m_markerLabels.push_back({time, text, label});
     }
     setTimeRange(m_full);
     if (!m_size.isEmpty())
@@ -260,9 +263,11 @@ void PlotScene::placeMarkers() {
     }
     // Read upwards from the bottom of the top panel, beside their line.
     const QRectF top = m_panels.front()->chart->mapRectToScene(m_panels.front()->chart->plotArea());
-    for (const auto &[time, label] : m_markerLabels) {
-        label->setPos(sceneXOf(time) + kLabelGap, top.bottom() - kLabelGap);
-        label->setVisible(time >= m_range.from && time <= m_range.to);
+    for (const MarkerLabel &label : m_markerLabels) {
+        const QFontMetricsF metrics(label.item->font());
+        label.item->setText(metrics.elidedText(label.text, Qt::ElideRight, top.height() - 2 * kLabelGap));
+        label.item->setPos(sceneXOf(label.time) + kLabelGap, top.bottom() - kLabelGap);
+        label.item->setVisible(label.time >= m_range.from && label.time <= m_range.to);
     }
     if (m_noRecords) {
         const QRectF rect = plotsRect();

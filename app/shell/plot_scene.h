@@ -84,8 +84,14 @@ private:
     plots::PlotData m_data;
     std::vector<Panel *> m_panels;
     std::vector<QLineSeries *> m_series; // one per plot().series
-    // One label per marked time: markers at the same time share it.
-    std::vector<std::pair<qint64, QGraphicsSimpleTextItem *>> m_markerLabels;
+    // One label per marked time: markers at the same time share it, their
+    // texts joined and cut to the panel's height.
+    struct MarkerLabel {
+        qint64 time = 0;
+        QString text;
+        QGraphicsSimpleTextItem *item = nullptr;
+    };
+    std::vector<MarkerLabel> m_markerLabels;
     QGraphicsSimpleTextItem *m_noRecords = nullptr;
     qint64 m_zoneOffsetMs = 0;
     bool m_vectorLines = false;

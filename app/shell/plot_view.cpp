@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace trelm::shell {
 

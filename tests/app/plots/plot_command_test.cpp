@@ -157,6 +157,8 @@ const BadCase kBadCases[] = {
      "--size 99x480: not WxH with each side from 100 to 10000 pixels"},
 };
 
+void PrintTo(const BadCase &c, std::ostream *out) { *out << c.name; }
+
 class PlotBadInput : public PlotCommand, public ::testing::WithParamInterface<BadCase> {};
 
 std::string placed(std::string text, const std::string &dir) {

@@ -119,6 +119,8 @@ const char *caseName(Gesture gesture) {
     return gesture == Gesture::WheelIn ? "WheelInNarrows" : gesture == Gesture::WheelOut ? "WheelOutWidens" : "DragPans";
 }
 
+void PrintTo(Gesture gesture, std::ostream *out) { *out << caseName(gesture); }
+
 class PlotGesture : public PlotTab, public ::testing::WithParamInterface<Gesture> {};
 
 } // namespace

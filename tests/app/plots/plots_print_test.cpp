@@ -23,6 +23,8 @@ const PrintCase kPrintCases[] = {
     {"AllThreeThenPlots", true, true, true, {false, false, true, true}},
 };
 
+void PrintTo(const PrintCase &c, std::ostream *out) { *out << c.name; }
+
 class PlotsPrint : public WindowTest, public ::testing::WithParamInterface<PrintCase> {};
 
 } // namespace

@@ -46,6 +46,8 @@ const PlotCase kPlotCases[] = {
      "TPTTTTFFFFT"},
 };
 
+void PrintTo(const PlotCase &c, std::ostream *out) { *out << c.name; }
+
 std::string joined(const std::vector<std::string> &texts) {
     std::string text;
     for (const std::string &t : texts)
@@ -162,6 +164,8 @@ const ElapseCase kElapseCases[] = {
     {"NoReference_NoMarker", 3600, 0, false, 0, ""},
 };
 
+void PrintTo(const ElapseCase &c, std::ostream *out) { *out << c.name; }
+
 class ElapseMarkerTest : public ::testing::TestWithParam<ElapseCase> {};
 
 } // namespace
@@ -199,6 +203,8 @@ const KeepCase kKeepCases[] = {
     {"UnknownName_NamesItAndTheFile", {"Pressure", "Flow 9"}, "series \"Flow 9\": is not a series of e.bin"},
     {"NameIsCaseSensitive", {"pressure"}, "series \"pressure\": is not a series of e.bin"},
 };
+
+void PrintTo(const KeepCase &c, std::ostream *out) { *out << c.name; }
 
 class KeepSeriesTest : public ::testing::TestWithParam<KeepCase> {};
 

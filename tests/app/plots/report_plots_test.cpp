@@ -32,6 +32,8 @@ const ReportCase kReportCases[] = {
     {"AllThreeReports", {"--summary", "--warnings", "--datalog"}},
 };
 
+void PrintTo(const ReportCase &c, std::ostream *out) { *out << c.name; }
+
 class ReportPlots : public ::testing::TestWithParam<ReportCase> {
 protected:
     testfiles::TempDir m_dir;
