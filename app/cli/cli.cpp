@@ -22,6 +22,8 @@ const char *const kUsage =
     "  show EVENT.bin                            print a summary of an event file\n"
     "  grids EVENT.bin [--grid NAME]             print the window's grids for an event file\n"
     "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
+    "  plot EVENT.bin [-o FILE.png|.svg|.pdf|-] [--series NAME,...] [--size WxH]\n"
+    "                                            draw its data log as curves with its warnings\n"
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
     "  fleet run STATIONS [--only NAME,...] [--jobs N] [--dry-run] [--json FILE]\n"
@@ -44,6 +46,7 @@ const Command kCommands[] = {
     {"show", runShow},
     {"grids", runGrids},
     {"report", runReport},
+    {"plot", runPlot},
     {"retrieve", runRetrieve},
     {"fleet", runFleetCommand},
 };

@@ -31,6 +31,7 @@ int runExport(const std::vector<std::string> &args, std::ostream &out, std::ostr
 int runConvert(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runShow(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runPlot(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runFleetCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);

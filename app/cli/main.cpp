@@ -3,8 +3,10 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/plot_output.h"
 #include "cli/report_output.h"
 #include "shell/demo_simulator.h"
+#include "shell/plot_render.h"
 #include "shell/report_pdf.h"
 #include "shell/window_app.h"
 
@@ -13,6 +15,7 @@ int main(int argc, char **argv) {
     // only LC_TIME is taken from the environment.
     std::setlocale(LC_TIME, "");
     trelm::cli::setPdfWriter(trelm::shell::writeReportsPdf);
+    trelm::cli::setPlotRenderer(trelm::shell::renderPlotBytes);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool demo = !args.empty() && args[0] == "--demo";
     // No arguments opens the window; one argument that is neither an option

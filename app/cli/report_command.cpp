@@ -7,13 +7,15 @@
 #include "datafile/event_file.h"
 #include "reports/reports.h"
 #include "reports/text_printer.h"
+#include "plots/event_plot.h"
+#include "plots/plots_page.h"
 
 namespace trelm::cli {
 
 namespace {
 
 const char *const kHelp =
-    "usage: trelmlink report EVENT.bin [--summary] [--warnings] [--datalog] (--pdf OUT.pdf | --text)\n"
+    "usage: trelmlink report EVENT.bin [--summary] [--warnings] [--datalog] [--plots] (--pdf OUT.pdf | --text)\n"
     "\n"
     "Prints the reports of an event file: the Event Summary, the Warnings and\n"
     "the Data Log, in that order, whichever are asked for (the Event Summary\n"
@@ -23,7 +25,9 @@ const char *const kHelp =
     "                 new page in its own orientation (Data Log landscape). The\n"
     "                 file appears only when every report was written.\n"
     "  --text         the report lines as plain text on standard output, exactly\n"
-    "                 as composed, blank lines as empty lines.\n";
+    "                 as composed, blank lines as empty lines.\n"
+    "  --plots        adds one landscape page after the reports with the event's\n"
+    "                 plots (as `trelmlink plot` draws them); needs --pdf.\n";
 
 PdfWriter &installedPdfWriter() {
     static PdfWriter writer;
@@ -49,10 +53,14 @@ ReportSelection takeSelection(std::vector<std::string> &args) {
     return selection;
 }
 
-Status printAll(LinePrinter &printer, LoadedEvent &loaded, const ReportSelection &selection) {
+// The plots page after the reports, when asked for.
+Status printAll(LinePrinter &printer, LoadedEvent &loaded, const ReportSelection &selection,
+                const plots::PlotData *plotsPage = nullptr) {
     for (ReportKind kind : reportsInOrder(selection))
         if (Status printed = printReport(kind, printer, loaded); !printed)
             return printed;
+    if (plotsPage)
+        return plots::printPlotsPage(printer, *plotsPage, loaded.path);
     return Done{};
 }
 
@@ -62,6 +70,8 @@ void setPdfWriter(PdfWriter writer) { installedPdfWriter() = std::move(writer); 
 
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     std::vector<std::string> rest = args;
+    const bool withPlots = std::find(rest.begin(), rest.end(), "--plots") != rest.end();
+    rest.erase(std::remove(rest.begin(), rest.end(), std::string("--plots")), rest.end());
     const ReportSelection selection = takeSelection(rest);
     const bool text = std::find(rest.begin(), rest.end(), "--text") != rest.end();
     rest.erase(std::remove(rest.begin(), rest.end(), std::string("--text")), rest.end());
@@ -71,12 +81,17 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     const bool pdf = parsed.options.count("--pdf") > 0;
     if (text == pdf)
         return usageError(err, "report: choose one output, --pdf OUT.pdf or --text (see --help)");
+    if (withPlots && text)
+        return usageError(err, "report: --plots needs --pdf (text cannot hold the plots)");
 
     const std::string source = parsed.positional[0];
     auto file = readEventFile(source);
     if (!file)
         return fail(err, file.error().message());
     LoadedEvent loaded{source, file.value().header, file.value().event};
+    const plots::PlotData plotsPage = withPlots ? plots::eventPlot(std::filesystem::path(source).filename().string(),
+                                                                   loaded.header, loaded.event, file.value().log)
+                                                : plots::PlotData{};
 
     if (text) {
         // Held until every report is composed, so a failure prints no half.
@@ -93,7 +108,9 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         return fail(err, "report: PDF output is not available in this program");
     const std::filesystem::path output = parsed.options["--pdf"];
     Status written =
-        writer(output, [&](LinePrinter &printer) { return printAll(printer, loaded, selection); });
+        writer(output, [&](LinePrinter &printer) {
+            return printAll(printer, loaded, selection, withPlots ? &plotsPage : nullptr);
+        });
     if (!written)
         return fail(err, written.error().message());
     return 0;

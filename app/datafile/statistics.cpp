@@ -104,16 +104,54 @@ std::vector<std::int32_t> powerFailuresOf(const EventRecord &event) {
     return stamps;
 }
 
+int logDecimals(LogQuantity quantity) {
+    constexpr int kTemperatureDecimals = 1;
+    constexpr int kPressureDecimals = 0;
+    constexpr int kFlowDecimals = 2;
+    switch (quantity) {
+    case LogQuantity::Pressure:
+        return kPressureDecimals;
+    case LogQuantity::Flow:
+        return kFlowDecimals;
+    default:
+        return kTemperatureDecimals;
+    }
+}
+
+long storedLogValue(const LogRecord &record, LogQuantity quantity, int channel) {
+    switch (quantity) {
+    case LogQuantity::Ambient:
+        return record.ambientTemperature;
+    case LogQuantity::Pressure:
+        return record.ambientPressure;
+    case LogQuantity::FilterTemperature:
+        return record.filterTemperature.at(channel - 1);
+    case LogQuantity::Flow:
+        return record.flow.at(channel - 1);
+    case LogQuantity::PumpBox:
+        return record.pumpBoxTemperature;
+    }
+    return 0;
+}
+
+namespace {
+
+std::string logText(const LogRecord &record, LogQuantity quantity, int channel = 0) {
+    return formatScaled(storedLogValue(record, quantity, channel), logDecimals(quantity));
+}
+
+} // namespace
+
 LogFigures logFigures(const LogRecord &record, const std::vector<int> &filters,
                       const std::vector<Canister> &canisters) {
-    LogFigures figures{formatTenths(record.ambientTemperature), std::to_string(record.ambientPressure), {}, {},
-                       formatTenths(record.pumpBoxTemperature)};
+    LogFigures figures{logText(record, LogQuantity::Ambient), logText(record, LogQuantity::Pressure), {}, {},
+                       logText(record, LogQuantity::PumpBox)};
     figures.filters.reserve(filters.size());
     for (int c : filters)
-        figures.filters.push_back(formatTenths(record.filterTemperature.at(c - 1)));
+        figures.filters.push_back(logText(record, LogQuantity::FilterTemperature, c));
     figures.flows.reserve(canisters.size());
     for (const Canister &canister : canisters)
-        figures.flows.push_back(formatHundredths(record.flow.at(canister.slot - 1)));
+        figures.flows.push_back(logText(record, LogQuantity::Flow, canister.slot));
     return figures;
 }
 

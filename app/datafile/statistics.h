@@ -156,6 +156,15 @@ std::vector<std::int32_t> powerFailuresOf(const EventRecord &event);
 
 // ------------------------------------------------------------- log records
 
+// The quantities of a log record and where each is stored: temperatures in
+// tenths of °C, the pressure in whole mmHg, flows in hundredths of L/min.
+enum class LogQuantity { Ambient, Pressure, FilterTemperature, Flow, PumpBox };
+// Decimal places of a quantity's stored integer.
+int logDecimals(LogQuantity quantity);
+// The stored integer of a quantity; `channel` is the filter channel 1..8 of
+// a filter temperature or the canister slot 1..5 of a flow, else unused.
+long storedLogValue(const LogRecord &record, LogQuantity quantity, int channel = 0);
+
 // One log record's values in their default forms, for the channels asked:
 // ambient and pump box temperature and filters "0.0", pressure "0", flows
 // "0.00". `filters` are filter channels 1..8; `canisters` give the flow of

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "datafile/statistics.h"
 #include "datafile/time_format.h"
+#include "grids/data_log_columns.h"
 
 namespace grids {
 
@@ -11,56 +11,33 @@ namespace {
 
 using trelm::LogRecord;
 
-// The columns after date, time, ambient and pressure: filter temperatures,
-// flows (each of its canister's slot), then the pump box temperature.
-struct LogColumns {
-    std::vector<int> filters;
-    std::vector<trelm::Canister> canisters;
-    bool pumpBox = false;
-
-    int count() const { return static_cast<int>(filters.size() + canisters.size()) + (pumpBox ? 1 : 0); }
-};
+constexpr int kLeadingColumns = 2; // Date and Time
 
 // Row 0 from column `firstNamed` on, then the whole unit row; the column
 // count becomes the layout's.
-void writeLayout(Grid &grid, const LogColumns &columns, int firstNamed) {
-    grid.setCols(4 + columns.count());
-    std::vector<std::string> names;
-    std::vector<const char *> units = {"mm/dd/yy", "HH:mm:ss", "Deg C", "mmHg"};
-    for (int filter : columns.filters) {
-        names.push_back("Filter " + std::to_string(filter) + " T");
-        units.push_back("Deg C");
+void writeLayout(Grid &grid, const std::vector<DataLogColumn> &columns, int firstNamed) {
+    grid.setCols(kLeadingColumns + static_cast<int>(columns.size()));
+    grid.setText(1, 0, "mm/dd/yy");
+    grid.setText(1, 1, "HH:mm:ss");
+    for (int col = kLeadingColumns; col < grid.cols(); ++col) {
+        const DataLogColumn &column = columns[col - kLeadingColumns];
+        if (col >= firstNamed)
+            grid.setText(0, col, column.name);
+        grid.setText(1, col, column.unit);
     }
-    for (const trelm::Canister &canister : columns.canisters) {
-        names.push_back("Flow " + std::to_string(canister.label));
-        units.push_back("L/min");
-    }
-    names.push_back("Pump Box T");
-    units.push_back("Deg C");
-    for (int col = firstNamed; col < grid.cols(); ++col)
-        grid.setText(0, col, names[col - 4]);
-    for (int col = 0; col < grid.cols(); ++col)
-        grid.setText(1, col, units[col]);
 }
 
 // Adds one row per record, raising the row count before each row.
-void writeRows(Grid &grid, const LogColumns &columns, const std::vector<LogRecord> &log) {
+void writeRows(Grid &grid, const std::vector<DataLogColumn> &columns, const std::vector<LogRecord> &log) {
     const trelm::DateOrder dateOrder = trelm::LocaleDateOrder();
     int row = 2;
     for (const LogRecord &record : log) {
-        const trelm::LogFigures figures = trelm::logFigures(record, columns.filters, columns.canisters);
         grid.setRows(row + 1);
         grid.setText(row, 0, trelm::FormatDateOnly(record.time, dateOrder));
         grid.setText(row, 1, trelm::FormatTimeOfDay(record.time));
-        grid.setText(row, 2, figures.ambient);
-        grid.setText(row, 3, figures.pressure);
-        int col = 4;
-        for (const std::string &text : figures.filters)
-            grid.setText(row, col++, text);
-        for (const std::string &text : figures.flows)
-            grid.setText(row, col++, text);
-        if (columns.pumpBox)
-            grid.setText(row, col, figures.pumpBox);
+        int col = kLeadingColumns;
+        for (const DataLogColumn &column : columns)
+            grid.setText(row, col++, dataLogText(record, column));
         ++row;
     }
 }
@@ -77,21 +54,17 @@ void writeLeadingNames(Grid &grid) {
 void fillFiveChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
     writeLeadingNames(grid);
     grid.setText(0, 4, "Filter 1 T");
-    LogColumns columns{{1}, {}, false};
-    if (!channels.channels.empty()) {
-        columns = LogColumns{{1}, channels.channels, true};
+    const std::vector<DataLogColumn> columns = dataLogColumns(channels);
+    if (!channels.channels.empty())
         writeLayout(grid, columns, 5);
-    }
     writeRows(grid, columns, log);
 }
 
 void fillEightChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
     writeLeadingNames(grid);
-    LogColumns columns;
-    if (!channels.channels.empty()) {
-        columns = LogColumns{channels.filters, channels.channels, true};
+    const std::vector<DataLogColumn> columns = dataLogColumns(channels);
+    if (!channels.channels.empty())
         writeLayout(grid, columns, 4);
-    }
     writeRows(grid, columns, log);
 }
 

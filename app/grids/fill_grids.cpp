@@ -18,7 +18,7 @@ trelm::Result<FillOutcome> FillGrids(GridSet &grids, const std::filesystem::path
     auto file = trelm::readEventFile(path);
     if (!file)
         return file.error();
-    const trelm::EventFile &event = file.value();
+    trelm::EventFile &event = file.value();
     const GridChannels channels = gridChannels(event.header.modelFlag, event.event.samplerConfig);
     if (channels.eightChannel) {
         fillEightChannelEvent(grids, event.header, event.event);
@@ -27,7 +27,8 @@ trelm::Result<FillOutcome> FillGrids(GridSet &grids, const std::filesystem::path
         fillFiveChannelEvent(grids, event.header, event.event);
         fillFiveChannelDataLog(grids.MSFlexGrid2, channels, event.log);
     }
-    return FillOutcome{true, event.header, event.event, event.log.size()};
+    const std::size_t rows = event.log.size();
+    return FillOutcome{true, event.header, event.event, rows, std::move(event.log)};
 }
 
 } // namespace grids

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <vector>
 
 #include "datafile/message_port.h"
 #include "datafile/records.h"
@@ -20,6 +21,8 @@ struct FillOutcome {
     trelm::FileHeader header;
     trelm::EventRecord event;
     std::size_t logRows = 0;
+    // The log records shown, for the plots drawn from the same read.
+    std::vector<trelm::LogRecord> log;
 };
 
 // Clears the grids; with an empty `path` (no current file) that is all.

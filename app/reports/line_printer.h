@@ -8,6 +8,10 @@
 
 #include "datafile/result.h"
 
+namespace plots {
+struct PlotData;
+}
+
 namespace trelm {
 
 // The printer's orientation codes: portrait 1, landscape 2.
@@ -40,6 +44,13 @@ public:
     // Whether `text` printed at the left position in the current font ends
     // inside the page's width. A backend without widths takes every text.
     virtual bool fits(const std::string &) const { return true; }
+
+    // Draws the plots of an event over the whole printable area of a page
+    // of its own in the current document. A backend without pictures
+    // refuses.
+    virtual Status printPlots(const plots::PlotData &) {
+        return Error{"plots", "this output cannot hold pictures; print them to a PDF file or a printer"};
+    }
 
     // Hands the composed document to its destination. Fails, naming the
     // printer or file and the reason, when any step of the document failed;

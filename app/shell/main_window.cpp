@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
@@ -25,6 +26,8 @@
 #include "shell/about_dialog.h"
 #include "grids/grid_setups.h"
 #include "shell/grid_view.h"
+#include "shell/plot_view.h"
+#include "plots/event_plot.h"
 #include "shell/message_box.h"
 #include "shell/port_map_dialog.h"
 #include "shell/settings_access.h"
@@ -103,7 +106,8 @@ Status MainWindow::FillGrids(const QString &path) {
         return filled.error();
     m_grids = std::move(grids);
     refreshGridViews();
-    m_lastFill = filled.value();
+    m_lastFill = std::move(filled.value());
+    refreshPlotView(path);
     processState().modelFlag = m_lastFill.header.modelFlag;
     return Done{};
 }
@@ -208,6 +212,15 @@ bool MainWindow::printWindowImage(QPrinter &printer) {
     return painter.end();
 }
 
+void MainWindow::refreshPlotView(const QString &path) {
+    if (!m_lastFill.filled) {
+        m_plotView->clearPlot();
+        return;
+    }
+    const grids::FillOutcome &fill = m_lastFill;
+    m_plotView->setPlot(plots::eventPlot(QFileInfo(path).fileName().toStdString(), fill.header, fill.event, fill.log));
+}
+
 void MainWindow::refreshGridViews() {
     for (auto &[name, view] : m_views)
         view->refresh();
@@ -224,6 +237,7 @@ void MainWindow::setSaveFileChooser(std::function<QString()> chooser) { m_choose
 bool MainWindow::summaryChecked() const { return m_chkSummary->isChecked(); }
 bool MainWindow::warningsChecked() const { return m_chkWarning->isChecked(); }
 bool MainWindow::dataLogChecked() const { return m_chkDataLog->isChecked(); }
+bool MainWindow::plotsChecked() const { return m_chkPlots->isChecked(); }
 
 void MainWindow::setPrintEnabled(bool enabled) { m_cmdPrint->setEnabled(enabled); }
 

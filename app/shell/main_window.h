@@ -1,5 +1,6 @@
 // frmMain: the program's window. Four tabs: the event summary, warnings and
-// data log grids, and "&Files/Reports" with every command. It owns the
+// data log grids, and "&Files/Reports" with every command; a fifth, "Plots",
+// draws the data log filled with the grids. It owns the
 // start-up (data folder, port setting, grid set-ups), the commands Open,
 // Export and Exit, the port options, and the unload that returns to the
 // start-up folder. Retrieval and printing attach to retrieveRequested and
@@ -29,6 +30,7 @@ class QTimer;
 namespace trelm::shell {
 
 class GridView;
+class PlotView;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -67,11 +69,15 @@ public:
     GridView *gridView(const std::string &name) const { return m_views.at(name); }
     QTimer *StartDownLoad() const { return m_startDownLoad; }
     QTabWidget *SSTab1() const { return m_tabs; }
+    // The "Plots" tab, filled and cleared with the grids.
+    PlotView *plotView() const { return m_plotView; }
     MsgForm &msgForm() { return m_msgForm; }
     // The reports chosen on the "&Files/Reports" tab.
     bool summaryChecked() const;
     bool warningsChecked() const;
     bool dataLogChecked() const;
+    // "Plots": a landscape page of the event's plots after the reports.
+    bool plotsChecked() const;
     // Prints an image of the whole window on one page of `printer`, scaled
     // to the page; false when the printer cannot be used.
     bool printWindowImage(QPrinter &printer);
@@ -108,6 +114,7 @@ private:
     void buildFilesTab(QWidget *page);
     void choosePort(int port);
     void refreshGridViews();
+    void refreshPlotView(const QString &path);
     void refreshPortTooltips();
     void printWindowImageThroughDialog();
     void showAbout();
@@ -123,9 +130,11 @@ private:
     QCheckBox *m_chkSummary = nullptr;
     QCheckBox *m_chkWarning = nullptr;
     QCheckBox *m_chkDataLog = nullptr;
+    QCheckBox *m_chkPlots = nullptr;
     grids::GridSet m_grids;
     grids::FillOutcome m_lastFill;
     std::map<std::string, GridView *> m_views;
+    PlotView *m_plotView = nullptr;
     MsgForm m_msgForm;
     QString m_lastBinChoice; // the open dialog's remembered name
     std::function<QString(const QString &)> m_chooseOpenFile;

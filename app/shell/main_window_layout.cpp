@@ -18,6 +18,7 @@
 #include "shell/command_keys.h"
 #include "shell/grid_view.h"
 #include "shell/main_window.h"
+#include "shell/plot_view.h"
 #include "shell/window_font.h"
 
 // The resources (the window icon) of a static library are registered by
@@ -88,6 +89,8 @@ void MainWindow::buildLayout() {
     auto *files = new QWidget;
     m_tabs->addTab(files, "&Files/Reports");
     buildFilesTab(files);
+    m_plotView = new PlotView;
+    m_tabs->addTab(m_plotView, "P&lots");
     attachCommandKeys(*this);
 }
 
@@ -212,6 +215,8 @@ void MainWindow::buildFilesTab(QWidget *page) {
     place(m_chkWarning, 480, 960, 2175, 255);
     m_chkDataLog = named(new QCheckBox("Data log", reports), "chkDataLog");
     place(m_chkDataLog, 480, 1320, 2055, 255);
+    m_chkPlots = named(new QCheckBox("Plots", reports), "chkPlots");
+    place(m_chkPlots, 480, 1680, 2055, 255);
     m_cmdPrint = named(new QPushButton("&Print Report", reports), "CmdPrint");
     place(m_cmdPrint, 1320, 2280, 1455, 375);
     m_cmdPrint->setEnabled(false);

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "korlink_binder/korlink_binder.h"
+#include "plots/event_plot.h"
+#include "plots/plots_page.h"
 #include "reports/print_run.h"
 #include "settings/process_state.h"
 #include "shell/korlink_hooks.h"
@@ -84,10 +86,15 @@ void PrintCommand::run() {
         return;
     LoadedEvent loaded{processState().CurrentBinFile, fill.header, fill.event};
     const ReportSelection selection{m_window.summaryChecked(), m_window.warningsChecked(), m_window.dataLogChecked()};
+    // The plots page follows the reports, drawn from the same fill.
+    const bool withPlots = m_window.plotsChecked();
+    const plots::PlotData plotsPage =
+        withPlots ? plots::eventPlot(loaded.path.filename().string(), fill.header, fill.event, fill.log)
+                  : plots::PlotData{};
 
     // Without a report chosen there is nothing to ask a printer for; the
     // progress window still comes and goes.
-    const bool anyReport = !reportsInOrder(selection).empty();
+    const bool anyReport = !reportsInOrder(selection).empty() || withPlots;
     QPrinter printer(QPrinter::HighResolution);
     if (anyReport && !m_choose(printer, m_window))
         return;
@@ -97,17 +104,25 @@ void PrintCommand::run() {
     dialog->show();
     m_window.setPrintEnabled(false);
     WindowProgress progress(*dialog, [this](const QString &caption) { emit reportPrinted(caption); });
+    const auto runAll = [&](LinePrinter &linePrinter) {
+        Status run = runPrintCommand(linePrinter, loaded, selection, progress);
+        if (run && withPlots)
+            run = plots::printPlotsPage(linePrinter, plotsPage, loaded.path);
+        return run;
+    };
     Status printed = Done{};
     if (!anyReport) {
         // Shown and closed again, nothing printed.
     } else if (!printer.outputFileName().isEmpty()) {
         // A PDF file holds all the reports, one after another, under a
         // title naming them all; it appears only when all were written.
-        printer.setDocName(QString::fromStdString(jobName(reportsInOrder(selection), loaded.path)));
+        const auto reports = reportsInOrder(selection);
+        printer.setDocName(QString::fromStdString(reports.empty() ? "Trelmlink Plots - " + loaded.path.filename().string()
+                                                                  : jobName(reports, loaded.path)));
         printed = writeReportsPdfOn(printer, [&](LinePrinter &linePrinter) {
             QMetaObject::Connection cancel = QObject::connect(dialog.get(), &PrintingDialog::cancelRequested,
                                                               [&linePrinter] { linePrinter.abortDocument(); });
-            Status run = runPrintCommand(linePrinter, loaded, selection, progress);
+            Status run = runAll(linePrinter);
             QObject::disconnect(cancel);
             return run;
         });
@@ -117,7 +132,7 @@ void PrintCommand::run() {
         QueueLinePrinter linePrinter(printer);
         QMetaObject::Connection cancel = QObject::connect(dialog.get(), &PrintingDialog::cancelRequested,
                                                           [&linePrinter] { linePrinter.abortDocument(); });
-        printed = runPrintCommand(linePrinter, loaded, selection, progress);
+        printed = runAll(linePrinter);
         QObject::disconnect(cancel);
     }
     m_window.setPrintEnabled(true);

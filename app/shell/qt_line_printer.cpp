@@ -4,6 +4,8 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 
+#include "shell/plot_render.h"
+
 namespace trelm::shell {
 
 QtLinePrinter::QtLinePrinter(QPrinter &printer, Jobs jobs, std::string name)
@@ -129,6 +131,23 @@ void QtLinePrinter::printText(const std::string &text) {
         m_painter.drawText(QPointF(m_left, m_y + m_ascent), line);
     }
     m_y += m_lineHeight;
+}
+
+Status QtLinePrinter::printPlots(const plots::PlotData &data) {
+    if (!startDocument())
+        return Done{}; // the document's end reports the failure
+    if (m_y > 0) {
+        if (!m_printer.newPage()) {
+            fail("a new page could not be started");
+            return Done{};
+        }
+        ++m_pages;
+    }
+    const QRectF page = m_printer.pageLayout().paintRectPixels(m_printer.resolution());
+    paintPlot(m_painter, QRectF(QPointF(0, 0), page.size()), data);
+    // Whatever follows starts on a page of its own.
+    m_y = page.height();
+    return Done{};
 }
 
 void QtLinePrinter::advanceLine() {

@@ -43,6 +43,7 @@ public:
     void advanceLine() override;
     void setDocumentName(const std::string &name) override;
     bool fits(const std::string &text) const override;
+    Status printPlots(const plots::PlotData &data) override;
     Status endDocument() override;
     void abortDocument() override;
 

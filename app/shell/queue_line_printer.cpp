@@ -38,6 +38,11 @@ void QueueLinePrinter::printText(const std::string &text) {
     m_lines->printText(text);
 }
 
+Status QueueLinePrinter::printPlots(const plots::PlotData &data) {
+    beginDocument();
+    return m_lines->printPlots(data);
+}
+
 void QueueLinePrinter::advanceLine() {
     beginDocument();
     m_lines->advanceLine();

@@ -1,37 +1,15 @@
 #include "shell/report_pdf.h"
 
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryFile>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <sys/stat.h>
 
+#include "shell/offscreen_app.h"
 #include "shell/qt_line_printer.h"
 
 namespace trelm::shell {
 
 namespace {
-
-// Fonts need a Qt application. The command line has none of its own and
-// may run without a display, so it gets an offscreen one for the job.
-std::unique_ptr<QGuiApplication> applicationForPrinting() {
-    if (QCoreApplication::instance())
-        return nullptr;
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Its start-up notices (a missing runtime folder and the like) are no
-    // concern of a command that reports its own failures.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "trelmlink: %s\n", qPrintable(message));
-    });
-    static int argc = 1;
-    static char name[] = "trelmlink";
-    static char *argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
 
 // The temporary file is made private; the finished PDF gets the
 // permissions any new file of the user gets.
@@ -77,7 +55,7 @@ Status writeReportsPdfOn(QPrinter &printer, const ReportComposer &compose) {
 }
 
 Status writeReportsPdf(const std::filesystem::path &output, const ReportComposer &compose) {
-    const auto application = applicationForPrinting();
+    const auto application = applicationForJob();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(output.string()));
