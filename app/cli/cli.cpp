@@ -24,6 +24,8 @@ const char *const kUsage =
     "  report EVENT.bin (--pdf OUT.pdf | --text)  print its reports (see report --help)\n"
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
+    "  archive (import PATH... | list | export --unit U | info) [--db URL]\n"
+    "                                            keep every event in one database (see archive --help)\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n"
     "\n";
@@ -42,6 +44,7 @@ const Command kCommands[] = {
     {"grids", runGrids},
     {"report", runReport},
     {"retrieve", runRetrieve},
+    {"archive", runArchive},
 };
 
 } // namespace

@@ -11,16 +11,6 @@ namespace {
 
 using trelm::LogRecord;
 
-// The columns after date, time, ambient and pressure: filter temperatures,
-// flows (each of its canister's slot), then the pump box temperature.
-struct LogColumns {
-    std::vector<int> filters;
-    std::vector<trelm::Canister> canisters;
-    bool pumpBox = false;
-
-    int count() const { return static_cast<int>(filters.size() + canisters.size()) + (pumpBox ? 1 : 0); }
-};
-
 // Row 0 from column `firstNamed` on, then the whole unit row; the column
 // count becomes the layout's.
 void writeLayout(Grid &grid, const LogColumns &columns, int firstNamed) {
@@ -74,24 +64,26 @@ void writeLeadingNames(Grid &grid) {
 
 } // namespace
 
+LogColumns dataLogColumns(const GridChannels &channels) {
+    if (channels.channels.empty())
+        return channels.eightChannel ? LogColumns{} : LogColumns{{1}, {}, false};
+    return LogColumns{channels.eightChannel ? channels.filters : std::vector<int>{1}, channels.channels, true};
+}
+
 void fillFiveChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
     writeLeadingNames(grid);
     grid.setText(0, 4, "Filter 1 T");
-    LogColumns columns{{1}, {}, false};
-    if (!channels.channels.empty()) {
-        columns = LogColumns{{1}, channels.channels, true};
+    const LogColumns columns = dataLogColumns(channels);
+    if (!channels.channels.empty())
         writeLayout(grid, columns, 5);
-    }
     writeRows(grid, columns, log);
 }
 
 void fillEightChannelDataLog(Grid &grid, const GridChannels &channels, const std::vector<LogRecord> &log) {
     writeLeadingNames(grid);
-    LogColumns columns;
-    if (!channels.channels.empty()) {
-        columns = LogColumns{channels.filters, channels.channels, true};
+    const LogColumns columns = dataLogColumns(channels);
+    if (!channels.channels.empty())
         writeLayout(grid, columns, 4);
-    }
     writeRows(grid, columns, log);
 }
 

@@ -10,6 +10,20 @@
 
 namespace grids {
 
+// The columns after date, time, ambient and pressure: filter temperatures,
+// flows (each of its canister's slot), then the pump box temperature.
+struct LogColumns {
+    std::vector<int> filters;
+    std::vector<trelm::Canister> canisters;
+    bool pumpBox = false;
+
+    int count() const { return static_cast<int>(filters.size() + canisters.size()) + (pumpBox ? 1 : 0); }
+};
+
+// The columns the data log shows for an event's channels (the archive
+// stores the same figures).
+LogColumns dataLogColumns(const GridChannels &channels);
+
 // Five-channel model: date, time, ambient, pressure, filter 1, one flow
 // per canister in use, pump box. Eight-channel model: date, time, ambient,
 // pressure, the channels' filter temperatures, their flows (each from the

@@ -1,0 +1,66 @@
+// What the archive stores of an event file, as named columns with values:
+// every statistics figure of the event and every quantity of its log,
+// scaled as the grids show them (the text forms of datafile/statistics.h
+// read back as numbers), NULL where the event's channels show nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "datafile/event_file.h"
+#include "grids/data_log_fillers.h"
+
+namespace archive {
+
+// NULL, a whole number (time stamps, codes) or a scaled figure.
+using Value = std::variant<std::monostate, std::int64_t, double>;
+
+enum class ColumnKind { Figure, Stamp };
+
+struct Column {
+    std::string name;
+    ColumnKind kind = ColumnKind::Figure;
+};
+
+// A quantity of the data log: its column, its unit as the grid's header
+// row shows it, and the decimals of its text form.
+struct Quantity {
+    std::string name;
+    std::string unit;
+    int decimals = 0;
+};
+
+inline constexpr int kArchivedChannels = 8; // filters 1..8, canister labels 1..8
+
+// ambient, pressure, filter1..8, flow1..8 (by canister label), pump_box.
+const std::vector<Quantity> &logQuantities();
+// The data log columns the event's channels show.
+grids::LogColumns logColumnsOf(const trelm::EventFile &file);
+// A record's values in the order of logQuantities(); NULL where `columns`
+// show nothing.
+std::vector<Value> logValues(const trelm::LogRecord &record, const grids::LogColumns &columns);
+
+// ambient_/pressure_/filterN_ average, maximum(_time), minimum(_time);
+// canisterN_ volume, cv, flow, std_dev.
+const std::vector<Column> &eventFigureColumns();
+// The event's figures in the order of eventFigureColumns().
+std::vector<Value> eventFigureValues(const trelm::EventFile &file);
+
+// One warning of an event as the warnings grid lists it.
+struct WarningRow {
+    std::string kind;  // "filter temperature", "max dT", "elapse", "flow"
+    int channel = 0;   // filter or canister label; 0 for the elapse
+    Value value;       // °C, L/min or the elapse reference in seconds
+    std::string text;  // the grid's text of the value
+    Value time;        // the stamp, NULL for the elapse
+};
+std::vector<WarningRow> warningRows(const trelm::EventFile &file);
+
+// The number a text form stands for ("12.3" gives 12.3).
+double figureNumber(const std::string &text);
+// A stored number in the text form of `decimals` places ("12.30" for 2).
+std::string figureText(double number, int decimals);
+
+} // namespace archive
