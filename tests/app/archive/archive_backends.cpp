@@ -55,7 +55,7 @@ ChildProgram::ChildProgram(const std::vector<std::string> &args, const std::file
     for (std::string &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         m_pid = -1;
     posix_spawn_file_actions_destroy(&actions);
 }
