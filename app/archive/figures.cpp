@@ -1,8 +1,8 @@
 #include "archive/figures.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "datafile/statistics.h"
 #include "grids/channel_layouts.h"
@@ -67,14 +67,49 @@ double figureNumber(const std::string &text) {
     return number;
 }
 
+void appendFigure(std::string &text, double number, int decimals) {
+    // Back to the stored integer, then its digits with the point `decimals`
+    // places from the right and at least one digit before it, as
+    // formatScaled() writes it (tested against it), without its allocations.
+    static const double kScales[] = {1, 10, 100, 1000, 10000};
+    decimals = std::clamp(decimals, 0, 4);
+    const long stored = std::lround(number * kScales[decimals]);
+    unsigned long digits = stored < 0 ? 0ul - static_cast<unsigned long>(stored) : static_cast<unsigned long>(stored);
+    char buffer[32];
+    char *end = buffer + sizeof buffer;
+    char *at = end;
+    for (int d = 0; d < decimals; ++d, digits /= 10)
+        *--at = static_cast<char>('0' + digits % 10);
+    if (decimals > 0)
+        *--at = '.';
+    do {
+        *--at = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits);
+    if (stored < 0)
+        *--at = '-';
+    text.append(at, end);
+}
+
 std::string figureText(double number, int decimals) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, number);
-    // "-0.0" from a tiny negative rounding: the stored figure was zero.
-    std::string result = text;
-    if (result.starts_with('-') && result.find_first_not_of("-0.") == std::string::npos)
-        result.erase(0, 1);
-    return result;
+    std::string text;
+    appendFigure(text, number, decimals);
+    return text;
+}
+
+std::string quantityList(const grids::LogColumns &columns) {
+    std::vector<bool> shown(logQuantities().size());
+    shown[0] = shown[1] = true;
+    for (int filter : columns.filters)
+        shown[kFirstFilter + filter - 1] = true;
+    for (const trelm::Canister &canister : columns.canisters)
+        shown[kFirstFlow + canister.label - 1] = true;
+    shown[kPumpBox] = columns.pumpBox;
+    std::string list;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (shown[i])
+            list.append(list.empty() ? "" : ",").append(logQuantities()[i].name);
+    return list;
 }
 
 const std::vector<Quantity> &logQuantities() {

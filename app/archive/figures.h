@@ -60,7 +60,14 @@ std::vector<WarningRow> warningRows(const trelm::EventFile &file);
 
 // The number a text form stands for ("12.3" gives 12.3).
 double figureNumber(const std::string &text);
-// A stored number in the text form of `decimals` places ("12.30" for 2).
+// A stored number in the text form of `decimals` places ("12.30" for 2),
+// the form formatScaled() gives the stored integer; appendFigure() adds it
+// to `text` without a string of its own, for long series.
 std::string figureText(double number, int decimals);
+void appendFigure(std::string &text, double number, int decimals);
+
+// The names of the quantities `columns` show, comma-separated in the order
+// of logQuantities(): what an event's log holds.
+std::string quantityList(const grids::LogColumns &columns);
 
 } // namespace archive

@@ -20,18 +20,18 @@ std::string parameters(int first, std::size_t count) {
 
 std::string insertEventSql() {
     std::string names = "unit, start, stop, elapse, model, configuration, status, firmware, log_records, "
-                        "fingerprint, source";
+                        "fingerprint, source, quantities";
     for (const Column &column : eventFigureColumns())
         names += ", " + column.name;
-    return "INSERT INTO events (" + names + ") VALUES (" + parameters(1, 11 + eventFigureColumns().size()) +
+    return "INSERT INTO events (" + names + ") VALUES (" + parameters(1, 12 + eventFigureColumns().size()) +
            ") RETURNING id";
 }
 
 std::string insertLogSql() {
-    std::string names = "event, time";
+    std::string names = "event, unit, time";
     for (const Quantity &quantity : logQuantities())
         names += ", " + quantity.name;
-    return "INSERT INTO log_records (" + names + ") VALUES (" + parameters(1, 2 + logQuantities().size()) + ")";
+    return "INSERT INTO log_records (" + names + ") VALUES (" + parameters(1, 3 + logQuantities().size()) + ")";
 }
 
 void bindValue(Statement &statement, int index, const Value &value) {
@@ -138,9 +138,10 @@ private:
         statement.bindInt(9, static_cast<std::int64_t>(file.log.size()));
         statement.bindText(10, source.fingerprint);
         statement.bindText(11, source.name);
+        statement.bindText(12, quantityList(logColumnsOf(file)));
         const std::vector<Value> figures = eventFigureValues(file);
         for (std::size_t i = 0; i < figures.size(); ++i)
-            bindValue(statement, 12 + static_cast<int>(i), figures[i]);
+            bindValue(statement, 13 + static_cast<int>(i), figures[i]);
         auto row = statement.step();
         if (!row || !row.value()) {
             statement.reset();
@@ -159,10 +160,11 @@ private:
         const grids::LogColumns columns = logColumnsOf(file);
         for (const trelm::LogRecord &record : file.log) {
             statement.bindInt(1, id);
-            statement.bindInt(2, record.time);
+            statement.bindInt(2, file.header.unitId);
+            statement.bindInt(3, record.time);
             const std::vector<Value> values = logValues(record, columns);
             for (std::size_t i = 0; i < values.size(); ++i)
-                bindValue(statement, 3 + static_cast<int>(i), values[i]);
+                bindValue(statement, 4 + static_cast<int>(i), values[i]);
             if (auto done = run(statement); !done)
                 return done;
         }

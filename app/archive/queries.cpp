@@ -1,6 +1,7 @@
 #include "archive/queries.h"
 
 #include <map>
+#include <sstream>
 
 #include "datafile/intake.h"
 
@@ -19,14 +20,21 @@ void bindSelection(Statement &statement, const Selection &selection) {
     statement.bindInt(4, selection.to);
 }
 
-// Runs `sql` (the selection bound as $1..$4) and calls `row` per row.
-Status eachRow(Engine &engine, const std::string &sql, const Selection &selection,
+// One unit's records: unit = $1, time from $2 to $3.
+void bindUnitSpan(Statement &statement, const Selection &selection) {
+    statement.bindInt(1, selection.unit.value_or(0));
+    statement.bindInt(2, selection.from);
+    statement.bindInt(3, selection.to);
+}
+
+// Runs `sql` with the values `bind` sets and calls `row` per row.
+Status eachRow(Engine &engine, const std::string &sql, const std::function<void(Statement &)> &bind,
                const std::function<void(Statement &)> &row) {
     auto prepared = engine.statement(sql);
     if (!prepared)
         return prepared.error();
     Statement &statement = *prepared.value();
-    bindSelection(statement, selection);
+    bind(statement);
     for (;;) {
         auto stepped = statement.step();
         if (!stepped) {
@@ -39,6 +47,13 @@ Status eachRow(Engine &engine, const std::string &sql, const Selection &selectio
     }
     statement.reset();
     return trelm::Done{};
+}
+
+// The same with the selection bound as $1..$4 (units, then start times).
+Status eachRow(Engine &engine, const std::string &sql, const Selection &selection,
+               const std::function<void(Statement &)> &row) {
+    return eachRow(
+        engine, sql, [&](Statement &statement) { bindSelection(statement, selection); }, row);
 }
 
 constexpr const char *kEventsInSelection = " FROM events e WHERE e.unit BETWEEN $1 AND $2 AND e.start BETWEEN $3 AND $4";
@@ -88,46 +103,62 @@ Result<std::vector<EventSummary>> listEvents(Engine &engine, const Selection &se
 
 Status exportSeries(Engine &engine, const Selection &selection, const std::vector<std::size_t> &quantities,
                     const std::function<void(const SeriesRow &)> &take) {
-    std::string sql = "SELECT l.time, e.unit, e.start";
+    // The event file names of the unit's events, by id.
+    std::map<std::int64_t, std::string> names;
+    auto named = eachRow(
+        engine, "SELECT id, unit, start FROM events WHERE unit = $1",
+        [&](Statement &statement) { statement.bindInt(1, selection.unit.value_or(0)); },
+        [&](Statement &row) {
+            names[row.intAt(0)] = trelm::EventFileName(static_cast<std::int16_t>(row.intAt(1)),
+                                                       static_cast<std::int32_t>(row.intAt(2)));
+        });
+    if (!named)
+        return named;
+    std::string sql = "SELECT l.time, l.event";
     for (std::size_t index : quantities)
         sql += ", l." + logQuantities().at(index).name;
-    sql += " FROM log_records l JOIN events e ON e.id = l.event WHERE e.unit BETWEEN $1 AND $2 "
-           "AND l.time BETWEEN $3 AND $4 ORDER BY l.time, e.start";
+    // The (unit, time, event) index gives this order without a sort.
+    sql += " FROM log_records l WHERE l.unit = $1 AND l.time BETWEEN $2 AND $3 ORDER BY l.unit, l.time, l.event";
     SeriesRow series;
     series.values.resize(quantities.size());
-    // Consecutive rows mostly share their event: its name is made once.
-    std::int64_t lastUnit = -1, lastStart = -1;
-    return eachRow(engine, sql, selection, [&](Statement &row) {
-        series.time = row.intAt(0);
-        if (row.intAt(1) != lastUnit || row.intAt(2) != lastStart) {
-            lastUnit = row.intAt(1);
-            lastStart = row.intAt(2);
-            series.event = trelm::EventFileName(static_cast<std::int16_t>(lastUnit), static_cast<std::int32_t>(lastStart));
-        }
-        for (std::size_t i = 0; i < quantities.size(); ++i) {
-            const int column = 3 + static_cast<int>(i);
-            series.values[i] = row.isNull(column) ? std::nullopt : std::optional<double>(row.realAt(column));
-        }
-        take(series);
-    });
+    std::int64_t lastEvent = -1;
+    return eachRow(
+        engine, sql, [&](Statement &statement) { bindUnitSpan(statement, selection); },
+        [&](Statement &row) {
+            series.time = row.intAt(0);
+            if (row.intAt(1) != lastEvent) {
+                lastEvent = row.intAt(1);
+                series.event = names[lastEvent];
+            }
+            for (std::size_t i = 0; i < quantities.size(); ++i) {
+                const int column = 2 + static_cast<int>(i);
+                series.values[i] = row.isNull(column) ? std::nullopt : std::optional<double>(row.realAt(column));
+            }
+            take(series);
+        });
 }
 
 Result<std::vector<std::size_t>> quantitiesPresent(Engine &engine, const Selection &selection) {
+    // Each event lists the quantities its channels log; an event that
+    // starts after the span holds none of its records.
     const std::vector<Quantity> &all = logQuantities();
-    std::string sql = "SELECT ";
+    std::vector<bool> present(all.size());
+    auto listed = eachRow(
+        engine, "SELECT DISTINCT quantities FROM events WHERE unit = $1 AND start <= $3 AND $2 <= $3",
+        [&](Statement &statement) { bindUnitSpan(statement, selection); },
+        [&](Statement &row) {
+            std::istringstream names(row.textAt(0));
+            for (std::string name; std::getline(names, name, ',');)
+                for (std::size_t i = 0; i < all.size(); ++i)
+                    present[i] = present[i] || all[i].name == name;
+        });
+    if (!listed)
+        return listed.error();
+    std::vector<std::size_t> indices;
     for (std::size_t i = 0; i < all.size(); ++i)
-        sql += (i ? ", COUNT(l." : "COUNT(l.") + all[i].name + ")";
-    sql += " FROM log_records l JOIN events e ON e.id = l.event WHERE e.unit BETWEEN $1 AND $2 "
-           "AND l.time BETWEEN $3 AND $4";
-    std::vector<std::size_t> present;
-    auto counted = eachRow(engine, sql, selection, [&](Statement &row) {
-        for (std::size_t i = 0; i < all.size(); ++i)
-            if (row.intAt(static_cast<int>(i)) > 0)
-                present.push_back(i);
-    });
-    if (!counted)
-        return counted.error();
-    return present;
+        if (present[i])
+            indices.push_back(i);
+    return indices;
 }
 
 Result<ArchiveCounts> countArchive(Engine &engine) {

@@ -52,13 +52,15 @@ struct SeriesRow {
     std::vector<std::optional<double>> values;
 };
 
-// The records of the selection's unit in time order across its events,
+// The records of the selection's unit (which it must name) in time order
+// across its events, whose records span its from..to;
 // `quantities` (indices into logQuantities()) each; `take` is called per row
 // as it is read, so a long series is never held whole.
 Status exportSeries(Engine &engine, const Selection &selection, const std::vector<std::size_t> &quantities,
                     const std::function<void(const SeriesRow &)> &take);
 
-// The quantities of logQuantities() the selection holds any value of.
+// The quantities of logQuantities() that the channels of the selection's
+// unit's events log (events starting up to its end).
 Result<std::vector<std::size_t>> quantitiesPresent(Engine &engine, const Selection &selection);
 
 struct ArchiveCounts {

@@ -69,6 +69,29 @@ Result<std::vector<std::size_t>> quantitiesNamed(const std::string &list) {
     return chosen;
 }
 
+// The series as CSV text: a header line, then Time, Event and the values.
+std::string seriesCsv(archive::Engine &engine, const archive::Selection &selection,
+                      const std::vector<std::size_t> &quantities, Status &status) {
+    std::string csv = "Time,Event";
+    std::vector<int> decimals;
+    for (std::size_t index : quantities) {
+        const archive::Quantity &quantity = archive::logQuantities()[index];
+        csv.append(",").append(quantity.name).append(" (").append(quantity.unit).append(")");
+        decimals.push_back(quantity.decimals);
+    }
+    csv += '\n';
+    status = archive::exportSeries(engine, selection, quantities, [&](const archive::SeriesRow &row) {
+        csv.append(FormatDateTimeForName(static_cast<std::int32_t>(row.time))).append(",").append(row.event);
+        for (std::size_t i = 0; i < row.values.size(); ++i) {
+            csv += ',';
+            if (row.values[i])
+                archive::appendFigure(csv, *row.values[i], decimals[i]);
+        }
+        csv += '\n';
+    });
+    return csv;
+}
+
 } // namespace
 
 int runArchiveList(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
@@ -123,35 +146,21 @@ int runArchiveExport(const std::vector<std::string> &args, std::ostream &out, st
     auto engine = openArchiveFor(parsed, err, status);
     if (!engine)
         return status;
+    Status exported = Done{};
     if (quantities.empty()) {
         auto present = archive::quantitiesPresent(*engine, *selection);
         if (!present)
             return fail(err, present.error().message(), kExitSetUp);
         quantities = present.value();
     }
-    std::ostringstream csvText;
-    std::ostream &csv = output == "-" ? out : csvText;
-    csv << "Time,Event";
-    for (std::size_t index : quantities)
-        csv << ',' << archive::logQuantities()[index].name << " (" << archive::logQuantities()[index].unit << ')';
-    csv << '\n';
-    std::vector<int> decimals;
-    for (std::size_t index : quantities)
-        decimals.push_back(archive::logQuantities()[index].decimals);
-    auto exported = archive::exportSeries(*engine, *selection, quantities, [&](const archive::SeriesRow &row) {
-        csv << FormatDateTimeForName(static_cast<std::int32_t>(row.time)) << ',' << row.event;
-        for (std::size_t i = 0; i < row.values.size(); ++i) {
-            csv << ',';
-            if (row.values[i])
-                csv << archive::figureText(*row.values[i], decimals[i]);
-        }
-        csv << '\n';
-    });
+    const std::string csv = seriesCsv(*engine, *selection, quantities, exported);
     if (!exported)
         return fail(err, exported.error().message(), kExitSetUp);
-    if (output == "-")
+    if (output == "-") {
+        out << csv;
         return out.flush() ? kExitSuccess : fail(err, "standard output: the CSV could not be written");
-    if (auto written = writeFileAtomically(output, csvText.str()); !written)
+    }
+    if (auto written = writeFileAtomically(output, csv); !written)
         return fail(err, written.error().message());
     return kExitSuccess;
 }
