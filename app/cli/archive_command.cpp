@@ -29,6 +29,11 @@ const char *const kHelp =
     "           the URL or file in TRELMLINK_DB is used. A password is never\n"
     "           printed.\n"
     "\n"
+    "An archive that cannot be opened (a server that cannot be reached, a\n"
+    "wrong password, a schema newer than this program knows) or a statement\n"
+    "that fails is one line naming the location and the reason, exit status 3;\n"
+    "an import that fails writes nothing.\n"
+    "\n"
     "Run 'trelmlink archive <command> --help' for the details of each.\n";
 
 struct Subcommand {

@@ -62,11 +62,13 @@ const char *const kExitCodesHelp =
     "  1  a file named on the command line cannot be read or written\n"
     "  2  a usage error: the command line is wrong\n"
     "  3  a set-up problem a retry will not mend: the port cannot be opened,\n"
-    "     the data folder is not writable or is in use by another retrieval\n"
+    "     the data folder is not writable or is in use by another retrieval,\n"
+    "     the archive cannot be opened or written (nothing half written)\n"
     "  4  the line, the sampler or the transfer failed, or was cancelled: a\n"
     "     retry may work\n"
     "  5  data arrived but could not be taken in: the image is kept, named in\n"
-    "     the message\n";
+    "     the message; archive import: a file named is not an event file and\n"
+    "     was skipped, the rest imported\n";
 
 int fail(std::ostream &err, const std::string &message, int status) {
     err << "trelmlink: " << message << '\n';
