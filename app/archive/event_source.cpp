@@ -1,6 +1,7 @@
 #include "archive/event_source.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "datafile/file_read.h"

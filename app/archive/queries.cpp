@@ -140,7 +140,8 @@ Status exportSeries(Engine &engine, const Selection &selection, const std::vecto
 
 Result<std::vector<std::size_t>> quantitiesPresent(Engine &engine, const Selection &selection) {
     // Each event lists the quantities its channels log; an event that
-    // starts after the span holds none of its records.
+    // starts after the span holds none of its records, and a span that
+    // ends before it begins ($2 > $3) holds nothing.
     const std::vector<Quantity> &all = logQuantities();
     std::vector<bool> present(all.size());
     auto listed = eachRow(

@@ -14,6 +14,7 @@ struct ArgumentCase {
     std::vector<std::string> args;
     const char *says;
 };
+std::ostream &operator<<(std::ostream &out, const ArgumentCase &c) { return out << c.name; }
 
 const ArgumentCase kMistakes[] = {
     {"NoSubcommand", {"archive"}, ""},

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,6 +14,8 @@ namespace archivetest {
 
 enum class Backend { Sqlite, Postgres };
 const char *caseName(Backend backend);
+// gtest prints a parameter beside its test's name: the engine's name.
+inline std::ostream &operator<<(std::ostream &out, Backend backend) { return out << caseName(backend); }
 
 // A fresh archive of the backend for one test: an SQLite file in a temp
 // folder or a new database on the test cluster. `location` is the --db

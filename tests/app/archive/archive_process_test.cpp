@@ -109,6 +109,7 @@ struct UnreachableCase {
     const char *password;
     const char *reason; // the server's or the network's reason
 };
+std::ostream &operator<<(std::ostream &out, const UnreachableCase &c) { return out << c.name; }
 
 constexpr const char *kClusterSocket = "cluster";
 constexpr const char *kEmptyFolder = "empty";

@@ -21,6 +21,7 @@ struct RetrieveCase {
     bool reachable; // false: the archive named cannot be opened
     int status;
 };
+std::ostream &operator<<(std::ostream &out, const RetrieveCase &c) { return out << c.name; }
 
 const RetrieveCase kRetrieves[] = {
     {"IntoSQLite", Backend::Sqlite, true, 0},
