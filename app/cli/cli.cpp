@@ -26,6 +26,9 @@ const char *const kUsage =
     "                                            retrieve a sampler's memory without a window\n"
     "  archive (import PATH... | list | export --unit U | info) [--db URL]\n"
     "                                            keep every event in one database (see archive --help)\n"
+    "  fleet run STATIONS [--only NAME,...] [--jobs N] [--dry-run] [--json FILE]\n"
+    "                                            retrieve every station of a stations file\n"
+    "  fleet check STATIONS                      check a stations file, show what a run does\n"
     "\n"
     "Run 'trelmlink <command> --help' for the details of a command.\n"
     "\n";
@@ -45,6 +48,7 @@ const Command kCommands[] = {
     {"report", runReport},
     {"retrieve", runRetrieve},
     {"archive", runArchive},
+    {"fleet", runFleetCommand},
 };
 
 } // namespace
@@ -62,8 +66,9 @@ const char *const kExitCodesHelp =
     "  1  a file named on the command line cannot be read or written\n"
     "  2  a usage error: the command line is wrong\n"
     "  3  a set-up problem a retry will not mend: the port cannot be opened,\n"
-    "     the data folder is not writable or is in use by another retrieval,\n"
-    "     the archive cannot be opened or written (nothing half written)\n"
+    "     the data folder is not writable, is full, or is in use by another\n"
+    "     retrieval, the archive cannot be opened or written (nothing half\n"
+    "     written)\n"
     "  4  the line, the sampler or the transfer failed, or was cancelled: a\n"
     "     retry may work\n"
     "  5  data arrived but could not be taken in: the image is kept, named in\n"

@@ -103,6 +103,7 @@ int exitStatusOf(retrieval::Outcome outcome) {
     case retrieval::Outcome::Complete: return kExitSuccess;
     case retrieval::Outcome::IntakeFailed: return kExitNotTakenIn;
     case retrieval::Outcome::OpenFailed:
+    case retrieval::Outcome::DiskFailed:
     case retrieval::Outcome::FolderRefused: return kExitSetUp;
     case retrieval::Outcome::Running:
     case retrieval::Outcome::TransferFailed:

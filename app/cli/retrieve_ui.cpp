@@ -1,6 +1,5 @@
 #include "cli/retrieve_ui.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "settings/ini_file.h"
@@ -9,17 +8,8 @@ namespace trelm::cli {
 
 namespace {
 
-// The whole memory of a sampler, as it arrives over the line.
-constexpr std::int64_t kImageBytes = 114688;
 // The longest silence while something is awaited.
 constexpr auto kKeepAliveInterval = std::chrono::seconds(10);
-
-std::string minutesAndSeconds(std::int64_t seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
-                  static_cast<long long>(seconds % 60));
-    return text;
-}
 
 } // namespace
 
@@ -64,7 +54,7 @@ void RetrieveUi::note(const std::string &text) { line(text); }
 
 void RetrieveUi::showNotice(const std::string &text) { line(text); }
 
-void RetrieveUi::setExpectedBytes(std::int64_t bytes) { m_expectedBytes = bytes; }
+void RetrieveUi::setExpectedBytes(std::int64_t bytes) { m_progress.setExpected(bytes); }
 
 void RetrieveUi::keepAlive() {
     const auto now = std::chrono::steady_clock::now();
@@ -108,23 +98,14 @@ void RetrieveUi::showModemStatus(const std::string &text) {
 void RetrieveUi::setBytesTransferred(std::int64_t bytes) {
     const auto now = std::chrono::steady_clock::now();
     m_bytes = bytes;
-    if (bytes <= 0) {
-        m_transferStart = now;
+    const retrieval::ProgressFigures figures = m_progress.update(bytes, now);
+    if (bytes <= 0)
         return;
-    }
-    const std::int64_t expected = m_expectedBytes > 0 ? m_expectedBytes : kImageBytes;
-    const int percent = static_cast<int>(std::min<std::int64_t>(100, bytes * 100 / expected));
     // Plain lines for a file or pipe: one per tenth of the image.
-    if (!m_answers.progressOnTerminal && percent / 10 == m_lastTenth)
+    if (!m_answers.progressOnTerminal && figures.percent / 10 == m_lastTenth)
         return;
-    m_lastTenth = percent / 10;
-    const double elapsed = std::chrono::duration<double>(now - m_transferStart).count();
-    std::string text = std::to_string(bytes) + " bytes received, " + std::to_string(percent) + "% of " +
-                       std::to_string(expected);
-    if (elapsed > 0.0 && bytes < expected) {
-        const double rate = static_cast<double>(bytes) / elapsed;
-        text += ", " + minutesAndSeconds(static_cast<std::int64_t>((expected - bytes) / rate + 0.5)) + " left";
-    }
+    m_lastTenth = figures.percent / 10;
+    const std::string text = retrieval::progressLine(figures);
     m_lastLine = now;
     toLog(text);
     if (m_answers.quiet)

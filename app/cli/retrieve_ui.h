@@ -14,6 +14,7 @@
 #include "retrieval/questions.h"
 #include "retrieval/settings_store.h"
 #include "retrieval/status_display.h"
+#include "retrieval/transfer_progress.h"
 
 namespace trelm::cli {
 
@@ -85,9 +86,8 @@ private:
     bool m_told = false;
     bool m_progressShown = false;
     int m_lastTenth = -1;
-    std::int64_t m_expectedBytes = 0; // 0: the whole memory
     std::int64_t m_bytes = 0;
-    std::chrono::steady_clock::time_point m_transferStart;
+    retrieval::TransferProgress m_progress;
     std::chrono::steady_clock::time_point m_lastLine = std::chrono::steady_clock::now();
     std::ofstream m_log;
     SilentMessagePort m_silent;

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <cstdio>
 #include <grp.h>
+#include <pwd.h>
 #include <optional>
 #include <sstream>
 #include <sys/file.h>
@@ -48,6 +50,24 @@ std::optional<long> lockHolder(const struct stat &status) {
     return std::nullopt;
 }
 
+std::string userName(uid_t uid) {
+    const passwd *entry = ::getpwuid(uid);
+    return entry ? std::string(entry->pw_name) : "user " + std::to_string(uid);
+}
+
+// Who may open the device: its group when the mode lets the group read and
+// write it; otherwise only its owner, until the group is given that access.
+std::string permissionReason(const std::string &device, const struct stat &status) {
+    const std::string group = groupName(status.st_gid);
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    if ((status.st_mode & kGroupReadWrite) == kGroupReadWrite)
+        return device + ": permission denied; the group " + group + " grants access (add the user to it)";
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+    return device + ": permission denied; only its owner " + userName(status.st_uid) + " may use it (mode " + mode +
+           "): give the group " + group + " read and write access and add the user to it";
+}
+
 } // namespace
 
 std::string transferReason(std::int32_t lastError, const std::filesystem::path &file, int retries) {
@@ -79,8 +99,7 @@ std::string portReason(const std::string &device) {
     if (fd < 0) {
         const int failure = errno;
         if (failure == EACCES || failure == EPERM)
-            return device + ": permission denied; the group " + groupName(status.st_gid) +
-                   " grants access (add the user to it)";
+            return permissionReason(device, status);
         if (failure == EBUSY) {
             if (const std::optional<long> holder = lockHolder(status))
                 return device + ": held by process " + std::to_string(*holder);

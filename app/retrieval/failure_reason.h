@@ -16,7 +16,8 @@ namespace trelm::retrieval {
 std::string transferReason(std::int32_t lastError, const std::filesystem::path &file, int retries);
 
 // Why `device` could not be opened: no such device, not a terminal,
-// permission denied (with the group that grants access), or held by
+// permission denied (with the group that grants access, or that would once
+// the device's mode gives it read and write), or held by
 // another process (by its id, as the system's lock table gives it).
 std::string portReason(const std::string &device);
 

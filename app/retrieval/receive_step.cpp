@@ -40,7 +40,8 @@ void Retrieval::receiveStep() {
             message += "\n" + partial;
         m_failure = message;
         m_ui.questions.messageBox(message);
-        finish(Outcome::TransferFailed);
+        // A file the data folder cannot take fails every retry alike.
+        finish(m_diskFailed ? Outcome::DiskFailed : Outcome::TransferFailed);
         return;
     }
     m_ui.status.setDownloadStatus("Retrieving data...");
@@ -50,6 +51,7 @@ void Retrieval::receiveStep() {
 }
 
 bool Retrieval::runReceive(PortHandle port) {
+    m_diskFailed = false;
     // The library writes the received file into the working directory.
     ScopedProcessState process;
     if (!process.enterDirectory(m_settings.dataDir)) {
@@ -74,6 +76,7 @@ bool Retrieval::runReceive(PortHandle port) {
     // the last error KORLINK_STATUS_FILE_FAILED), are no complete transfer:
     // the last error says why.
     const std::int16_t lastError = korlink::COMMErrnoGet(port);
+    m_diskFailed = lastError == KORLINK_STATUS_FILE_FAILED;
     if (result >= 0 && lastError == 0)
         return true;
     const auto retries = korlink::COMMXMODEMGet(port, KORLINK_XMODEM_RETRY_LIMIT);

@@ -125,6 +125,7 @@ void Retrieval::cmdRetrieve_Click() {
     m_failure.clear();
     m_intake = IntakeReport{};
     m_cancelled = false;
+    m_diskFailed = false;
     m_viaModem = false;
     m_expectedBytes = 0;
     m_wakeUp.dataModule = false;
@@ -216,6 +217,11 @@ void Retrieval::CmdHangUp_Click() {
         finish(Outcome::HungUp);
         break;
     }
+}
+
+void Retrieval::escapePressed() {
+    if (m_state == State::CheckingModem || m_state == State::Dialling)
+        CmdHangUp_Click();
 }
 
 } // namespace trelm::retrieval

@@ -55,6 +55,10 @@ public:
     void statusDialogUnloaded();
     // "Disconnect Modem" of the modem window.
     void CmdHangUp_Click();
+    // Escape in the window: during the modem check and the dial it ends the
+    // call as "Disconnect Modem" does; a running receive takes it from the
+    // library's pump itself, and elsewhere it does nothing.
+    void escapePressed();
     // The operator cancels (Ctrl-C or SIGTERM on the command line), in any
     // state: a probe or dial-up ends at its next look, the wake-up at once;
     // a running receive is left to the Escape the pump reports (the cancel
@@ -138,6 +142,7 @@ private:
     // Held from before the port opens to the end of the intake.
     std::optional<FolderLock> m_folderLock;
     bool m_cancelled = false;
+    bool m_diskFailed = false; // the last receive could not write its file
     bool m_viaModem = false;
     std::int64_t m_expectedBytes = 0;
 };

@@ -9,7 +9,7 @@ Controls idleControls(Outcome outcome) {
     controls.retrieve = true;
     // After a transfer the dialog stays up with its last line until "&OK".
     if (outcome == Outcome::Complete || outcome == Outcome::IntakeFailed || outcome == Outcome::TransferFailed ||
-        outcome == Outcome::Cancelled)
+        outcome == Outcome::DiskFailed || outcome == Outcome::Cancelled)
         controls.buttons = Buttons::OkOnly;
     return controls;
 }
@@ -94,6 +94,7 @@ const char *outcomeName(Outcome outcome) {
     case Outcome::Complete: return "complete";
     case Outcome::IntakeFailed: return "intake failed";
     case Outcome::TransferFailed: return "transfer failed";
+    case Outcome::DiskFailed: return "data not written";
     case Outcome::OpenFailed: return "port not opened";
     case Outcome::ModemFailed: return "modem failed";
     case Outcome::HungUp: return "modem disconnected";

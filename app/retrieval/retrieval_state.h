@@ -29,6 +29,7 @@ enum class Outcome {
     Complete,       // received and taken in: the data is on disk
     IntakeFailed,   // received, but not (wholly) taken in; the received file is kept
     TransferFailed, // the receive failed or was cancelled
+    DiskFailed,     // the received data could not be written (disk full, write error): no retry mends it
     OpenFailed,     // "Unable to open Port!"
     ModemFailed,    // no modem answer, no connection, or no number
     HungUp,         // "Disconnect Modem"

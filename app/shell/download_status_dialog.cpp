@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "shell/center_form.h"
@@ -36,6 +37,12 @@ DownloadStatusDialog::DownloadStatusDialog(QWidget *parent) : QDialog(parent) {
     m_label1 = placed(new QLabel("Bytes Transferred:", this), "Label1", 240, 1200, 1815, 255);
     m_txtBytesTransferred = placed(new QLineEdit(this), "txtBytesTransferred", 2160, 1170, 1695, 315);
     m_txtBytesTransferred->setReadOnly(true);
+    // Beside the counter, in the room right of it: the bar and, under it, the time left.
+    m_prgTransfer = placed(new QProgressBar(this), "prgTransfer", 3960, 1170, 2160, 315);
+    m_prgTransfer->setRange(0, 100);
+    m_prgTransfer->setFormat("%p%");
+    m_lblTimeLeft = placed(new QLabel(this), "lblTimeLeft", 3960, 1500, 2160, 255);
+    m_lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_label2 = placed(new QLabel("Message Log:", this), "Label2", 240, 1680, 1815, 255);
     m_txtMessages = placed(new QPlainTextEdit(this), "txtMessages", 240, 1920, 5880, 2640);
     m_txtMessages->setReadOnly(true);
@@ -54,6 +61,8 @@ void DownloadStatusDialog::load() {
     m_lblDownloadStat->clear();
     m_txtMessages->clear();
     m_txtBytesTransferred->clear();
+    m_prgTransfer->setValue(0);
+    m_lblTimeLeft->clear();
     m_lblMsg->hide();
     // The log is there for a look behind the progress line: a double-click
     // shows it.
@@ -80,9 +89,17 @@ void DownloadStatusDialog::appendLog(const QString &line) { m_txtMessages->appen
 
 void DownloadStatusDialog::setBytes(qint64 bytes) { m_txtBytesTransferred->setText(QString::number(bytes)); }
 
+void DownloadStatusDialog::setProgress(int percent, const QString &timeLeft) {
+    m_prgTransfer->setValue(percent);
+    m_lblTimeLeft->setText(timeLeft);
+}
+
 QString DownloadStatusDialog::status() const { return m_lblDownloadStat->text(); }
 QString DownloadStatusDialog::messageLog() const { return m_txtMessages->toPlainText(); }
 QString DownloadStatusDialog::bytesText() const { return m_txtBytesTransferred->text(); }
+int DownloadStatusDialog::progressPercent() const { return m_prgTransfer->value(); }
+QString DownloadStatusDialog::progressText() const { return m_prgTransfer->text(); }
+QString DownloadStatusDialog::timeLeftText() const { return m_lblTimeLeft->text(); }
 bool DownloadStatusDialog::cancelHintVisible() const { return !m_lblMsg->isHidden(); }
 bool DownloadStatusDialog::logVisible() const { return !m_txtMessages->isHidden(); }
 

@@ -1,6 +1,7 @@
 // frmDownLoadStat, "Download Status:": the retrieval's progress line, the
-// cancel hint, "&OK", "&Retry" and "Hang Up Modem", the byte counter and the
-// message log (shown on a double-click). Closing it in any way but a hide
+// cancel hint, "&OK", "&Retry" and "Hang Up Modem", the byte counter with a
+// bar (percentage) and the time left beside it, and the message log (shown
+// on a double-click). Closing it in any way but a hide
 // of the retrieval's own is its unload.
 #pragma once
 
@@ -9,6 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace trelm::shell {
@@ -27,10 +29,15 @@ public:
     void setHangUpEnabled(bool enabled);
     void appendLog(const QString &line);
     void setBytes(qint64 bytes);
+    // The bar's percentage and the time left ("m:ss left", or empty).
+    void setProgress(int percent, const QString &timeLeft);
 
     QString status() const;
     QString messageLog() const;
     QString bytesText() const;
+    int progressPercent() const;
+    QString progressText() const; // what the bar shows
+    QString timeLeftText() const;
     bool cancelHintVisible() const;
     bool logVisible() const;
 
@@ -56,6 +63,8 @@ private:
     QPushButton *m_cmdHangUp;
     QLabel *m_label1;
     QLineEdit *m_txtBytesTransferred;
+    QProgressBar *m_prgTransfer;
+    QLabel *m_lblTimeLeft;
     QLabel *m_label2;
     QPlainTextEdit *m_txtMessages;
 };

@@ -40,7 +40,14 @@ EscapeWatch &escapeWatch() {
     return *watch;
 }
 
+std::function<void()> &escapeListener() {
+    static std::function<void()> listener;
+    return listener;
+}
+
 } // namespace
+
+void setEscapeListener(std::function<void()> listener) { escapeListener() = std::move(listener); }
 
 int pumpMessages() {
     if (!qApp)
@@ -50,7 +57,11 @@ int pumpMessages() {
     watch.pumping = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::X11ExcludeTimers);
     watch.pumping = false;
-    return watch.escapePressed ? kEscapeKeyCode : 0;
+    if (!watch.escapePressed)
+        return 0;
+    if (const std::function<void()> listener = escapeListener())
+        listener(); // a copy: the listener may replace itself
+    return kEscapeKeyCode;
 }
 
 void reportBox(const char *title, const char *text) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "settings/process_state.h"
+#include "shell/korlink_hooks.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/settings_access.h"
@@ -38,16 +39,26 @@ WindowRetrieval::WindowRetrieval(MainWindow &window)
     connect(m_status, &DownloadStatusDialog::retryClicked, this, [this] { m_retrieval->cmdRetry_Click(); });
     connect(m_status, &DownloadStatusDialog::unloaded, this, [this] { m_retrieval->statusDialogUnloaded(); });
     connect(m_modem, &ModemStatusDialog::hangUpClicked, this, [this] { m_retrieval->CmdHangUp_Click(); });
+    // The library's waits take Escape from the pump; the modem check and the
+    // dial hear of it here.
+    setEscapeListener([this] { m_retrieval->escapePressed(); });
 }
 
 // The retrieval closes its port before the dialogs (children of the
 // window) go.
-WindowRetrieval::~WindowRetrieval() = default;
+WindowRetrieval::~WindowRetrieval() { setEscapeListener({}); }
 
 void WindowRetrieval::setEventQuestion(std::function<bool()> ask) { m_askEvents = std::move(ask); }
 void WindowRetrieval::setPhoneQuestion(std::function<QString(const QString &)> ask) { m_askPhone = std::move(ask); }
+void WindowRetrieval::setClock(std::function<retrieval::TransferProgress::Clock::time_point()> now) {
+    m_now = std::move(now);
+}
 
-void WindowRetrieval::loadStatusDialog() { m_status->load(); }
+void WindowRetrieval::loadStatusDialog() {
+    m_progress.reset();
+    m_status->load();
+}
+
 void WindowRetrieval::setDownloadStatus(const std::string &text) { m_status->setStatus(QString::fromStdString(text)); }
 void WindowRetrieval::setCancelHintVisible(bool visible) { m_status->setCancelHintVisible(visible); }
 void WindowRetrieval::setStatusButtons(bool okEnabled, bool retryEnabled) { m_status->setButtons(okEnabled, retryEnabled); }
@@ -60,7 +71,15 @@ void WindowRetrieval::showStatusDialog() {
 
 void WindowRetrieval::hideStatusDialog() { m_status->hide(); }
 void WindowRetrieval::appendMessageLog(const std::string &line) { m_status->appendLog(QString::fromStdString(line)); }
-void WindowRetrieval::setBytesTransferred(std::int64_t bytes) { m_status->setBytes(bytes); }
+
+void WindowRetrieval::setBytesTransferred(std::int64_t bytes) {
+    m_status->setBytes(bytes);
+    const retrieval::ProgressFigures figures = m_progress.update(bytes, m_now());
+    m_status->setProgress(figures.percent, QString::fromStdString(retrieval::timeLeftText(figures)));
+}
+
+void WindowRetrieval::setExpectedBytes(std::int64_t bytes) { m_progress.setExpected(bytes); }
+
 void WindowRetrieval::showNotice(const std::string &text) { messageBox(text); }
 void WindowRetrieval::setHangUpEnabled(bool enabled) { m_status->setHangUpEnabled(enabled); }
 void WindowRetrieval::showModemStatus(const std::string &text) { m_modem->showText(QString::fromStdString(text)); }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "retrieval/retrieval.h"
+#include "retrieval/transfer_progress.h"
 #include "shell/download_status_dialog.h"
 
 namespace trelm::shell {
@@ -29,12 +30,16 @@ public:
     retrieval::Retrieval &retrieval() { return *m_retrieval; }
     DownloadStatusDialog &statusDialog() { return *m_status; }
     ModemStatusDialog &modemDialog() { return *m_modem; }
+    // The status display role as the retrieval calls it.
+    retrieval::StatusDisplay &statusDisplay() { return *this; }
 
     // Replace the question boxes (tests): Event/All gives true for Yes; the
     // number prompt gets the stored number and gives the answer, or empty
     // text for Cancel.
     void setEventQuestion(std::function<bool()> ask);
     void setPhoneQuestion(std::function<QString(const QString &stored)> ask);
+    // Replace the clock the progress figures are timed with (tests).
+    void setClock(std::function<retrieval::TransferProgress::Clock::time_point()> now);
 
 private:
     // StatusDisplay
@@ -48,6 +53,7 @@ private:
     void setBytesTransferred(std::int64_t bytes) override;
     void showNotice(const std::string &text) override;
     void setHangUpEnabled(bool enabled) override;
+    void setExpectedBytes(std::int64_t bytes) override;
     void showModemStatus(const std::string &text) override;
     void hideModemStatus() override;
     // Questions
@@ -69,8 +75,10 @@ private:
     DownloadStatusDialog *m_status;
     ModemStatusDialog *m_modem;
     std::unique_ptr<retrieval::Retrieval> m_retrieval;
+    retrieval::TransferProgress m_progress; // the bar's figures, as the command line's
     std::function<bool()> m_askEvents;
     std::function<QString(const QString &)> m_askPhone;
+    std::function<retrieval::TransferProgress::Clock::time_point()> m_now = retrieval::TransferProgress::Clock::now;
 };
 
 } // namespace trelm::shell

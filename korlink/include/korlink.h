@@ -826,7 +826,7 @@ enum {
 };
 KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
 
-/* ------------------------------------------------------- ASCII capture
+/* ---------------------------------------------- ASCII capture and send
  *
  * freceive protocol 100 stores whatever the peer sends, as it arrives, in a
  * file in the working directory, until the end character has been stored or
@@ -838,18 +838,48 @@ KORLINK_API int32_t COMMLinkGet(PortHandle port, int16_t item);
  * nothing started), 4003 (file cannot be created or written), -123 or -112;
  * freceive gives 0 or -1. Bytes after the end character stay unread.
  *
- * ASCII items (COMMASCIIGet/COMMASCIISet):
+ * fsend protocol 100 sends each queued file's bytes as they are, with no
+ * protocol around them: raw output (the transmit options do not apply; the
+ * output flow control of transmit item 120 does), the line's data format as
+ * it is set, received bytes left alone. Item 102 translates line ends on the
+ * way; item 108 pauses after every byte sent, item 107 after every line end
+ * sent (an LF, or a CR not followed by LF); with neither the bytes go out
+ * as fast as the line takes them. After each file the end character (item
+ * 212, when set) is sent, so a capture at the far end ends at once. A file
+ * ends once its last byte has left the transmit queue. Reports, in order:
+ * 4028 (files queued); per file 4014 and 4008 (name), 4013 (size), 4006
+ * (modification time, local), 4009 with 0, then 4009 with the file bytes
+ * sent every 256 bytes and at the end, 4007 with 1 when the whole file went
+ * out (0 when it ended early); finally 4027 with 1. A user cancel (-123) or
+ * carrier loss (-112, with item 111 or the port's carrier watch on) stops
+ * the send at once, reported with the byte count: no cancel sequence is sent,
+ * since every byte is data to the receiver. Output that stands still for the
+ * time-out (item 203: flow control holding it, a stalled device) ends the
+ * send with 4016. Last error: 0, -123, -112, 4016, or -113 when a queued file
+ * cannot be opened (the files before it went out); fsend gives 0 or -1.
+ *
+ * ASCII items (COMMASCIIGet/COMMASCIISet), one record for both directions:
  *   0   Set only: frees the record     1   Set only: creates it
- *   111 carrier loss ends a capture (created as the port's carrier watch)
- *   112 rename: when the file exists, the extension becomes DL0..DL9
- *   203 time-out of silence, ms (10000)   212 end character (-1: none)
- *   208 file name ("temp0000.$$$", up to 260 characters; Set 0 restores it)
+ *   111 carrier loss ends a capture or a send (created as the port's
+ *       carrier watch)
+ *   112 capture: rename when the file exists, the extension becomes DL0..DL9
+ *   203 capture: time-out of silence, ms; send: longest stall, ms (10000)
+ *   212 end character (-1: none): ends a capture; sent after each file
+ *   208 capture: file name ("temp0000.$$$", up to 260 characters; Set 0
+ *       restores it)
+ *   102 send: line-ending mode, the transmit options' modes 0..8 (0)
+ *   107 send: pause after each line end, ms, 0..60000 (0)
+ *   108 send: pause after every byte, ms, 0..60000 (0)
  * Get gives the value (111, 112 as 0 or 1, 208 the name's address), -1 while
- * the record does not exist; unknown items -103 (reported); Set gives -122
- * while a background transfer holds the port. */
+ * the record does not exist; unknown items -103 (reported); Set gives -104
+ * for a mode or delay out of range and -122 while a background transfer
+ * holds the port. */
 enum {
     KORLINK_ASCII_FREE = 0,
     KORLINK_ASCII_CREATE = 1,
+    KORLINK_ASCII_LINE_ENDING = 102,
+    KORLINK_ASCII_LINE_DELAY_MS = 107,
+    KORLINK_ASCII_CHAR_DELAY_MS = 108,
     KORLINK_ASCII_CARRIER_WATCH = 111,
     KORLINK_ASCII_RENAME = 112,
     KORLINK_ASCII_TIMEOUT_MS = 203,

@@ -2,9 +2,10 @@
 // family or Kermit, printing the transfer's status reports, a progress
 // line per file and a summary.
 //
-//   korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME]
-//   korlink-xfer send --port N --protocol P FILE...
+//   korlink-xfer receive --port N|--device PATH --protocol P [--dir DIR] [--name NAME]
+//   korlink-xfer send --port N|--device PATH --protocol P FILE...
 #include "korlink.h"
+#include "line_options.h"
 #include "protocols.h"
 #include "session.h"
 #include "status_text.h"
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,12 +28,23 @@ using namespace korlinkxfer;
 
 std::string usageText() {
     return "Usage:\n"
-           "  korlink-xfer receive --port N --protocol P [--dir DIR] [--name NAME] [options]\n"
-           "  korlink-xfer send --port N --protocol P [options] FILE...\n"
+           "  korlink-xfer receive LINE --protocol P [--dir DIR] [--name NAME] [options]\n"
+           "  korlink-xfer send LINE --protocol P [options] FILE...\n"
            "  korlink-xfer --version\n"
            "\n"
-           "Moves files over serial port COM N (the device in $KORLINK_COM<N>, else\n"
-           "/dev/ttyS<N-1>) at 9600 baud, 8 data bits, no parity, one stop bit.\n"
+           "Moves files over a serial line, by default at 9600 baud, 8 data bits, no\n"
+           "parity, one stop bit, no flow control. LINE is one of:\n"
+           "  --port N        COM N: the device in $KORLINK_COM<N>, else /dev/ttyS<N-1>\n"
+           "  --device PATH   any serial device or pseudo-terminal, links such as\n"
+           "                  /dev/serial/by-id/... included\n"
+           "\n"
+           "Line settings:\n"
+           "  --baud N        50 to 921600, a standard rate (default 9600)\n"
+           "  --data-bits N   5 to 8 (default 8)\n"
+           "  --parity P      none, odd, even, mark or space (default none); with\n"
+           "                  parity Kermit prefixes bytes with the eighth bit set\n"
+           "  --stop-bits N   1, 1.5 or 2 (default 1)\n"
+           "  --flow F        none, rtscts or xonxoff (default none)\n"
            "\n"
            "Protocols (P is the number or the name):\n" +
            protocolHelp() +
@@ -42,20 +55,26 @@ std::string usageText() {
            "                  sender announces, or temp0000.$$$ for XMODEM)\n"
            "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
            "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
-           "                  ascii: the silence that ends the capture; Kermit: for each\n"
-           "                  packet, in whole seconds, default 3)\n"
+           "                  ascii: the silence that ends the capture, or the longest a\n"
+           "                  send may be held; Kermit: for each packet, in whole\n"
+           "                  seconds, default 3)\n"
            "  --retries N     retry limit (default 10; Kermit 5)\n"
            "  --verbose       print every report, also those that come with each block,\n"
            "                  instead of the progress line\n"
            "  --help          show this text\n"
            "\n"
            "Reports go to stdout, ending with a summary; a progress line per file goes\n"
-           "to stderr. Exit status 0 when every file was transferred, 1 otherwise.\n";
+           "to stderr. Exit status 0 when every file was transferred, 2 for a line\n"
+           "setting that cannot be used, 1 otherwise.\n";
 }
+
+// Exit status of a line setting that cannot be used.
+constexpr int kExitBadLine = 2;
 
 struct Options {
     std::string command;
-    int port = 0;
+    LineOptions line;
+    bool lineRefused = false;      // the refusal is a line setting's
     const Protocol *protocol = nullptr;
     std::string dir;
     TransferSettings settings;
@@ -87,9 +106,13 @@ std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
 // Reads one option with a value; an error message, or empty.
 std::string takeValue(const std::string &option, const std::string &value, Options &options) {
+    if (std::optional<std::string> error = takeLineValue(option, value, options.line)) {
+        options.lineRefused = !error->empty();
+        return *error;
+    }
     if (option == "--port") {
-        options.port = parseCount(value, 32767);
-        if (!options.port) return "--port: " + quoted(value) + " is not a port number (1 to 32767)";
+        options.line.port = parseCount(value, 32767);
+        if (!options.line.port) return "--port: " + quoted(value) + " is not a port number (1 to 32767)";
     } else if (option == "--protocol") {
         options.protocol = findProtocol(value);
         if (!options.protocol) return "--protocol: " + quoted(value) + " is not one of " + protocolChoices();
@@ -121,7 +144,10 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         else if (i + 1 >= argc) return "option " + arg + " needs a value";
         else if (std::string error = takeValue(arg, argv[++i], options); !error.empty()) return error;
     }
-    if (options.port == 0) return "--port N is missing (the COM port number, 1 or more)";
+    if (std::string error = checkLine(options.line); !error.empty()) {
+        options.lineRefused = true;
+        return error;
+    }
     if (!options.protocol) return "--protocol is missing (one of " + protocolChoices() + ")";
     if (options.command == "send" && !options.protocol->sends)
         return std::string("protocol ") + options.protocol->name + " can only receive";
@@ -202,20 +228,19 @@ int main(int argc, char **argv) {
     if (error.empty() && options.command == "send") error = checkSendFiles(options);
     if (!error.empty()) {
         std::fprintf(stderr, "korlink-xfer: %s (see --help)\n", error.c_str());
-        return 1;
+        return options.lineRefused ? kExitBadLine : 1;
     }
     g_session = std::make_unique<Session>(options.command == "send", options.verbose,
                                           options.protocol->code == KORLINK_PROTO_KERMIT);
     COMMPumpHookSet(interruptPump);
     std::signal(SIGINT, onInterrupt);
-    PortHandle port = COMMWinInit(static_cast<int16_t>(options.port), 9600, 8, KORLINK_PARITY_NONE,
-                                  KORLINK_STOPBITS_ONE, 32000, 512);
-    if (!port) {
-        int code = COMMErrnoGet(nullptr);
-        std::string reason = code == KORLINK_E_DEVICE ? deviceProblem(options.port) : codeMeaning(code);
-        std::fprintf(stderr, "korlink-xfer: COM %d: %s (code %d)\n", options.port, reason.c_str(), code);
+    OpenedLine line = openLine(options.line);
+    if (!line.port) {
+        std::fprintf(stderr, "korlink-xfer: %s\n", line.error.c_str());
         return 1;
     }
+    if (!line.note.empty()) std::fprintf(stderr, "korlink-xfer: note: %s\n", line.note.c_str());
+    PortHandle port = line.port;
     options.protocol->apply(port, options.settings);
     int status = options.command == "receive" ? receive(port, options) : send(port, options);
     COMMPortDeinit(port, 0);

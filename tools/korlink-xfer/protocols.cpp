@@ -14,8 +14,8 @@ void applyXmodem(PortHandle port, const TransferSettings &settings) {
         COMMXMODEMSet(port, KORLINK_XMODEM_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
-// ASCII capture keeps its own settings: the time-out is the silence that
-// ends the capture.
+// The ASCII protocol keeps its own settings: the time-out is the silence
+// that ends a capture, and the longest a send's output may stand still.
 void applyAscii(PortHandle port, const TransferSettings &settings) {
     COMMASCIISet(port, KORLINK_ASCII_CREATE, 0);
     if (settings.timeoutMs) COMMASCIISet(port, KORLINK_ASCII_TIMEOUT_MS, settings.timeoutMs);
@@ -38,7 +38,7 @@ void applyKermit(PortHandle port, const TransferSettings &settings) {
 }
 
 const Protocol kProtocols[] = {
-    {KORLINK_PROTO_ASCII, "ascii", false, "ASCII capture, receive only: raw text until the line is silent", applyAscii},
+    {KORLINK_PROTO_ASCII, "ascii", true, "ASCII: sends bytes as they are, captures until silence", applyAscii},
     {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines",
      applyKermit},
     {KORLINK_PROTO_XMODEM, "xmodem", true, "XMODEM, 128-byte blocks with a checksum", applyXmodem},

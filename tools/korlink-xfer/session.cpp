@@ -49,7 +49,8 @@ void Session::onReport(int32_t status, intptr_t param) {
     case KORLINK_STATUS_END_UNCONFIRMED: m_endUnconfirmed = true; break;
     case KORLINK_STATUS_SHORT_FILE: m_shortFile = true; break;
     case KORLINK_STATUS_FILE_CLOSED:
-        // Kermit's send tells with 1 that the receiver acknowledged the end.
+        // A send tells with 1 that the file is through: Kermit's receiver
+        // acknowledged its end, or ASCII's last byte left the line.
         if (m_sending && param == 1) m_endConfirmed = true;
         endFile();
         break;

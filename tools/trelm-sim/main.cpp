@@ -7,13 +7,15 @@
 #include <iostream>
 #include <string>
 
+#include "several.h"
 #include "simulator.h"
 
 namespace {
 
 const char *const kUsage =
-    "usage: trelm-sim ROLE [--image FILE | --seed N] [--baud N] [--path-file F]\n"
-    "                 [--sender korlink|sx|sb] [--log FILE] [--once]\n"
+    "usage: trelm-sim ROLE[:SEED[:UNIT]]... [--image FILE | --seed N] [--unit N]\n"
+    "                 [--baud N] [--path-file F] [--sender korlink|sx|sb]\n"
+    "                 [--log FILE] [--once] [--modem-delay MS]\n"
     "\n"
     "Makes a null-modem cable of two pseudo-terminals, prints the path of the\n"
     "end a program should open (for example KORLINK_COM1=PATH), and serves ROLE\n"
@@ -27,17 +29,25 @@ const char *const kUsage =
     "  silent   answers nothing\n"
     "  noise    answers with bytes that mean nothing\n"
     "\n"
+    "Several roles serve several stations at once, each on a cable of its own\n"
+    "and in a process of its own: the paths are printed one a line in the\n"
+    "order of the roles. ROLE:SEED:UNIT gives a station its own image seed\n"
+    "and unit ID (default: the --seed plus the station's place, 0 first).\n"
+    "\n"
     "options:\n"
     "  --image FILE      the memory image to send, as it goes on the line\n"
     "  --seed N          generate the image from seed N (default 1; even seeds\n"
     "                    give a five-channel sampler, odd an eight-channel one)\n"
+    "  --unit N          the generated image's unit ID (default: from the seed)\n"
     "  --baud N          pace the line like a cable at N baud (default: unpaced)\n"
     "  --path-file F     also write the terminal's path to F\n"
     "  --sender sx       send with lrzsz's sx (XMODEM) instead of the serial library\n"
     "  --sender sb       send with lrzsz's sb (YMODEM batch), announcing the\n"
     "                    name swap.bin\n"
     "  --log FILE        append every byte the program sends to FILE\n"
-    "  --once            exit after the first transfer (status 0 when it succeeded)\n";
+    "  --once            exit after the first transfer (status 0 when it succeeded)\n"
+    "  --modem-delay MS  modem role: answer an AT line ended by CR LF (the\n"
+    "                    program's modem check) only after MS milliseconds\n";
 
 int usageError(const std::string &message) {
     std::cerr << "trelm-sim: " << message << " (see trelm-sim --help)\n";
@@ -55,7 +65,7 @@ bool parseNumber(const std::string &text, long low, long high, long &value) {
 int main(int argc, char **argv) {
     trelmsim::Options options;
     std::string pathFile;
-    bool haveRole = false;
+    std::vector<trelmsim::StationSetup> stations;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&](std::string &out) {
@@ -75,6 +85,9 @@ int main(int argc, char **argv) {
         } else if (arg == "--seed") {
             if (!value(text) || !parseNumber(text, 0, 1L << 30, number)) return usageError("--seed needs a number");
             options.seed = static_cast<unsigned>(number);
+        } else if (arg == "--unit") {
+            if (!value(text) || !parseNumber(text, 1, 9999, number)) return usageError("--unit needs a number from 1 to 9999");
+            options.unit = static_cast<int>(number);
         } else if (arg == "--baud") {
             if (!value(text) || !parseNumber(text, 0, 1000000, number)) return usageError("--baud needs a rate in baud");
             options.baud = static_cast<int>(number);
@@ -89,15 +102,19 @@ int main(int argc, char **argv) {
         } else if (arg == "--log") {
             if (!value(text)) return usageError("--log needs a file");
             options.log = text;
+        } else if (arg == "--modem-delay") {
+            if (!value(text) || !parseNumber(text, 0, 60000, number))
+                return usageError("--modem-delay needs milliseconds up to 60000");
+            options.modemDelayMs = static_cast<int>(number);
         } else if (arg == "--once") {
             options.once = true;
-        } else if (!haveRole && trelmsim::parseRole(arg, options.role)) {
-            haveRole = true;
+        } else if (trelmsim::StationSetup setup; trelmsim::parseStationSetup(arg, setup)) {
+            stations.push_back(setup);
         } else {
             return usageError("unknown argument '" + arg + "'");
         }
     }
-    if (!haveRole)
+    if (stations.empty())
         return usageError("a role is needed: sampler, module, modem, silent or noise");
 
     // Interrupts are taken by sigtimedwait below, never by a handler, so a
@@ -107,6 +124,15 @@ int main(int argc, char **argv) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    if (stations.size() > 1)
+        return trelmsim::serveSeveral(stations, options, pathFile, signals);
+    trelmsim::applyStationSetup(stations[0], 0, options);
+    return trelmsim::serveOne(options, pathFile, signals);
+}
+
+namespace trelmsim {
+
+int serveOne(const Options &options, const std::string &pathFile, const sigset_t &signals) {
     try {
         trelmsim::Simulator simulator(options);
         std::cout << simulator.programPath() << std::endl;
@@ -129,3 +155,5 @@ int main(int argc, char **argv) {
         return 1;
     }
 }
+
+}  // namespace trelmsim

@@ -9,6 +9,8 @@ namespace {
 
 constexpr char kEscape = 27;
 constexpr int kPollMs = 50;
+// How long a slow modem looks for the LF that ends a command line after its CR.
+constexpr int kLineFeedWaitMs = 20;
 
 bool stopping(const RoleContext &context) { return context.stop->load(); }
 
@@ -86,10 +88,25 @@ void serveModule(RoleContext &context) {
     }
 }
 
+// A slow modem answers the program's modem check (AT CR LF) late, its probe
+// (AT CR alone) at once: true when the line just ended is the check's.
+// `readAhead` is the byte read in looking, -1 when none.
+bool endsWithLineFeed(RoleContext &context, int &readAhead) {
+    readAhead = c_waitc(context.port, -1, kLineFeedWaitMs);
+    if (readAhead >= 0 && context.logByte)
+        context.logByte(readAhead);
+    const bool lineFeed = readAhead == '\n';
+    if (lineFeed)
+        readAhead = -1;
+    return lineFeed;
+}
+
 void serveModem(RoleContext &context) {
     std::string line;
+    int readAhead = -1;
     while (!stopping(context)) {
-        int byte = nextByte(context);
+        int byte = readAhead >= 0 ? readAhead : nextByte(context);
+        readAhead = -1;
         if (byte < 0)
             continue;
         if (byte == '\n')
@@ -116,6 +133,8 @@ void serveModem(RoleContext &context) {
             serveSampler(context);
             return;
         }
+        if (context.modemDelayMs > 0 && endsWithLineFeed(context, readAhead))
+            ms_pause(context.modemDelayMs);
         c_puts(context.port, "\r\nOK\r\n");
     }
 }

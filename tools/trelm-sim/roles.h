@@ -19,6 +19,7 @@ struct RoleContext {
     int transfers = 0;
     int lastResult = 0;
     std::string dialled;
+    int modemDelayMs = 0;                   // modem role: the pause before answering the modem check
 };
 
 // The sampler: one CR for each CR; ESC "{TFH" CR or ESC "{TFA" CR starts the
@@ -28,7 +29,9 @@ void serveSampler(RoleContext &context);
 // starts the transfer; it never asks anything.
 void serveModule(RoleContext &context);
 // A Hayes modem in front of a sampler: "OK" for every AT command line,
-// "CONNECT 9600" shortly after ATDT<number>, then the sampler.
+// "CONNECT 9600" shortly after ATDT<number>, then the sampler. With
+// modemDelayMs an AT line ended by CR LF (the program's modem check) is
+// answered that much later; the probe's AT CR at once.
 void serveModem(RoleContext &context);
 // Takes every byte and answers nothing.
 void serveSilent(RoleContext &context);

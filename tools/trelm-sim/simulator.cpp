@@ -52,7 +52,7 @@ Simulator::Simulator(Options options) : m_options(std::move(options)) {
         if (mkdtemp(folder) == nullptr)
             throw std::runtime_error("cannot make a folder for the generated image");
         m_imageFile = std::filesystem::path(folder) / "image.bin";
-        const simkit::Bytes image = simkit::generatedImage(m_options.seed).image.receivedBytes();
+        const simkit::Bytes image = simkit::generatedImage(m_options.seed, static_cast<std::int16_t>(m_options.unit)).image.receivedBytes();
         if (trelm::Status written = trelm::writeFileAtomically(m_imageFile, image); !written)
             throw std::runtime_error(written.error().message());
     } else {
@@ -134,6 +134,7 @@ Outcome Simulator::serve() {
     context.port = m_cable->port;
     context.stop = &m_stop;
     context.once = m_options.once;
+    context.modemDelayMs = m_options.modemDelayMs;
     context.logByte = [&log](int byte) {
         if (log.is_open()) {
             log.put(static_cast<char>(byte));

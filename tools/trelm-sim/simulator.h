@@ -27,11 +27,13 @@ struct Options {
     Role role = Role::Sampler;
     std::filesystem::path image;  // the image as sent on the line; empty: generated
     unsigned seed = 1;            // for the generated image
+    int unit = 0;                 // its unit ID; 0: the seed's
     int baud = 0;                 // 0: unpaced
     Sender sender = Sender::Library;
     std::filesystem::path log;    // every byte the program sent, when set
     bool once = false;            // stop after the first transfer
     int comPort = 32;             // the COM number the simulator's own end takes
+    int modemDelayMs = 0;         // modem role: the pause before answering the modem check
 };
 
 struct Outcome {

@@ -1,6 +1,7 @@
 #include "ascii/ascii_engine.h"
 
 #include "ascii/ascii_capture.h"
+#include "ascii/ascii_send.h"
 #include "ascii/ascii_settings.h"
 
 namespace korlink {
@@ -15,7 +16,6 @@ int16_t receive(Port &io, PortHandle reportHandle, const TransferState &state) {
 
 }  // namespace
 
-// ASCII capture has no send: fsend of protocol 100 fails like an unknown code.
-const ProtocolEngine asciiEngine = {KORLINK_PROTO_ASCII, KORLINK_PROTO_ASCII, prepare, receive, nullptr};
+const ProtocolEngine asciiEngine = {KORLINK_PROTO_ASCII, KORLINK_PROTO_ASCII, prepare, receive, sendAscii};
 
 }  // namespace korlink

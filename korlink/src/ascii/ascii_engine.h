@@ -1,4 +1,5 @@
-// ASCII capture's entry in the protocol table (protocol 100, receive only).
+// The ASCII protocol's entry in the protocol table (protocol 100: capture
+// and send).
 #pragma once
 
 #include "transfer/protocol_table.h"

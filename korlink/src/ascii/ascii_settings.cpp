@@ -1,4 +1,4 @@
-// COMMASCIIGet/COMMASCIISet: the ASCII capture settings record.
+// COMMASCIIGet/COMMASCIISet: the ASCII settings record of capture and send.
 #include "ascii/ascii_settings.h"
 
 #include "frame/library_state.h"
@@ -25,11 +25,23 @@ namespace {
 
 constexpr size_t kMaxNameLength = 260;
 constexpr const char *kDefaultName = "temp0000.$$$";
+constexpr intptr_t kLastLineEnding = KORLINK_EOL_DROP_CR;
+constexpr intptr_t kLongestDelayMs = 60000;
 
 bool knownItem(int16_t item) {
     switch (item) {
+    case KORLINK_ASCII_LINE_ENDING: case KORLINK_ASCII_LINE_DELAY_MS: case KORLINK_ASCII_CHAR_DELAY_MS:
     case 111: case 112: case 203: case 208: case 212: return true;
     default: return false;
+    }
+}
+
+// The send's pacing and translation items take only values they can use.
+bool valueInRange(int16_t item, intptr_t value) {
+    switch (item) {
+    case KORLINK_ASCII_LINE_ENDING: return value >= 0 && value <= kLastLineEnding;
+    case KORLINK_ASCII_LINE_DELAY_MS: case KORLINK_ASCII_CHAR_DELAY_MS: return value >= 0 && value <= kLongestDelayMs;
+    default: return true;
     }
 }
 
@@ -52,11 +64,15 @@ KORLINK_API intptr_t COMMASCIIGet(PortHandle handle, int16_t item) {
     case 112: return record->rename ? 1 : 0;
     case 203: return record->timeoutMs;
     case 212: return record->endChar;
+    case KORLINK_ASCII_LINE_ENDING: return record->lineEnding;
+    case KORLINK_ASCII_LINE_DELAY_MS: return record->lineDelayMs;
+    case KORLINK_ASCII_CHAR_DELAY_MS: return record->charDelayMs;
     default: return reinterpret_cast<intptr_t>(record->fileName.c_str());  // 208
     }
 }
 
-// Item 208 with value 0 puts the default name back. The record is shared
+// Item 208 with value 0 puts the default name back; a line-ending mode or a
+// delay out of range is refused with -104. The record is shared
 // with a running background capture, so it cannot change meanwhile (-122).
 KORLINK_API int16_t COMMASCIISet(PortHandle handle, int16_t item, intptr_t value) {
     Port *port = checkPort(handle, "COMMASCIISet()");
@@ -65,6 +81,7 @@ KORLINK_API int16_t COMMASCIISet(PortHandle handle, int16_t item, intptr_t value
         return reportArgError(KORLINK_E_BAD_ARG2, "COMMASCIISet()", "ERROR: BADPARM1. Parameter %ld is unrecognized",
                               static_cast<long>(item));
     if (heldByBackground(*port)) return KORLINK_E_LOCKED;
+    if (!valueInRange(item, value)) return KORLINK_E_BAD_ARG3;
     if (item == 0) {
         releaseAsciiSettings(*port);
         return KORLINK_OK;
@@ -77,6 +94,9 @@ KORLINK_API int16_t COMMASCIISet(PortHandle handle, int16_t item, intptr_t value
         case 112: record->rename = value != 0; break;
         case 203: record->timeoutMs = static_cast<int32_t>(value); break;
         case 212: record->endChar = static_cast<int16_t>(value); break;
+        case KORLINK_ASCII_LINE_ENDING: record->lineEnding = static_cast<int16_t>(value); break;
+        case KORLINK_ASCII_LINE_DELAY_MS: record->lineDelayMs = static_cast<int32_t>(value); break;
+        case KORLINK_ASCII_CHAR_DELAY_MS: record->charDelayMs = static_cast<int32_t>(value); break;
         case 208: {
             const char *name = value != 0 ? reinterpret_cast<const char *>(value) : kDefaultName;
             record->fileName.assign(name, strnlen(name, kMaxNameLength));

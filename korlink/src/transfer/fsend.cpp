@@ -8,7 +8,7 @@
 namespace korlink {
 namespace {
 
-// A protocol without a send engine (a code outside the table, or the ASCII,
+// A protocol without a send engine (a code outside the table, or the
 // B-protocol and ZMODEM families, not built yet) sends nothing and fails with
 // last error -103.
 int16_t runSend(Port &io, PortHandle reportHandle, int16_t queueNumber) {

@@ -44,6 +44,15 @@ ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count) {
     return static_cast<ssize_t>(done);
 }
 
+void reportQueuedFile(const TransferLink &link, const SendQueue &queue, int64_t modifiedLocal) {
+    const char *name = queue.currentName.c_str();
+    link.report(ST_OPENING, reinterpret_cast<intptr_t>(name));
+    link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(name));
+    link.report(ST_FILE_LENGTH, static_cast<intptr_t>(queue.currentSize));
+    link.report(ST_FILE_TIME, static_cast<intptr_t>(modifiedLocal));
+    link.report(ST_BYTE_COUNT, 0);
+}
+
 bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode) {
     releaseQueueFile(queue);
     if (queue.names.empty()) return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "transfer/send_queue.h"
+#include "transfer/transfer_link.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,10 @@ namespace korlink {
 // Opens the queue's first file for reading with a read buffer of the
 // clamped size; fills its size and modification time. False on failure.
 bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode);
+
+// The reports of a send's file once it is open: 4014 and 4008 with its name,
+// 4013 with its size, 4006 with its modification time, 4009 with 0.
+void reportQueuedFile(const TransferLink &link, const SendQueue &queue, int64_t modifiedLocal);
 
 // Reads up to `count` bytes of the queue's open file through its read
 // buffer: the number read (less only at the end of the file), -1 on error.

@@ -179,12 +179,7 @@ int32_t FileSender::sendFile() {
     int64_t modified = 0;
     uint32_t mode = 0;
     if (!openQueuedFile(m_queue, modified, mode)) return KORLINK_E_FILE;
-    const char *name = m_queue.currentName.c_str();
-    m_link.report(ST_OPENING, reinterpret_cast<intptr_t>(name));
-    m_link.report(ST_FILE_NAME, reinterpret_cast<intptr_t>(name));
-    m_link.report(ST_FILE_LENGTH, static_cast<intptr_t>(m_queue.currentSize));
-    m_link.report(ST_FILE_TIME, static_cast<intptr_t>(modified));
-    m_link.report(ST_BYTE_COUNT, 0);
+    reportQueuedFile(m_link, m_queue, modified);
     m_canCount = 0;
     m_blockNumber = 0;
     if (batch()) {

@@ -48,6 +48,10 @@ struct DisconnectCase {
     const char *pressAt; // the modem line shown while the button is pressed
 };
 
+// The simulated modem answers its check late, so the check lasts rounds
+// enough for the press to land in it however loaded the machine is.
+const char *const kModemDelayMs = "1500";
+
 std::ostream &operator<<(std::ostream &out, const DisconnectCase &c) { return out << c.name; }
 
 class DisconnectModem : public testing::TestWithParam<DisconnectCase> {
@@ -69,15 +73,19 @@ protected:
         g_retrieveEnabledInWait = false;
     }
     testfiles::TempDir m_ini{"hang-up-ini"};
+    // Each row its own data folder: rows run side by side, and a folder
+    // takes one retrieval at a time.
+    testfiles::TempDir m_data{"hang-up-data"};
 };
 
 TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
-    SimProcess sim({"modem"});
+    SimProcess sim({"modem", "--modem-delay", kModemDelayMs});
     setenv("KORLINK_COM8", sim.path().c_str(), 1);
     RecordingUi ui;
     ui.phoneAnswer = "5551234";
     trelm::retrieval::Settings settings;
     settings.port = 8;
+    settings.dataDir = m_data.path();
     trelm::retrieval::Retrieval retrieval(ui.roles(), settings);
     g_retrieval = &retrieval;
     g_ui = &ui;
@@ -85,6 +93,7 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
 
     retrieval.cmdRetrieve_Click();
 
+    ASSERT_TRUE(g_pressed) << trelm::retrieval::outcomeName(retrieval.outcome()) << ": " << retrieval.failure();
     // The one-second rounds of the modem check and the dial do not hold the
     // press up: the retrieval ends within a fraction of a round.
     EXPECT_LT(std::chrono::steady_clock::now() - g_pressedAt, std::chrono::milliseconds(500));
@@ -98,6 +107,7 @@ TEST_P(DisconnectModem, EndsTheDialUpNotConnected) {
     EXPECT_GT(g_pumpsAfterPress, 0); // the wait went on after the press
     EXPECT_FALSE(g_retrieveEnabledInWait);
     EXPECT_EQ(ui.questions, 0);
+    ASSERT_FALSE(ui.modemLines.empty());
     EXPECT_NE(ui.modemLines.back(), "Connecting to TRELM Unit, Please Wait...");
     PortHandle again = trelm::korlink::COMMWinInit(8, 9600, 8, 0, 1, 1024, 512);
     EXPECT_NE(again, nullptr);

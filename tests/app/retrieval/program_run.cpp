@@ -3,6 +3,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
+#include <grp.h>
+#include <optional>
+#include <pwd.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +22,14 @@ ProgramRun::ProgramRun(const std::vector<std::string> &args, const Options &opti
     for (std::string &arg : argv)
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);
+    // Looked up before the fork: the child may make only async-signal-safe calls.
+    std::optional<std::pair<uid_t, gid_t>> user;
+    if (options.user) {
+        const passwd *entry = ::getpwnam(options.user->c_str());
+        if (!entry)
+            throw std::runtime_error("no user " + *options.user);
+        user.emplace(entry->pw_uid, entry->pw_gid);
+    }
     m_pid = ::fork();
     if (m_pid < 0)
         throw std::runtime_error("cannot start the program");
@@ -36,6 +47,8 @@ ProgramRun::ProgramRun(const std::vector<std::string> &args, const Options &opti
             const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->second) != 0 || ::setuid(user->first) != 0))
+            ::_exit(126);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }

@@ -18,6 +18,7 @@ public:
     struct Options {
         std::vector<std::pair<std::string, std::string>> environment; // set in the child only
         std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE in bytes; SIGXFSZ ignored so writes fail instead
+        std::optional<std::string> user;     // run as this user, with its group and no others (needs root)
     };
 
     ProgramRun(const std::vector<std::string> &args, const Options &options);

@@ -191,6 +191,7 @@ TEST_P(RetrievalTable, EndsAsTheRoleDemands) {
         EXPECT_EQ(ui.boxes.size(), 1u);
         EXPECT_FALSE(ui.fileCommands);
         break;
+    case Outcome::DiskFailed: // told as a transfer failure, with the file named
     case Outcome::TransferFailed:
         EXPECT_FALSE(fs::exists(m_data.path() / "swap.bin"));
         EXPECT_TRUE(written.empty() && ui.filled.empty());
@@ -286,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Transfer stopped or corrupted!"},
              .questions = 1, .escapeAt = 8192, .logLine = "User cancelled",
              .reason = "the user cancelled the transfer\nThe partial data ("},
-        Case{.name = "ReceivedFileNotWritable", .sim = {"sampler"}, .outcome = Outcome::TransferFailed,
+        Case{.name = "ReceivedFileNotWritable", .sim = {"sampler"}, .outcome = Outcome::DiskFailed,
              .lastStatuses = {"Downloading All Data From TRELM Unit, Please Wait...",
                               "Transfer stopped or corrupted!"},
              .questions = 1, .receivedIsFolder = true, .logLine = "I/O Error Writing to Disk",

@@ -27,10 +27,11 @@ LogRow logRow(std::mt19937 &random, std::int32_t time) {
 
 }  // namespace
 
-GeneratedImage generatedImage(unsigned seed) {
+GeneratedImage generatedImage(unsigned seed, std::int16_t unitId) {
     std::mt19937 random(seed);
     const std::int16_t model = static_cast<std::int16_t>(seed % 2);
-    GeneratedImage made{ImageBuilder({model, 0x0102, static_cast<std::int16_t>(100 + seed % 900)}), 0};
+    const std::int16_t unit = unitId != 0 ? unitId : static_cast<std::int16_t>(100 + seed % 900);
+    GeneratedImage made{ImageBuilder({model, 0x0102, unit}), 0};
     made.events = 3 + static_cast<int>(seed % 3);
     // The first event's log ends past the ring's last slot and wraps.
     int nextSlot = kRingRecords - 5;

@@ -66,7 +66,11 @@ trelm::Status SimProcess::start(SimLaunch launch) {
     // place once its end is open, so the file is read whole or not at all.
     const auto deadline = std::chrono::steady_clock::now() + launch.waitLimit;
     while (m_terminal.empty() && std::chrono::steady_clock::now() < deadline) {
-        std::ifstream(pathFile) >> m_terminal;
+        std::ifstream file(pathFile);
+        m_terminals.clear();
+        for (std::string path; file >> path;)
+            m_terminals.push_back(path); // one a line when it serves several stations
+        m_terminal = m_terminals.empty() ? std::string() : m_terminals.front();
         int status = 0;
         if (m_terminal.empty() && waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
@@ -120,6 +124,7 @@ void SimProcess::stop() {
         m_folder.clear();
     }
     m_terminal.clear();
+    m_terminals.clear();
 }
 
 SimProcess::~SimProcess() { stop(); }

@@ -13,6 +13,8 @@ struct GeneratedImage {
     int events = 0;  // slots 1..events hold an event
 };
 
-GeneratedImage generatedImage(unsigned seed);
+// `unitId` other than 0 replaces the unit ID the seed gives, so several
+// simulated stations can share a seed's events yet write different files.
+GeneratedImage generatedImage(unsigned seed, std::int16_t unitId = 0);
 
 }  // namespace simkit

@@ -34,6 +34,8 @@ public:
     trelm::Status start(SimLaunch launch);
     // The terminal the program opens; empty until start() succeeded.
     const std::string &terminal() const { return m_terminal; }
+    // Every station's terminal, in the order of the roles, when it serves several.
+    const std::vector<std::string> &terminals() const { return m_terminals; }
     // Every byte the program sent so far (with SimLaunch::logSent).
     std::string sent() const;
     // Waits up to `limit` for the simulator to end by itself (--once): its
@@ -46,6 +48,7 @@ private:
     pid_t m_pid = -1;
     std::filesystem::path m_folder; // the path file and the log
     std::string m_terminal;
+    std::vector<std::string> m_terminals;
 };
 
 // trelm-sim beside the running program when it is there, else the bare name
