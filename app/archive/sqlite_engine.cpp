@@ -1,10 +1,15 @@
 #include "archive/sqlite_engine.h"
 
+#include <chrono>
+#include <thread>
+
 #include <sqlite3.h>
 
 namespace archive {
 
 namespace {
+
+constexpr int kSetUpRetryMs = 10;
 
 class SqliteStatement final : public Statement {
 public:
@@ -84,6 +89,22 @@ private:
     std::string m_path;
 };
 
+// Runs a set-up statement, waiting while another program holds the file.
+// Switching to WAL needs the file to itself, and SQLite reports a second
+// program doing the same at that moment as busy at once, without its busy
+// handler, so the wait is here.
+Status setUp(sqlite3 *db, const char *sql, const std::string &path) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSqliteBusyTimeoutMs);
+    for (;;) {
+        const int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        if (code == SQLITE_OK)
+            return trelm::Done{};
+        if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() >= deadline)
+            return Error{path, sqlite3_errmsg(db)};
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSetUpRetryMs));
+    }
+}
+
 } // namespace
 
 Result<std::unique_ptr<Engine>> openSqlite(const std::filesystem::path &path) {
@@ -102,8 +123,8 @@ Result<std::unique_ptr<Engine>> openSqlite(const std::filesystem::path &path) {
     // WAL: an import is one append to the log, readers see the archive as
     // before or after it. NORMAL sync keeps every commit atomic; only the
     // last commits before a power cut may be lost, never half of one.
-    for (const char *setUp : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"})
-        if (auto done = engine->execute(setUp); !done)
+    for (const char *sql : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"})
+        if (auto done = setUp(db, sql, path.string()); !done)
             return done.error();
     return std::unique_ptr<Engine>(std::move(engine));
 }
