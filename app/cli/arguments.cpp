@@ -31,7 +31,9 @@ Result<Arguments> parseArguments(const std::string &command, const std::vector<s
             parsed.positional.push_back(arg);
         }
     }
-    if (!parsed.help && parsed.positional.size() != fileArguments)
+    if (!parsed.help && fileArguments == kOneOrMoreFiles && parsed.positional.empty())
+        return Error{command, "expects at least one file argument (see --help)"};
+    if (!parsed.help && fileArguments != kOneOrMoreFiles && parsed.positional.size() != fileArguments)
         return Error{command, fileArguments == 0 ? "takes no file argument (see --help)"
                                                  : "expects " + std::to_string(fileArguments) +
                                                        " file argument (see --help)"};

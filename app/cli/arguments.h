@@ -29,6 +29,9 @@ struct Arguments {
     }
 };
 
+// fileArguments for a command that takes one file argument or more.
+inline constexpr std::size_t kOneOrMoreFiles = static_cast<std::size_t>(-1);
+
 // Parses a subcommand's arguments: `fileArguments` file arguments (one by default), the options in
 // `valueOptions`, each taking a value, and the flags in `flagOptions`;
 // `command` names the subcommand in errors. Returns the exit status when the command ends here, its help

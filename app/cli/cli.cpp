@@ -26,6 +26,8 @@ const char *const kUsage =
     "                                            draw its data log as curves with its warnings\n"
     "  retrieve [--port N | --device PATH] [--events | --all] [--dir DIR] [--phone NUMBER]\n"
     "                                            retrieve a sampler's memory without a window\n"
+    "  archive (import PATH... | list | export --unit U | info) [--db URL]\n"
+    "                                            keep every event in one database (see archive --help)\n"
     "  fleet run STATIONS [--only NAME,...] [--jobs N] [--dry-run] [--json FILE]\n"
     "                                            retrieve every station of a stations file\n"
     "  fleet check STATIONS                      check a stations file, show what a run does\n"
@@ -48,6 +50,7 @@ const Command kCommands[] = {
     {"report", runReport},
     {"plot", runPlot},
     {"retrieve", runRetrieve},
+    {"archive", runArchive},
     {"fleet", runFleetCommand},
 };
 
@@ -67,11 +70,13 @@ const char *const kExitCodesHelp =
     "  2  a usage error: the command line is wrong\n"
     "  3  a set-up problem a retry will not mend: the port cannot be opened,\n"
     "     the data folder is not writable, is full, or is in use by another\n"
-    "     retrieval\n"
+    "     retrieval, the archive cannot be opened or written (nothing half\n"
+    "     written)\n"
     "  4  the line, the sampler or the transfer failed, or was cancelled: a\n"
     "     retry may work\n"
     "  5  data arrived but could not be taken in: the image is kept, named in\n"
-    "     the message\n";
+    "     the message; archive import: a file named is not an event file and\n"
+    "     was skipped, the rest imported\n";
 
 int fail(std::ostream &err, const std::string &message, int status) {
     err << "trelmlink: " << message << '\n';

@@ -34,6 +34,7 @@ int runGrids(const std::vector<std::string> &args, std::ostream &out, std::ostre
 int runPlot(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int runArchive(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 int runFleetCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 // Prints "trelmlink: subject: reason" on err and returns `status`.

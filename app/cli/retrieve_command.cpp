@@ -3,6 +3,7 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "cli/archive_cli.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/interrupt_watch.h"
@@ -21,7 +22,7 @@ namespace {
 const char *const kHelp =
     "usage: trelmlink retrieve [--port N | --device PATH] [--events | --all]\n"
     "                          [--dir DIR] [--phone NUMBER] [--verbose]\n"
-    "                          [--quiet] [--log FILE]\n"
+    "                          [--quiet] [--log FILE] [--archive [--db URL]]\n"
     "\n"
     "Retrieves a sampler's memory without a window: opens the port, probes\n"
     "what answers (the sampler, a data module, or a modem, which then dials\n"
@@ -53,7 +54,13 @@ const char *const kHelp =
     "--verbose      shows the intake's status messages too\n"
     "--quiet        errors only on stderr\n"
     "--log FILE     appends every status line and the outcome to FILE, each\n"
-    "               with its date and time\n";
+    "               with its date and time\n"
+    "--archive      after the intake, imports the event files written into the\n"
+    "               archive (see trelmlink archive --help) and prints its count\n"
+    "               line; a failed import is reported and leaves the files as\n"
+    "               they are: the exit status is then the import's (3 or 5)\n"
+    "--db URL       the archive for --archive (default: TRELMLINK_DB, else the\n"
+    "               SQLite file in the user's data folder)\n";
 
 // The COM number a --device path is opened as: outside COM 1 to 10, so it
 // stands for no port option of the window.
@@ -125,8 +132,8 @@ std::string summaryOf(const retrieval::Retrieval &retrieval, const std::filesyst
 
 int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     Arguments parsed;
-    if (auto done = parseOrFinish("retrieve", kHelp, args, {"--port", "--device", "--dir", "--phone", "--log"}, out,
-                                  err, parsed, {"--events", "--all", "--quiet"}, 0))
+    if (auto done = parseOrFinish("retrieve", kHelp, args, {"--port", "--device", "--dir", "--phone", "--log", "--db"},
+                                  out, err, parsed, {"--events", "--all", "--quiet", "--archive"}, 0))
         return *done;
     if (parsed.flag("--events") && parsed.flag("--all"))
         return usageError(err, "retrieve: --events and --all exclude each other");
@@ -134,6 +141,8 @@ int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::os
         return usageError(err, "retrieve: --port and --device exclude each other");
     if (parsed.flag("--quiet") && parsed.verbose)
         return usageError(err, "retrieve: --quiet and --verbose exclude each other");
+    if (parsed.options.count("--db") && !parsed.flag("--archive"))
+        return usageError(err, "retrieve: --db goes with --archive");
 
     int port = 0;
     // The library opens COM n at the device its environment names: --device
@@ -200,7 +209,15 @@ int runRetrieve(const std::vector<std::string> &args, std::ostream &out, std::os
     ui.note(summaryOf(retrieval, dir));
     ui.logOnly("outcome: " + std::string(outcomeName(retrieval.outcome())) + ", exit status " +
                std::to_string(status));
-    return status;
+    if (!parsed.flag("--archive") || retrieval.intakeReport().eventFiles.empty())
+        return status;
+    // The files are on disk whatever the archive does: a failed import is
+    // told and changes only the exit status of a retrieval that succeeded.
+    std::vector<std::filesystem::path> written;
+    for (const std::string &name : retrieval.intakeReport().eventFiles)
+        written.push_back(dir / name);
+    const int imported = importIntoArchive(written, parsed.option("--db", ""), err, err);
+    return status == kExitSuccess ? imported : status;
 }
 
 } // namespace trelm::cli
