@@ -195,7 +195,7 @@ def check_installed_programs(package):
     failures = []
     bindir = os.path.join(package.root, "usr/bin")
     libdir = os.path.realpath(os.path.join(package.root, package.libdir()))
-    for program in ("trelmlink", "korlink-xfer"):
+    for program in ("trelmlink", "korlink-xfer", "trelm-sim"):
         done = run(os.path.join(bindir, program), "--version", env=installed_environment(), check=False)
         if done.returncode != 0 or done.stdout.strip() != f"{program} {package.version}":
             failures.append(f"{program} --version: status {done.returncode}, '{done.stdout.strip()}' {done.stderr}")

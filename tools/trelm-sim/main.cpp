@@ -47,7 +47,8 @@ const char *const kUsage =
     "  --log FILE        append every byte the program sends to FILE\n"
     "  --once            exit after the first transfer (status 0 when it succeeded)\n"
     "  --modem-delay MS  modem role: answer an AT line ended by CR LF (the\n"
-    "                    program's modem check) only after MS milliseconds\n";
+    "                    program's modem check) only after MS milliseconds\n"
+    "  --version         print the version and exit\n";
 
 int usageError(const std::string &message) {
     std::cerr << "trelm-sim: " << message << " (see trelm-sim --help)\n";
@@ -78,6 +79,9 @@ int main(int argc, char **argv) {
         long number = 0;
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << "trelm-sim " << TRELM_SIM_VERSION << "\n";
             return 0;
         } else if (arg == "--image") {
             if (!value(text)) return usageError("--image needs a file");
