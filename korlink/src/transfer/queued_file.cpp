@@ -44,6 +44,12 @@ ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count) {
     return static_cast<ssize_t>(done);
 }
 
+bool seekQueuedFile(SendQueue &queue, int64_t offset) {
+    if (queue.inputFd < 0 || offset < 0 || ::lseek(queue.inputFd, offset, SEEK_SET) != offset) return false;
+    queue.readPosition = queue.readEnd = 0;
+    return true;
+}
+
 bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode) {
     releaseQueueFile(queue);
     if (queue.names.empty()) return false;
