@@ -20,6 +20,9 @@ namespace {
 constexpr int32_t fileDone = 1;
 // Between answers the sender looks at the reverse channel without waiting.
 constexpr int32_t lookOnce = 0;
+// How long a ZRINIT met while a ZFILE waits for its answer is given to be
+// followed by that answer.
+constexpr int32_t repeatedInitMs = 500;
 
 class ZmodemSender {
 public:
@@ -39,6 +42,12 @@ private:
     int32_t awaitAck(int64_t &position);
     int32_t awaitEndAnswer(int64_t &position);
     void endSession();
+    // After a ZRINIT, often a second answer to the session's start: the
+    // first byte of whatever follows within a moment (given back to the
+    // reader), -1 when nothing does (the receiver wants the frame again).
+    int moreComing();
+    // One ZRPOS more: false once the receiver failed at one place too often.
+    bool countPositionRequest(uint32_t position);
     bool seekTo(int64_t position);
 
     ZmodemLine &m_line;
@@ -49,7 +58,22 @@ private:
     uint32_t m_window = 0;       // receiver's buffer, 0: stream
     bool m_streaming = true;
     int64_t m_position = 0;
+    int64_t m_lastAsked = -1;   // position of the last ZRPOS
 };
+
+int ZmodemSender::moreComing() {
+    int next = m_link.waitByte(repeatedInitMs);
+    if (next >= 0) m_line.reader().unread(next);
+    return next;
+}
+
+// Errors in a row count the receiver's failures at one place: a ZRPOS
+// further on shows progress, as a ZACK does.
+bool ZmodemSender::countPositionRequest(uint32_t position) {
+    if (static_cast<int64_t>(position) > m_lastAsked) m_line.resetErrors();
+    m_lastAsked = position;
+    return m_line.countError(ZM_BAD_CHECK, static_cast<intptr_t>(position));
+}
 
 int32_t ZmodemSender::awaitReceiver() {
     static const uint8_t hello[] = {'r', 'z', '\r'};
@@ -79,11 +103,19 @@ int32_t ZmodemSender::awaitReceiver() {
 // Asks the receiver to escape every control character too.
 int32_t ZmodemSender::askEscapes() {
     static const uint8_t noAttention[] = {0};
+    bool offer = true;
     for (;;) {
-        m_line.sendFrame(ZmodemHeader::withFlags(ZSINIT, TESCCTL), noAttention, 1, ZCRCW);
+        if (offer) m_line.sendFrame(ZmodemHeader::withFlags(ZSINIT, TESCCTL), noAttention, 1, ZCRCW);
         int got = m_line.readHeader(m_header);
         if (int32_t fatal = m_line.fatalResult(got); fatal != 0) return fatal;
         if (got == ZACK) return zmodemGoOn;
+        if (got == ZRINIT) {
+            int more = moreComing();
+            if (more < -1) return more;
+            offer = more < 0;
+            continue;
+        }
+        offer = true;
         if (got >= 0) got = ZM_GARBAGE;
         if (!m_line.countError(got, 0)) return ST_TIMEOUT;
     }
@@ -93,6 +125,8 @@ int32_t ZmodemSender::run() {
     int32_t result = awaitReceiver();
     if (result == zmodemGoOn && m_line.settings().escapeAll) result = askEscapes();
     while (result == zmodemGoOn && !m_queue.names.empty()) {
+        m_lastAsked = -1;
+        m_line.resetErrors();
         result = sendFile();
         releaseQueueFile(m_queue);
         if (!m_queue.names.empty()) m_queue.names.pop_front();
@@ -131,20 +165,35 @@ int32_t ZmodemSender::sendFile() {
 }
 
 int32_t ZmodemSender::offerFile(const std::vector<uint8_t> &info, uint8_t conversion) {
+    bool offer = true;
     for (;;) {
-        m_line.sendFrame(ZmodemHeader::withFlags(ZFILE, conversion), info.data(), info.size(), ZCRCW);
+        if (offer) m_line.sendFrame(ZmodemHeader::withFlags(ZFILE, conversion), info.data(), info.size(), ZCRCW);
+        offer = true;
         int got;
         do {
             got = m_line.readHeader(m_header);
             if (got == ZCRC) got = answerCrcRequest(m_header.position());
         } while (got == ZCRC);
         if (int32_t fatal = m_line.fatalResult(got); fatal != 0) return fatal;
-        if (got == ZRPOS) return sendFrom(m_header.position());
+        if (got == ZRPOS) {
+            m_lastAsked = m_header.position();
+            return sendFrom(m_header.position());
+        }
         if (got == ZSKIP) {
             m_link.report(ZST_SKIP, reinterpret_cast<intptr_t>(m_queue.currentName.c_str()));
             return fileDone;
         }
-        if (got == ZRINIT) continue;   // the receiver did not get the ZFILE
+        if (got == ZRINIT) {
+            int more = moreComing();
+            if (more < -1) return more;
+            offer = more < 0;
+            continue;
+        }
+        // The answer to a ZSINIT sent twice: not an answer to the ZFILE.
+        if (got == ZACK) {
+            offer = false;
+            continue;
+        }
         if (got >= 0) got = ZM_GARBAGE;
         if (!m_line.countError(got, 0)) return ST_TIMEOUT;
     }
@@ -228,7 +277,7 @@ int32_t ZmodemSender::checkReverseChannel(int64_t &position) {
         int got = m_line.readHeader(m_header);
         if (int32_t fatal = m_line.fatalResult(got); fatal != 0) return fatal;
         if (got == ZRPOS) {
-            if (!m_line.countError(ZM_BAD_CHECK, static_cast<intptr_t>(m_header.position()))) return ST_TIMEOUT;
+            if (!countPositionRequest(m_header.position())) return ST_TIMEOUT;
             m_link.discardInput();
             position = m_header.position();
             return zmodemGoOn;
@@ -250,7 +299,7 @@ int32_t ZmodemSender::awaitAck(int64_t &position) {
             return zmodemGoOn;
         }
         if (got == ZRPOS) {
-            if (!m_line.countError(ZM_BAD_CHECK, static_cast<intptr_t>(m_header.position()))) return ST_TIMEOUT;
+            if (!countPositionRequest(m_header.position())) return ST_TIMEOUT;
             position = m_header.position();
             return zmodemGoOn;
         }
@@ -273,7 +322,7 @@ int32_t ZmodemSender::awaitEndAnswer(int64_t &position) {
         if (got == ZSKIP) return fileDone;
         if (got == ZACK) continue;   // answers to ZCRCQ/ZCRCW still on the way
         if (got == ZRPOS) {
-            if (!m_line.countError(ZM_BAD_CHECK, static_cast<intptr_t>(m_header.position()))) return ST_TIMEOUT;
+            if (!countPositionRequest(m_header.position())) return ST_TIMEOUT;
             position = m_header.position();
             return zmodemGoOn;
         }
