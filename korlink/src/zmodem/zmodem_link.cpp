@@ -1,6 +1,16 @@
 #include "zmodem/zmodem_link.h"
 
+#include "transfer/background.h"
+
+#include <algorithm>
+#include <poll.h>
+
 namespace korlink {
+
+namespace {
+constexpr size_t outputPiece = 256;
+constexpr int32_t outputLookMs = 10;
+}  // namespace
 
 ZmodemLine::ZmodemLine(Port &io, PortHandle reportHandle, StatusCallback callback,
                        const ZmodemSettings &settings)
@@ -11,10 +21,44 @@ ZmodemLine::ZmodemLine(Port &io, PortHandle reportHandle, StatusCallback callbac
 
 int ZmodemLine::next(int32_t timeoutMs) { return m_link.waitByte(timeoutMs); }
 
+// A line that takes no byte for a whole time-out is dead (the far end of a
+// pty that nobody reads any more): output goes in pieces, each only once the
+// device has room, so that a write never blocks for good.
 int ZmodemLine::flush() {
-    int result = m_link.send(m_out.data(), m_out.size());
+    int result = 0;
+    for (size_t done = 0; done < m_out.size() && result == 0;) {
+        if (!outputMoves()) {
+            result = ZM_TIMEOUT;
+            m_outputStuck = true;
+            break;
+        }
+        size_t part = std::min(m_out.size() - done, outputPiece);
+        result = m_link.send(m_out.data() + done, part);
+        done += part;
+    }
     m_out.clear();
     return result;
+}
+
+bool ZmodemLine::outputMoves() {
+    const int fd = m_link.port().fd;
+    if (fd < 0 || m_link.closed()) return true;   // the in-memory line always takes bytes
+    const uint32_t deadline = tickMs() + static_cast<uint32_t>(m_settings.timeoutMs);
+    for (;;) {
+        pollfd entry{fd, POLLOUT, 0};
+        if (poll(&entry, 1, 0) > 0) return true;
+        if (static_cast<int32_t>(deadline - tickMs()) <= 0) return false;
+        // A cancel meanwhile is left pending for the next wait to see.
+        if (m_link.pause(outputLookMs) != 0) {
+            storeShared(m_link.port().cancelPending, true);
+            return true;
+        }
+    }
+}
+
+int ZmodemLine::sendRaw(const uint8_t *data, size_t count) {
+    m_out.insert(m_out.end(), data, data + count);
+    return flush();
 }
 
 int ZmodemLine::sendHex(const ZmodemHeader &header) {

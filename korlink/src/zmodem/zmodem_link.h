@@ -35,6 +35,8 @@ public:
     void setCrc32(bool on) { m_crc32 = on; }
     bool crc32() const { return m_crc32; }
 
+    // Bytes as they are ("rz\r", "OO").
+    int sendRaw(const uint8_t *data, size_t count);
     // Header and subpacket output; the result of the port write.
     int sendHex(const ZmodemHeader &header);
     int sendBinary(const ZmodemHeader &header);
@@ -51,6 +53,9 @@ public:
     bool countError(int readResult, intptr_t count);
     void resetErrors() { m_errors = 0; }
 
+    // True once output stood still for a whole time-out: the line is dead.
+    bool outputStuck() const { return m_outputStuck; }
+
     // Maps a read result that ends the transfer (peer cancel, user cancel,
     // carrier loss, port closed) to its code; 0 for one that does not.
     int32_t fatalResult(int readResult);
@@ -58,6 +63,7 @@ public:
 private:
     int next(int32_t timeoutMs) override;
     int flush();
+    bool outputMoves();
 
     TransferLink m_link;
     const ZmodemSettings &m_settings;
@@ -66,6 +72,7 @@ private:
     std::vector<uint8_t> m_out;
     bool m_crc32 = false;
     int m_errors = 0;
+    bool m_outputStuck = false;
 };
 
 }  // namespace korlink

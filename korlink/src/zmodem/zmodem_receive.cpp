@@ -19,6 +19,10 @@ namespace {
 
 // How long the end waits for the sender's "OO".
 constexpr int32_t overAndOutMs = 1000;
+// After a cancel the line is drained until it is quiet this long, at most
+// for the limit.
+constexpr int32_t drainQuietMs = 250;
+constexpr int32_t drainLimitMs = 5000;
 
 class ZmodemReceiver {
 public:
@@ -270,7 +274,17 @@ int16_t receiveZmodem(Port &io, PortHandle reportHandle, int32_t bufferSize, Sta
     TransferLink &link = line.link();
     if (done == KORLINK_E_NULL_PORT || link.closed()) return KORLINK_E_NULL_PORT;
     // The peer stops only when told; a peer that cancelled needs nothing.
-    if (done != 0 && done != ST_CANCELLED_REMOTE && !ended) link.sendCancelSequence();
+    // A dead line (output stuck) takes no cancel either.
+    if (done != 0 && done != ST_CANCELLED_REMOTE && !ended && !line.outputStuck()) {
+        link.sendCancelSequence();
+        // A streaming sender may be held in a write, and may clear its
+        // input before it looks again: take its data until it stops, then
+        // tell it once more.
+        const uint32_t until = tickMs() + drainLimitMs;
+        bool streamed = false;
+        while (link.waitByte(drainQuietMs) >= 0 && static_cast<int32_t>(until - tickMs()) > 0) streamed = true;
+        if (streamed) link.sendCancelSequence();
+    }
     link.discardInput();
     link.report(ST_FINISHED, 1);
     io.lastError = static_cast<int16_t>(done);

@@ -77,7 +77,7 @@ bool ZmodemSender::countPositionRequest(uint32_t position) {
 
 int32_t ZmodemSender::awaitReceiver() {
     static const uint8_t hello[] = {'r', 'z', '\r'};
-    m_link.send(hello, sizeof hello);
+    m_line.sendRaw(hello, sizeof hello);
     m_line.sendHex(ZmodemHeader::at(ZRQINIT, 0));
     for (;;) {
         int got = m_line.readHeader(m_header);
@@ -240,6 +240,10 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
             sinceAck += static_cast<uint32_t>(got);
             uint8_t end = atEnd ? ZCRCE : !m_streaming && (m_window == 0 || sinceAck >= m_window) ? ZCRCW : ZCRCG;
             m_line.sendSubpacket(m_data.data(), static_cast<size_t>(got), end);
+            if (m_line.outputStuck()) {
+                m_link.report(ST_TIMEOUT, 0);
+                return ST_TIMEOUT;
+            }
             m_position += got;
             m_link.report(ST_BYTE_COUNT, static_cast<intptr_t>(m_position));
             int64_t asked = m_position;
@@ -339,7 +343,7 @@ void ZmodemSender::endSession() {
         if (got == ZFIN || m_line.fatalResult(got) != 0) break;
     }
     static const uint8_t overAndOut[] = {'O', 'O'};
-    m_link.send(overAndOut, sizeof overAndOut);
+    m_line.sendRaw(overAndOut, sizeof overAndOut);
 }
 
 }  // namespace
@@ -363,7 +367,8 @@ int16_t sendZmodem(Port &io, PortHandle reportHandle, SendQueue &queue) {
     }
     TransferLink &link = line.link();
     if (done == KORLINK_E_NULL_PORT || link.closed()) return KORLINK_E_NULL_PORT;
-    if (done != 0 && done != ST_CANCELLED_REMOTE) {
+    // A dead line (output stuck) takes no cancel either.
+    if (done != 0 && done != ST_CANCELLED_REMOTE && !line.outputStuck()) {
         c_txflush(link.handle(), 0);
         link.sendCancelSequence();
     }

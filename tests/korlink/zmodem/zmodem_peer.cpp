@@ -2,6 +2,54 @@
 
 namespace zmodemtest {
 
+namespace {
+
+struct CutPlan {
+    Cut how = Cut::None;
+    int64_t atByte = 0;
+    PortHandle port = nullptr;
+    const PeerProcess *peer = nullptr;
+    std::filesystem::path watched;
+} g_cut;
+
+bool watchedFileHasGrown() {
+    if (g_cut.watched.empty()) return true;
+    std::error_code error;
+    auto size = std::filesystem::file_size(g_cut.watched, error);
+    return !error && static_cast<int64_t>(size) >= g_cut.atByte / 4;
+}
+
+// Records every report and cuts the transfer where the plan says.
+int cuttingCallback(PortHandle port, int32_t status, intptr_t param) {
+    StatusRecorder::callback(port, status, param);
+    if (status == KORLINK_STATUS_BYTE_COUNT && g_cut.how != Cut::None && param >= g_cut.atByte) {
+        if (g_cut.how == Cut::WeCancel) {
+            COMMXferCancel(g_cut.port);
+            g_cut.how = Cut::None;
+        } else if (g_cut.peer && watchedFileHasGrown()) {
+            g_cut.peer->vanish();
+            g_cut.how = Cut::None;
+        }
+    }
+    return 0;
+}
+
+struct PlanScope {
+    PlanScope(PortHandle port, const PeerProcess &peer) {
+        g_cut.port = port;
+        g_cut.peer = &peer;
+    }
+    ~PlanScope() { g_cut = {}; }
+};
+
+}  // namespace
+
+void cutAt(Cut how, int64_t atByte, const std::filesystem::path &watched) {
+    g_cut.how = how;
+    g_cut.atByte = atByte;
+    g_cut.watched = watched;
+}
+
 std::string reportTrail(size_t last) {
     std::vector<Report> reports = StatusRecorder::instance().reports();
     std::string text = "reports:";
@@ -32,29 +80,35 @@ std::vector<std::string> writeFiles(const TempDir &dir, const std::vector<TestFi
     return names;
 }
 
-Outcome peerSends(PeerLink &link, const std::vector<std::string> &names, const std::vector<std::string> &options) {
+Outcome runPeerSends(PortHandle port, const std::filesystem::path &ourDir,
+                     const std::function<PeerProcess &(const std::vector<std::string> &)> &start,
+                     const std::vector<std::string> &names, const std::vector<std::string> &options) {
     std::vector<std::string> argv{"sz", "-q"};
     argv.insert(argv.end(), options.begin(), options.end());
     argv.insert(argv.end(), names.begin(), names.end());
-    ScopedWorkingDir workDir(link.ourDir().path());
-    PeerProcess &peer = link.startPeer(argv);
+    ScopedWorkingDir workDir(ourDir);
+    PeerProcess &peer = start(argv);
+    PlanScope plan(port, peer);
     Outcome outcome;
-    outcome.result = freceive(link.handle(), KORLINK_PROTO_ZMODEM, 4096, StatusRecorder::callback, 0);
-    outcome.lastError = COMMErrnoGet(link.handle());
+    outcome.result = freceive(port, KORLINK_PROTO_ZMODEM, 4096, cuttingCallback, 0);
+    outcome.lastError = COMMErrnoGet(port);
     outcome.peerStatus = peer.wait(peerLimit);
     outcome.peerLog = peer.log();
     return outcome;
 }
 
-Outcome weSend(PeerLink &link, const std::vector<std::string> &names, const std::vector<std::string> &options) {
+Outcome runWeSend(PortHandle port, const std::filesystem::path &ourDir,
+                  const std::function<PeerProcess &(const std::vector<std::string> &)> &start,
+                  const std::vector<std::string> &names, const std::vector<std::string> &options) {
     std::vector<std::string> argv{"rz", "-q"};
     argv.insert(argv.end(), options.begin(), options.end());
-    ScopedWorkingDir workDir(link.ourDir().path());
+    ScopedWorkingDir workDir(ourDir);
     for (const std::string &name : names) fqueue(5, name.c_str());
-    PeerProcess &peer = link.startPeer(argv);
+    PeerProcess &peer = start(argv);
+    PlanScope plan(port, peer);
     Outcome outcome;
-    outcome.result = fsend(link.handle(), 5, KORLINK_PROTO_ZMODEM, 4096, StatusRecorder::callback, 0);
-    outcome.lastError = COMMErrnoGet(link.handle());
+    outcome.result = fsend(port, 5, KORLINK_PROTO_ZMODEM, 4096, cuttingCallback, 0);
+    outcome.lastError = COMMErrnoGet(port);
     outcome.peerStatus = peer.wait(peerLimit);
     outcome.peerLog = peer.log();
     return outcome;
