@@ -263,8 +263,8 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
                 m_link.report(ST_NAK_RECEIVED, static_cast<intptr_t>(asked));
                 if (!seekTo(asked)) return KORLINK_E_FILE;
                 restart = true;
-            } else if (atEnd) {
-                // ZEOF unanswered within the retries is handled by awaitEndAnswer.
+            } else if (atEnd || end == ZCRCW) {
+                // A ZCRCW ends the frame: the next data needs a ZDATA header.
                 restart = true;
             }
         }
