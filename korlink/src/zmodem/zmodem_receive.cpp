@@ -3,13 +3,11 @@
 #include "zmodem/zmodem_receive.h"
 
 #include "transfer/file_names.h"
-#include "transfer/line_setup.h"
 #include "transfer/receive_file.h"
 #include "zmodem/zmodem_file_info.h"
-#include "zmodem/zmodem_link.h"
+#include "zmodem/zmodem_session.h"
 
 #include <fcntl.h>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -19,10 +17,6 @@ namespace {
 
 // How long the end waits for the sender's "OO".
 constexpr int32_t overAndOutMs = 1000;
-// After a cancel the line is drained until it is quiet this long, at most
-// for the limit.
-constexpr int32_t drainQuietMs = 250;
-constexpr int32_t drainLimitMs = 5000;
 
 class ZmodemReceiver {
 public:
@@ -252,43 +246,12 @@ int32_t ZmodemReceiver::endFile() {
 }  // namespace
 
 int16_t receiveZmodem(Port &io, PortHandle reportHandle, int32_t bufferSize, StatusCallback callback) {
-    ZmodemSettings *settings = ensureZmodemSettings(io);
-    if (!settings) return KORLINK_E_NO_MEMORY;
-    io.lastError = 0;
-    TransferLineSetup setup(io);
-    if (!setup.saved()) {
-        io.lastError = KORLINK_E_NO_MEMORY;
-        return -1;
-    }
-    ZmodemLine line(io, reportHandle, callback, *settings);
-    line.setCrc32(false);   // the receiver's own headers are hex
-    int32_t done;
-    bool ended = false;
-    try {
+    return runZmodemSession(io, reportHandle, callback, [&](ZmodemLine &line) {
+        line.setCrc32(false);   // the receiver's own headers are hex
         ZmodemReceiver receiver(line, io, bufferSize);
-        done = receiver.run();
-        ended = receiver.ended();
-    } catch (const std::bad_alloc &) {
-        done = KORLINK_E_NO_MEMORY;
-    }
-    TransferLink &link = line.link();
-    if (done == KORLINK_E_NULL_PORT || link.closed()) return KORLINK_E_NULL_PORT;
-    // The peer stops only when told; a peer that cancelled needs nothing.
-    // A dead line (output stuck) takes no cancel either.
-    if (done != 0 && done != ST_CANCELLED_REMOTE && !ended && !line.outputStuck()) {
-        link.sendCancelSequence();
-        // A streaming sender may be held in a write, and may clear its
-        // input before it looks again: take its data until it stops, then
-        // tell it once more.
-        const uint32_t until = tickMs() + drainLimitMs;
-        bool streamed = false;
-        while (link.waitByte(drainQuietMs) >= 0 && static_cast<int32_t>(until - tickMs()) > 0) streamed = true;
-        if (streamed) link.sendCancelSequence();
-    }
-    link.discardInput();
-    link.report(ST_FINISHED, 1);
-    io.lastError = static_cast<int16_t>(done);
-    return done == 0 ? 0 : -1;
+        int32_t code = receiver.run();
+        return ZmodemOutcome{code, !receiver.ended()};
+    });
 }
 
 }  // namespace korlink

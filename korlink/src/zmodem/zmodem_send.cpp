@@ -3,12 +3,10 @@
 // streamed or in buffer-sized windows, then ZFIN and "OO".
 #include "zmodem/zmodem_send.h"
 
-#include "transfer/line_setup.h"
 #include "transfer/queued_file.h"
 #include "zmodem/zmodem_file_info.h"
-#include "zmodem/zmodem_link.h"
+#include "zmodem/zmodem_session.h"
 
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -349,33 +347,10 @@ void ZmodemSender::endSession() {
 }  // namespace
 
 int16_t sendZmodem(Port &io, PortHandle reportHandle, SendQueue &queue) {
-    ZmodemSettings *settings = ensureZmodemSettings(io);
-    if (!settings) return KORLINK_E_NO_MEMORY;
-    io.lastError = 0;
-    TransferLineSetup setup(io);
-    if (!setup.saved()) {
-        io.lastError = KORLINK_E_NO_MEMORY;
-        return -1;
-    }
-    ZmodemLine line(io, reportHandle, queue.callback, *settings);
-    int32_t done;
-    try {
+    return runZmodemSession(io, reportHandle, queue.callback, [&](ZmodemLine &line) {
         ZmodemSender sender(line, queue);
-        done = sender.run();
-    } catch (const std::bad_alloc &) {
-        done = KORLINK_E_NO_MEMORY;
-    }
-    TransferLink &link = line.link();
-    if (done == KORLINK_E_NULL_PORT || link.closed()) return KORLINK_E_NULL_PORT;
-    // A dead line (output stuck) takes no cancel either.
-    if (done != 0 && done != ST_CANCELLED_REMOTE && !line.outputStuck()) {
-        c_txflush(link.handle(), 0);
-        link.sendCancelSequence();
-    }
-    link.discardInput();
-    link.report(ST_FINISHED, 1);
-    io.lastError = static_cast<int16_t>(done);
-    return done == 0 ? 0 : -1;
+        return ZmodemOutcome{sender.run(), true};
+    });
 }
 
 }  // namespace korlink
