@@ -40,8 +40,12 @@ Run transfer(Pair pair, size_t size, int bytesPerSecond) {
     const std::string tool = ZMODEM_TOOL;
     const std::string port = std::to_string(toolCom);
     setenv(("KORLINK_COM" + port).c_str(), (toolSends ? sendLine : receiveLine).slavePath().c_str(), 1);
+    // The relay takes the sender's bytes at once and paces them out: a paced
+    // sender waits for the answer to its end of file until the relay has
+    // delivered everything, far longer than a UART's few bytes would hold it.
+    const std::string wait = bytesPerSecond > 0 ? "120000" : "10000";
     std::vector<std::string> sender = toolSends ? std::vector<std::string>{tool, "send", "--port", port, "--protocol",
-                                                                           "zmodem", "bench.bin"}
+                                                                           "zmodem", "--timeout", wait, "bench.bin"}
                                                 : std::vector<std::string>{"sz", "-q", "bench.bin"};
     std::vector<std::string> receiver = toolReceives ? std::vector<std::string>{tool, "receive", "--port", port,
                                                                                 "--protocol", "zmodem"}
