@@ -37,7 +37,7 @@ TEST_P(ZmodemNoisyLineTest, CompletesIdenticalOrFailsWithANamedReason) {
     COMMZMODEMSet(port, KORLINK_ZMODEM_TIMEOUT_MS, 3000);
     COMMZMODEMSet(port, KORLINK_ZMODEM_RETRY_LIMIT, 20);
     TempDir peerDir, ourDir;
-    const std::vector<uint8_t> data = patternBytes(200000, c.seed);
+    const std::vector<uint8_t> data = patternBytes(100000, c.seed);
     bool peerSending = c.direction == Direction::SzToUs;
     writeFile((peerSending ? peerDir : ourDir) / "noisy.bin", data);
     std::unique_ptr<PeerProcess> peer;

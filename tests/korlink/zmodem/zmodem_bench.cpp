@@ -60,7 +60,7 @@ Run transfer(Pair pair, size_t size, int bytesPerSecond) {
     int receiveStatus = receiving.wait(60s);
     Run run;
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.carried = relay.toLibrary();
+    run.carried = relay.toPeer();   // the sender is on the relay's first side
     run.ok = sendStatus == 0 && receiveStatus == 0 && readFile(receiveDir / "bench.bin") == data;
     return run;
 }
