@@ -22,7 +22,6 @@ enum : int32_t {
     kStatusSeqNumber = 3045,
     kStatusSeqSent = 3048,
     kStatusWaitingForHost = 3049,
-    kStatusResumeAt = 4004,
     kStatusByteCountB = 4010,  // further byte counts, counted like 4009
     kStatusByteCountC = 4011,
     kStatusAckReceived = 4019,
@@ -30,7 +29,6 @@ enum : int32_t {
     kStatusCalibrating = 4022,
     kStatusTransmitDraining = 4024,
     kStatusWindowSize = 4026,
-    kStatusZmodemFrame = KORLINK_PROTO_ZMODEM,  // param: the frame type
 };
 
 // What a wording does with the report's parameter.

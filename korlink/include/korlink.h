@@ -34,10 +34,13 @@
  *         with NAK (8-bit sum), 501 with 'C' (CRC), 107 1K blocks requested,
  *         109 the receiver streams ('G'), 4018 CAN instead of a start,
  *         4 the EOT was acknowledged
+ *   110   ZMODEM: a header other than ZACK was received; its frame type
  *   4001  receive: block number or complement wrong; the byte count
  *   4002  receive: checksum or CRC wrong; the byte count
  *   4003  receive: disk full, the file cannot be created, or a write
  *         failed; 0 or the byte count
+ *   4004  ZMODEM: a partial file continues (receive: the length of the
+ *         partial file found; send: the offset the receiver asked for)
  *   4006  the file's modification time (seconds, from the batch header on
  *         receive, from the file on send)
  *   4007  the file was closed; 0
@@ -66,6 +69,11 @@
  *         within a few seconds (lrzsz's receivers exit without flushing
  *         their last answer). The file arrived whole: the send ends as a
  *         success (result 0, last error 0); the parameter is the byte count
+ *   4032  ZMODEM receive (addition): the sender sent more than the length
+ *         it announced; the announced length, which is what the file keeps.
+ *         The transfer ends with last error 4032
+ *   4033  ZMODEM (addition): a file was skipped by the receiver (a ZSKIP);
+ *         the address of the name
  *   -123  cancelled by the user (cancel key or COMMXferCancel), -112 the
  *         carrier was lost; receive: the byte count; send: 0 before the
  *         first block, else block size x block number
@@ -520,6 +528,8 @@ enum {
  * the top of this file). */
 enum {
     KORLINK_STATUS_RECOGNISED = 105,      /* control byte or protocol seen    */
+    KORLINK_STATUS_ZMODEM_FRAME = 110,    /* ZMODEM header received: its type */
+    KORLINK_STATUS_RESUME_AT = 4004,      /* a partial file continues here    */
     KORLINK_STATUS_BAD_BLOCK_NUMBER = 4001,
     KORLINK_STATUS_BAD_CHECK = 4002,
     KORLINK_STATUS_FILE_FAILED = 4003,    /* disk full, create or write failed */
@@ -542,6 +552,8 @@ enum {
     /* Additions of this library: */
     KORLINK_STATUS_SHORT_FILE = 4030,     /* batch file ended before its length */
     KORLINK_STATUS_END_UNCONFIRMED = 4031, /* send: end never answered         */
+    KORLINK_STATUS_LONG_FILE = 4032,      /* more data than the announced length */
+    KORLINK_STATUS_SKIPPED = 4033,        /* a file the receiver skipped      */
     KORLINK_STATUS_KERMIT_ABORT = 4096,
     KORLINK_STATUS_KERMIT_BREAK = 4097,
     KORLINK_STATUS_KERMIT_DATA = 4098,
@@ -997,6 +1009,94 @@ enum {
 };
 KORLINK_API intptr_t COMMKermitGet(PortHandle port, int16_t item);
 KORLINK_API int16_t COMMKermitSet(PortHandle port, int16_t item, intptr_t value);
+
+/* ------------------------------------------------ file transfer (ZMODEM)
+ *
+ * Protocol 110 of freceive and fsend. Threads as for the other protocols:
+ * a foreground transfer runs on the caller's thread and pumps its messages
+ * while it waits; a background one (argument 1) runs on a worker thread
+ * with a private copy of the port, locking the host's handle until it ends,
+ * and the callback then runs on the worker.
+ *
+ * freceive announces this side (ZRINIT: full duplex, overlapped I/O, CRC-32
+ * unless item 602 is off, escape-all when item 601 is on, the buffer size
+ * of item 604) and receives every file of the peer's batch into the working
+ * directory under the name its ZFILE gives, reduced to a bare file name as
+ * the other receives do (no directory, no "..", no control characters; a
+ * name with nothing usable left is stored as "unnamed" through the rename
+ * rule). The file is opened without following a symbolic link. Its length
+ * and modification time are reported and the time is set on the file. When
+ * a file of that name shorter than the announced length exists and item
+ * 603 is on (or the sender asks to resume), the receive continues it: the
+ * first ZRPOS asks for the rest from its length (reported with 4004 and the
+ * offset). Otherwise an existing file is written over, or with item 112 on
+ * the rename rule applies (NAME.DL0..DL9). A damaged subpacket is answered
+ * with ZRPOS at the last good byte (4025 with that count). A partly received
+ * file always stays on disk, so a later receive can continue it.
+ *
+ * fsend sends the queue's files under their names without directory, with
+ * length, modification time (octal seconds) and mode, in data subpackets of
+ * item 605 bytes: streamed when the receiver announces no buffer size, else
+ * with a ZCRCW and its ZACK after every buffer's worth. It seeks to every
+ * ZRPOS the receiver sends, so a receiver's resume request (the first ZRPOS
+ * at its partial file's length) sends only the rest. A ZSKIP is reported
+ * with 4033 and the file's name, and the batch goes on. With item 603 on
+ * the ZFILE asks the receiver to resume (conversion option "resume").
+ *
+ * Both end with ZFIN and "OO", and give 0 with last error 0 when the whole
+ * batch went through, else -1 with the reason in the last error: 4016
+ * retries used up (time-outs, damaged frames or a header storm: item 207 in
+ * a row), 4018 the peer cancelled (five CAN), 4003 a file that cannot be
+ * created or written or is longer than the free space (receive: the file is
+ * skipped, the rest of the batch goes on), 4030 a file that ended before its
+ * announced length, 4032 a sender that sent more than its announced length
+ * (the receive stops, keeping what came), -113 a queued file that cannot be
+ * read (send), -123 user cancel, -112 carrier lost, -118 no memory or line
+ * state that cannot be saved. A cancel, carrier loss, used-up retries or a
+ * length lie send the library's cancel sequence (five CAN, five backspace).
+ *
+ * Status reports are those of the XMODEM family: 4028 (send start), 4014
+ * and 4008 with the name, 4013 length, 4006 modification time, 4012
+ * renamed, 4009 byte count after every subpacket, 4002 damaged frame (byte
+ * count), 4016 time-out (errors in a row), 4025 ZRPOS sent and 4020 ZRPOS
+ * received (byte count), 4023 ZACK sent, 4007 file closed (receive: the
+ * byte count; send: 1 when the receiver took the file's end, else 0),
+ * 4018 peer cancel, 4027 end (1); 110 with the type of every header
+ * received but ZACK; and 4004, 4033, 4030, 4032 above.
+ *
+ * Settings record, one per port, created with the defaults by COMMZMODEMSet
+ * (any item but 0) or by the first ZMODEM transfer; item 0 frees it (-122
+ * from a status callback), and closing the port frees it. Items:
+ *   111 carrier-watch flag (stored; the port's watch at creation),
+ *   112 rename instead of writing over an existing file (0),
+ *   203 time-out in ms for every byte wait (10000),
+ *   207 errors in a row before the transfer gives up (10),
+ *   601 escape every control character this side sends, and ask the
+ *       receiver to do the same (0),
+ *   602 use CRC-32 when the peer can (1; 0: CRC-16 only),
+ *   603 resume partial files (1),
+ *   604 receive: buffer size announced to the sender, 0 streams (0),
+ *   605 send: data bytes per subpacket, 32..8192 (1024).
+ * Flags: non-zero sets. Get returns the value (flags 0 or 1), -1 while the
+ * record does not exist. Both report an unknown item ("ERROR: BADPARM1.
+ * Parameter %d is unrecognized") and give -103; a null handle -102; Set
+ * gives -122 while a background transfer holds the port and -118 without
+ * memory. */
+enum {
+    KORLINK_ZMODEM_FREE = 0,
+    KORLINK_ZMODEM_CREATE = 1,
+    KORLINK_ZMODEM_CARRIER_WATCH = 111,
+    KORLINK_ZMODEM_RENAME = 112,
+    KORLINK_ZMODEM_TIMEOUT_MS = 203,
+    KORLINK_ZMODEM_RETRY_LIMIT = 207,
+    KORLINK_ZMODEM_ESCAPE_ALL = 601,
+    KORLINK_ZMODEM_CRC32 = 602,
+    KORLINK_ZMODEM_RESUME = 603,
+    KORLINK_ZMODEM_RECEIVE_BUFFER = 604,
+    KORLINK_ZMODEM_SUBPACKET = 605
+};
+KORLINK_API intptr_t COMMZMODEMGet(PortHandle port, int16_t item);
+KORLINK_API int16_t COMMZMODEMSet(PortHandle port, int16_t item, intptr_t value);
 
 #ifdef __cplusplus
 }

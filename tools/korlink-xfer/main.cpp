@@ -54,6 +54,8 @@ std::string usageText() {
            "  --name NAME     write the received data under NAME (default: the name the\n"
            "                  sender announces, or temp0000.$$$ for XMODEM)\n"
            "  --rename        receive: do not overwrite, rename to NAME.DL0..DL9\n"
+           "  --resume        zmodem: continue a partial file from its length (receive),\n"
+           "                  ask the receiver to continue its partial files (send)\n"
            "  --timeout MS    wait at most MS milliseconds for each byte (default 10000;\n"
            "                  ascii: the silence that ends the capture, or the longest a\n"
            "                  send may be held; Kermit: for each packet, in whole\n"
@@ -140,6 +142,7 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         std::string arg = argv[i];
         if (arg == "--verbose") options.verbose = true;
         else if (arg == "--rename") options.settings.rename = true;
+        else if (arg == "--resume") options.settings.resume = true;
         else if (arg.rfind("--", 0) != 0) options.files.push_back(arg);
         else if (i + 1 >= argc) return "option " + arg + " needs a value";
         else if (std::string error = takeValue(arg, argv[++i], options); !error.empty()) return error;
@@ -155,6 +158,9 @@ std::string parseArguments(int argc, char **argv, Options &options) {
     if (!options.settings.name.empty() && options.files.size() > 1)
         return "--name names one file; " + std::to_string(options.files.size()) + " were given";
     if (options.command == "receive" && !options.files.empty()) return "receive takes no FILE";
+    bool zmodem = options.protocol->code == KORLINK_PROTO_ZMODEM;
+    if (options.settings.resume && !zmodem) return "--resume works with zmodem only";
+    if (zmodem && !options.settings.name.empty()) return "--name: zmodem keeps the names the sender gives";
     return {};
 }
 

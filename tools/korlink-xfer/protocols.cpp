@@ -37,6 +37,16 @@ void applyKermit(PortHandle port, const TransferSettings &settings) {
         COMMKermitSet(port, KORLINK_KERMIT_FILE_NAME, reinterpret_cast<intptr_t>(settings.name.c_str()));
 }
 
+// ZMODEM resumes only when asked on the command line: without --resume a
+// receive writes every file afresh.
+void applyZmodem(PortHandle port, const TransferSettings &settings) {
+    COMMZMODEMSet(port, KORLINK_ZMODEM_CREATE, 0);
+    if (settings.timeoutMs) COMMZMODEMSet(port, KORLINK_ZMODEM_TIMEOUT_MS, settings.timeoutMs);
+    if (settings.retries) COMMZMODEMSet(port, KORLINK_ZMODEM_RETRY_LIMIT, settings.retries);
+    if (settings.rename) COMMZMODEMSet(port, KORLINK_ZMODEM_RENAME, 1);
+    COMMZMODEMSet(port, KORLINK_ZMODEM_RESUME, settings.resume ? 1 : 0);
+}
+
 const Protocol kProtocols[] = {
     {KORLINK_PROTO_ASCII, "ascii", true, "ASCII: sends bytes as they are, captures until silence", applyAscii},
     {KORLINK_PROTO_KERMIT, "kermit", true, "Kermit batch: names travel along; for 7-bit and control-eating lines",
@@ -46,6 +56,7 @@ const Protocol kProtocols[] = {
     {KORLINK_PROTO_XMODEM_1K, "xmodem-1k", true, "XMODEM-1K, 1024-byte blocks with a CRC", applyXmodem},
     {KORLINK_PROTO_YMODEM, "ymodem", true, "YMODEM batch: names, lengths and times travel along", applyXmodem},
     {KORLINK_PROTO_YMODEM_G, "ymodem-g", true, "YMODEM-G: a streaming batch for error-free lines", applyXmodem},
+    {KORLINK_PROTO_ZMODEM, "zmodem", true, "ZMODEM batch: streaming with error recovery; --resume", applyZmodem},
 };
 
 }  // namespace

@@ -14,6 +14,7 @@ struct TransferSettings {
     int timeoutMs = 0;    // 0: the protocol's default
     int retries = 0;
     bool rename = false;
+    bool resume = false;  // ZMODEM: continue partial files
     std::string name;     // empty: the protocol's default name
 };
 

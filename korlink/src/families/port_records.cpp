@@ -4,6 +4,7 @@
 #include "modem/modem_settings.h"
 #include "kermit/kermit_settings.h"
 #include "xmodem/xmodem_settings.h"
+#include "zmodem/zmodem_settings.h"
 
 namespace korlink {
 
@@ -13,6 +14,7 @@ void releaseFamilyRecords(Port &port) {
     releaseModemSettings(port);
     releaseAsciiSettings(port);
     releaseKermitSettings(port);
+    releaseZmodemSettings(port);
     // port.transfer is the host's item 114 slot: the host owns what it points to.
     port.transfer = nullptr;
 }

@@ -5,11 +5,12 @@
 #include "ascii/ascii_engine.h"
 #include "kermit/kermit_engine.h"
 #include "xmodem/xmodem_engine.h"
+#include "zmodem/zmodem_engine.h"
 
 namespace korlink {
 
 namespace {
-const ProtocolEngine *const kEngines[] = {&asciiEngine, &kermitEngine, &xmodemEngine};
+const ProtocolEngine *const kEngines[] = {&asciiEngine, &kermitEngine, &xmodemEngine, &zmodemEngine};
 }  // namespace
 
 const ProtocolEngine *findProtocolEngine(int16_t protocol) {

@@ -18,6 +18,7 @@ struct ModemSettings;   // modem_settings.h
 struct AsciiSettings;   // ascii_settings.h
 struct TransferState;   // transfer/transfer_state.h
 struct KermitSettings;  // kermit_settings.h
+struct ZmodemSettings;  // zmodem_settings.h
 struct DeviceOps;       // device/device_ops.h
 class MemoryLine;       // device/device_memory.h
 
@@ -147,6 +148,7 @@ struct Port {
     // releaseFamilyRecords); `transfer` is the host's item 114 slot, not owned ---
     XmodemSettings *xmodem = nullptr;
     KermitSettings *kermit = nullptr;  // owned like the XMODEM settings
+    ZmodemSettings *zmodem = nullptr;  // owned like the XMODEM settings
     TransferState *transfer = nullptr;
     int16_t sendQueue = -1;        // queue number of the running fsend
 

@@ -53,6 +53,12 @@ void reportQueuedFile(const TransferLink &link, const SendQueue &queue, int64_t 
     link.report(ST_BYTE_COUNT, 0);
 }
 
+bool seekQueuedFile(SendQueue &queue, int64_t offset) {
+    if (queue.inputFd < 0 || offset < 0 || ::lseek(queue.inputFd, offset, SEEK_SET) != offset) return false;
+    queue.readPosition = queue.readEnd = 0;
+    return true;
+}
+
 bool openQueuedFile(SendQueue &queue, int64_t &modifiedLocal, uint32_t &mode) {
     releaseQueueFile(queue);
     if (queue.names.empty()) return false;

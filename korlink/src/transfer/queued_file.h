@@ -23,4 +23,8 @@ void reportQueuedFile(const TransferLink &link, const SendQueue &queue, int64_t 
 // buffer: the number read (less only at the end of the file), -1 on error.
 ssize_t readQueuedBytes(SendQueue &queue, uint8_t *out, size_t count);
 
+// Moves the read position of the queue's open file to `offset` (a receiver
+// asking for the file from there); false on failure.
+bool seekQueuedFile(SendQueue &queue, int64_t offset);
+
 }  // namespace korlink

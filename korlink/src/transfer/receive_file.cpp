@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -25,6 +26,21 @@ bool ReceiveFile::open(const std::string &name) {
     if (m_fd < 0 && errno == ELOOP && ::unlink(name.c_str()) == 0)
         m_fd = ::open(name.c_str(), flags | O_EXCL, 0644);
     return m_fd >= 0;
+}
+
+bool ReceiveFile::openToContinue(const std::string &name, int64_t &length) {
+    close();
+    m_fill = 0;
+    m_fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd < 0) return false;
+    struct stat info {};
+    off_t end = fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode) ? ::lseek(m_fd, 0, SEEK_END) : -1;
+    if (end < 0) {
+        close();
+        return false;
+    }
+    length = end;
+    return true;
 }
 
 bool ReceiveFile::append(const uint8_t *data, size_t count) {

@@ -20,6 +20,10 @@ public:
 
     // Creates or truncates `name` for reading and writing; false on failure.
     bool open(const std::string &name);
+    // Opens an existing regular file `name` to append to it (a partial
+    // file a resumed transfer continues); its length in `length`. False
+    // when it is missing, not a regular file, or a symbolic link.
+    bool openToContinue(const std::string &name, int64_t &length);
     bool isOpen() const { return m_fd >= 0; }
 
     // Appends received bytes; writes the buffer out when its fill passes the

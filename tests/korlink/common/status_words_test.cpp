@@ -90,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StatusTable, WindowWordingsOfEachKind) {
     EXPECT_EQ(wordingText(statusRow(KORLINK_STATUS_FILE_NAME)->window, kNameAddress), std::nullopt);
     EXPECT_EQ(wordingText(statusRow(KORLINK_STATUS_RENAMED)->window, 0), "Renamed incoming file to ");
-    EXPECT_EQ(wordingText(statusRow(kStatusZmodemFrame)->window, 4), "Received ZFILE");
-    EXPECT_EQ(wordingText(statusRow(kStatusZmodemFrame)->window, 20), std::nullopt);
+    EXPECT_EQ(wordingText(statusRow(KORLINK_STATUS_ZMODEM_FRAME)->window, 4), "Received ZFILE");
+    EXPECT_EQ(wordingText(statusRow(KORLINK_STATUS_ZMODEM_FRAME)->window, 20), std::nullopt);
     EXPECT_EQ(wordingText(statusRow(KORLINK_STATUS_KERMIT_FILE)->window, 5), "Packet 5 type: FILE HEADER");
 }
 

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"port_not_a_number", "send --port abc --protocol 106 x", "", "'abc' is not a port number"},
         MessageCase{"protocol_missing", "receive --port 8", "", "--protocol is missing (one of "},
         MessageCase{"name_for_a_batch", "send --port 8 --protocol 108 --name x a b", "", "--name names one file; 2 were"},
-        MessageCase{"protocol_unknown", "send --port 8 --protocol 110 x", "", "'110' is not one of"},
+        MessageCase{"protocol_unknown", "send --port 8 --protocol 101 x", "", "'101' is not one of"},
         MessageCase{"no_file", "send --port 8 --protocol 106", "", "send needs at least one FILE"},
         MessageCase{"unknown_option", "receive --port 8 --protocol 106 --bogus 1", "", "unknown option --bogus"},
         MessageCase{"folder_to_send", "send --port 8 --protocol 108 folder", "", "folder: is a folder"},

@@ -49,6 +49,10 @@ PeerProcess::~PeerProcess() {
     }
 }
 
+void PeerProcess::vanish() const {
+    if (m_pid > 0) kill(m_pid, SIGKILL);
+}
+
 int PeerProcess::wait(std::chrono::milliseconds limit) {
     if (m_pid <= 0) return -1;
     auto deadline = std::chrono::steady_clock::now() + limit;

@@ -28,6 +28,11 @@ public:
     // so its last block or ACK could otherwise be lost to the reader.
     int outputPipe() const { return m_outputPipe; }
 
+    // Kills the peer at once (SIGKILL), as a line that goes dead or a peer
+    // that crashes: it gets no chance to answer or to tidy up its files.
+    // Async-signal-safe: callable from a status callback on any thread.
+    void vanish() const;
+
     // What the peer wrote to stderr.
     std::string log() const;
 
