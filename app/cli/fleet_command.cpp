@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -22,7 +23,7 @@ namespace {
 
 const char *const kHelp =
     "usage: trelmlink fleet run STATIONS [--only NAME,...] [--jobs N] [--dry-run]\n"
-    "                           [--json FILE]\n"
+    "                           [--json FILE] [--archive [--db URL]]\n"
     "       trelmlink fleet check STATIONS\n"
     "\n"
     "Retrieves every station of a stations file, each as a 'trelmlink retrieve'\n"
@@ -53,6 +54,8 @@ const char *const kHelp =
     "--dry-run prints what a run would do and retrieves nothing\n"
     "--json F  appends one JSON object per station attempt to F (times,\n"
     "          exit status, reason, files written)\n"
+    "--archive each station's retrieval imports the event files it wrote into\n"
+    "          the archive (--db URL, default TRELMLINK_DB or the SQLite file)\n"
     "\n"
     "The run's exit status: 0 when every station succeeded; 2 when the file is\n"
     "malformed (nothing retrieved); 3 when a station is misconfigured (its port\n"
@@ -175,7 +178,15 @@ int runRun(const Arguments &parsed, std::ostream &out, std::ostream &err) {
     options.program = ownProgramPath();
     options.json = parsed.option("--json", "");
     options.terminal = &err == &std::cerr && isatty(STDERR_FILENO);
-    // --archive: forward it here (options.forwarded) once retrieve takes it.
+    if (parsed.options.count("--db") && !parsed.flag("--archive"))
+        return usageError(err, "fleet: --db goes with --archive");
+    if (parsed.flag("--archive")) {
+        options.forwarded.push_back("--archive");
+        // The children take the archive from their environment, so a
+        // password in the URL never shows in a process list.
+        if (parsed.options.count("--db"))
+            ::setenv("TRELMLINK_DB", parsed.option("--db", "").c_str(), 1);
+    }
     return runFleet(*entries, options, out, err);
 }
 
@@ -195,8 +206,8 @@ int runFleetCommand(const std::vector<std::string> &args, std::ostream &out, std
         return runCheck(parsed, out, err);
     }
     if (verb == "run") {
-        if (auto done = parseOrFinish("fleet run", kHelp, rest, {"--only", "--jobs", "--json"}, out, err, parsed,
-                                      {"--dry-run"}))
+        if (auto done = parseOrFinish("fleet run", kHelp, rest, {"--only", "--jobs", "--json", "--db"}, out, err,
+                                      parsed, {"--dry-run", "--archive"}))
             return *done;
         return runRun(parsed, out, err);
     }

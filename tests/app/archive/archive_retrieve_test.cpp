@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "archive_backends.h"
 #include "case_name.h"
@@ -64,3 +65,44 @@ TEST_P(RetrieveIntoArchive, ImportsTheEventFilesWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Archives, RetrieveIntoArchive, ::testing::ValuesIn(kRetrieves), testsupport::CaseName());
+
+namespace {
+
+struct FleetCase {
+    const char *name;
+    Backend backend;
+};
+std::ostream &operator<<(std::ostream &out, const FleetCase &c) { return out << c.name; }
+
+class FleetIntoArchive : public ::testing::TestWithParam<FleetCase> {
+protected:
+    void SetUp() override { setenv("TRELMLINK_INI", (m_ini / "TRELMLNK.INI").c_str(), 1); }
+    testfiles::TempDir m_data{"fleet-archive-data"};
+    testfiles::TempDir m_ini{"fleet-archive-ini"};
+};
+
+} // namespace
+
+// `fleet run --archive --db URL`: each station's retrieval imports what it
+// wrote into the archive named, handed to it without the URL on its command line.
+TEST_P(FleetIntoArchive, EveryStationsEventsReachTheArchive) {
+    const Backend backend = GetParam().backend;
+    FreshArchive fresh(backend);
+    if (fresh.location.empty())
+        GTEST_SKIP() << fresh.skipReason;
+    simkit::SimProcess sim;
+    ASSERT_TRUE(sim.start({.program = TRELM_SIM, .args = {"sampler"}, .waitLimit = std::chrono::seconds(10)}));
+    const fs::path stations = m_ini.path() / "stations.ini";
+    std::ofstream(stations) << "[site]\ndevice = " << sim.terminal() << "\ndir = " << m_data.path().string() << "\n";
+    ChildProgram fleet({TRELMLINK_PROGRAM, "fleet", "run", stations.string(), "--archive", "--db", fresh.location},
+                       m_ini.path(), "fleet");
+    ASSERT_EQ(fleet.wait(180), 0) << fleet.err() << fleet.out();
+    const CommandRun info = runCommand({"archive", "info", "--db", fresh.location});
+    EXPECT_NE(info.out.find("events: " + std::to_string(testdata::generatedImage(1).events) + "\n"), std::string::npos)
+        << info.out << fleet.err();
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, FleetIntoArchive,
+                         ::testing::Values(FleetCase{"SQLite", Backend::Sqlite},
+                                           FleetCase{"PostgreSQL", Backend::Postgres}),
+                         testsupport::CaseName());

@@ -238,7 +238,7 @@ TEST_P(UnknownProtocolTest, ReceiveAndSendFailWithoutTouchingTheLine) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, KORLINK_PROTO_ZMODEM),
+INSTANTIATE_TEST_SUITE_P(Codes, UnknownProtocolTest, ::testing::Values(99, 0, -1, 101, 111),
                          [](const auto &info) {
                              return (info.param < 0 ? "ProtocolMinus" : "Protocol") + std::to_string(std::abs(info.param));
                          });

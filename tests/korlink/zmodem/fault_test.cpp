@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <set>
 
 using namespace zmodemtest;
@@ -50,6 +51,8 @@ TEST_P(ZmodemNoisyLineTest, CompletesIdenticalOrFailsWithANamedReason) {
     COMMPortDeinit(port, 0);
     EXPECT_GT(cable.flips(), 0);
     const fs::path target = (peerSending ? ourDir : peerDir) / "noisy.bin";
+    std::cout << c.name << ": " << cable.flips() << " bytes flipped, "
+              << (outcome.result == 0 ? "complete" : "failed with " + std::to_string(outcome.lastError)) << "\n";
     if (outcome.result == 0) {
         EXPECT_EQ(outcome.lastError, 0);
         ASSERT_TRUE(fs::exists(target));
