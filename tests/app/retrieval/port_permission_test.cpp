@@ -59,8 +59,19 @@ TEST_P(PortPermission, IsRefusedNamingTheDeviceAndGroup) {
     fs::permissions(data.path(), fs::perms::all);
     fs::permissions(ini.path(), fs::perms::all);
 
+    // The build folder may be closed to other users (a clone in a private
+    // temp folder): the user runs a copy of the program and its library.
+    testfiles::TempDir programs("permission-programs");
+    const fs::path program = programs.path() / fs::path(TRELMLINK_PROGRAM).filename();
+    fs::copy_file(TRELMLINK_PROGRAM, program);
+    fs::copy_file(fs::path(TRELMLINK_PROGRAM).parent_path() / "libkorlink.so", programs.path() / "libkorlink.so");
+    fs::permissions(programs.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+
     ProgramRun run({"retrieve", "--device", device, "--dir", data.path().string(), "--all"},
-                   {.environment = {{"TRELMLINK_INI", (ini.path() / "TRELMLNK.INI").string()}}, .user = kUser});
+                   {.environment = {{"TRELMLINK_INI", (ini.path() / "TRELMLNK.INI").string()}},
+                    .user = kUser,
+                    .program = program.string()});
     const std::optional<int> status = run.waitExit(30s);
     ASSERT_TRUE(status) << run.err();
     EXPECT_EQ(*status, kExitSetUp) << run.err();

@@ -17,7 +17,7 @@ ProgramRun::ProgramRun(const std::vector<std::string> &args, const Options &opti
     if (::pipe(errPipe) != 0 || ::pipe(outPipe) != 0)
         throw std::runtime_error("cannot make pipes for the program");
     std::vector<std::string> argv = args;
-    argv.insert(argv.begin(), TRELMLINK_PROGRAM);
+    argv.insert(argv.begin(), options.program.value_or(TRELMLINK_PROGRAM));
     std::vector<char *> pointers;
     for (std::string &arg : argv)
         pointers.push_back(arg.data());

@@ -19,6 +19,7 @@ public:
         std::vector<std::pair<std::string, std::string>> environment; // set in the child only
         std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE in bytes; SIGXFSZ ignored so writes fail instead
         std::optional<std::string> user;     // run as this user, with its group and no others (needs root)
+        std::optional<std::string> program;  // another copy of the program to run
     };
 
     ProgramRun(const std::vector<std::string> &args, const Options &options);
