@@ -330,7 +330,11 @@ int32_t ZmodemSender::awaitEndAnswer(int64_t &position) {
         }
         if (got >= 0) got = ZM_GARBAGE;
         if (!m_line.countError(got, static_cast<intptr_t>(m_position))) return ST_TIMEOUT;
-        m_line.sendBinary(ZmodemHeader::at(ZEOF, static_cast<uint32_t>(m_position)));
+        // Silence is left to the receiver, whose own time-out asks again
+        // with a ZRPOS: one that lost data ignores a ZEOF, and a ZEOF
+        // repeated faster than its time-out would keep it waiting for good.
+        // A garbled answer gets the ZEOF again at once.
+        if (got != ZM_TIMEOUT) m_line.sendBinary(ZmodemHeader::at(ZEOF, static_cast<uint32_t>(m_position)));
     }
 }
 
