@@ -317,9 +317,18 @@ int32_t ZmodemSender::awaitAck(int64_t &position) {
 }
 
 int32_t ZmodemSender::awaitEndAnswer(int64_t &position) {
+    // Silence here is the receiver's own recovery after lost data, not a
+    // failure at this place: it has a budget of its own, so that the
+    // receiver's repeated ZRPOS keep the whole retry limit.
+    int32_t silent = 0;
     for (;;) {
         int got = m_line.readHeader(m_header);
         if (int32_t fatal = m_line.fatalResult(got); fatal != 0) return fatal;
+        if (got == ZM_TIMEOUT) {
+            m_link.report(ST_TIMEOUT, ++silent);
+            if (silent > m_line.settings().retryLimit) return ST_TIMEOUT;
+            continue;
+        }
         if (got == ZRINIT) return fileDone;
         if (got == ZSKIP) return fileDone;
         if (got == ZACK) continue;   // answers to ZCRCQ/ZCRCW still on the way
@@ -330,6 +339,9 @@ int32_t ZmodemSender::awaitEndAnswer(int64_t &position) {
         }
         if (got >= 0) got = ZM_GARBAGE;
         if (!m_line.countError(got, static_cast<intptr_t>(m_position))) return ST_TIMEOUT;
+        // A garbled answer gets the ZEOF again at once. Silence does not:
+        // a receiver that lost data ignores a ZEOF, and one repeated faster
+        // than its own time-out would keep it from asking with a ZRPOS.
         m_line.sendBinary(ZmodemHeader::at(ZEOF, static_cast<uint32_t>(m_position)));
     }
 }
