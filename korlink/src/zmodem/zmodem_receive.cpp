@@ -204,6 +204,10 @@ int32_t ZmodemReceiver::receiveData() {
                 m_count += static_cast<int64_t>(count);
                 m_line.resetErrors();
                 m_link.report(ST_BYTE_COUNT, static_cast<intptr_t>(m_count));
+                // A cancel asked for while the sender keeps the line full is
+                // seen here: the reads above never have to wait for a byte.
+                if (__atomic_exchange_n(&m_link.port().cancelPending, false, __ATOMIC_ACQ_REL))
+                    return KORLINK_E_CANCELLED;
                 if (end == ZCRCW || end == ZCRCQ) {
                     m_line.sendHex(ZmodemHeader::at(ZACK, static_cast<uint32_t>(m_count)));
                     m_link.report(ST_ACK_SENT, static_cast<intptr_t>(m_count));
