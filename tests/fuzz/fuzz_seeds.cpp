@@ -1,6 +1,8 @@
 // Writes the seed corpora of the fuzz targets into DIR/<target>/: event files
 // and memory images from the test-data builder, batch header blocks, and
-// well-formed XMODEM-family transfers as a sender puts them on the line.
+// well-formed XMODEM-family, Kermit and ZMODEM transfers as a sender puts
+// them on the line.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,6 +11,7 @@
 #include "sample_event.h"
 #include "test_data.h"
 #include "xfer_fixture.h"
+#include "zmodem/zmodem_frame.h"
 
 namespace fs = std::filesystem;
 using testdata::Bytes;
@@ -135,6 +138,45 @@ void kermitSeeds(const fs::path &dir) {
     writeSeed(dir, "unnamed", Bytes(unnamed.begin(), unnamed.end()));
 }
 
+// One ZMODEM file as a sender streams it: ZFILE with its name and length,
+// the data in subpackets of `piece` bytes, ZEOF, ZFIN and "OO".
+std::string zmodemBatch(const std::string &name, const std::string &data, bool crc32, size_t piece) {
+    using namespace korlink;
+    ZmodemEncoder encoder;
+    std::vector<uint8_t> out;
+    auto bytes = [](const std::string &text) { return reinterpret_cast<const uint8_t *>(text.data()); };
+    std::string info = name + '\0' + std::to_string(data.size()) + " 15306006016 100644" + '\0';
+    encoder.binaryHeader(out, ZmodemHeader::withFlags(ZFILE, ZCBIN), crc32);
+    encoder.subpacket(out, bytes(info), info.size(), ZCRCW, crc32);
+    encoder.binaryHeader(out, ZmodemHeader::at(ZDATA, 0), crc32);
+    for (size_t at = 0; at < data.size() || at == 0; at += piece) {
+        std::string part = data.substr(std::min(at, data.size()), piece);
+        bool last = at + piece >= data.size();
+        encoder.subpacket(out, bytes(part), part.size(), last ? ZCRCE : ZCRCG, crc32);
+        if (last) break;
+    }
+    encoder.binaryHeader(out, ZmodemHeader::at(ZEOF, static_cast<uint32_t>(data.size())), crc32);
+    encoder.hexHeader(out, ZmodemHeader::at(ZFIN, 0));
+    out.push_back('O');
+    out.push_back('O');
+    return {out.begin(), out.end()};
+}
+
+// ZMODEM batches: every byte value (escapes included) with CRC-32 and with
+// CRC-16, an empty file, and a name that tries to leave the folder.
+void zmodemSeeds(const fs::path &dir) {
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+    const struct {
+        const char *seed;
+        std::string batch;
+    } seeds[] = {{"all_bytes_crc32", zmodemBatch("seed.bin", all + all, true, 200)},
+                 {"all_bytes_crc16", zmodemBatch("seed.bin", all, false, 1024)},
+                 {"empty", zmodemBatch("empty.bin", "", true, 1024)},
+                 {"path_name", zmodemBatch("../up/seed.bin", "abc", true, 1024)}};
+    for (const auto &s : seeds) writeSeed(dir, s.seed, Bytes(s.batch.begin(), s.batch.end()));
+}
+
 // Modem replies, verbose and numeric.
 void modemReplySeeds(const fs::path &dir) {
     const char *replies[] = {"\r\nCONNECT 2400/REL\r\n", "CARRIER 9600\r\n\r\nCONNECT 19200/V42B", "12\r",
@@ -159,6 +201,7 @@ int main(int argc, char **argv) {
     batchHeaderSeeds(root / "fuzz_batch_header");
     transferSeeds(root / "fuzz_xmodem_receive");
     kermitSeeds(root / "fuzz_kermit_receive");
+    zmodemSeeds(root / "fuzz_zmodem_receive");
     modemReplySeeds(root / "fuzz_modem_reply");
     return 0;
 }

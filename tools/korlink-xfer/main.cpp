@@ -66,17 +66,19 @@ std::string usageText() {
            "  --help          show this text\n"
            "\n"
            "Reports go to stdout, ending with a summary; a progress line per file goes\n"
-           "to stderr. Exit status 0 when every file was transferred, 2 for a line\n"
-           "setting that cannot be used, 1 otherwise.\n";
+           "to stderr. Exit status 0 when every file was transferred, 1 when the line\n"
+           "could not be opened or a transfer failed, 2 when the command line was\n"
+           "refused (an option, a setting or a file that cannot be used).\n";
 }
 
-// Exit status of a line setting that cannot be used.
-constexpr int kExitBadLine = 2;
+// Exit statuses: the line or the transfer failed; the command line was
+// refused before any line was opened.
+constexpr int kExitFailed = 1;
+constexpr int kExitRefused = 2;
 
 struct Options {
     std::string command;
     LineOptions line;
-    bool lineRefused = false;      // the refusal is a line setting's
     const Protocol *protocol = nullptr;
     std::string dir;
     TransferSettings settings;
@@ -108,10 +110,7 @@ std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
 // Reads one option with a value; an error message, or empty.
 std::string takeValue(const std::string &option, const std::string &value, Options &options) {
-    if (std::optional<std::string> error = takeLineValue(option, value, options.line)) {
-        options.lineRefused = !error->empty();
-        return *error;
-    }
+    if (std::optional<std::string> error = takeLineValue(option, value, options.line)) return *error;
     if (option == "--port") {
         options.line.port = parseCount(value, 32767);
         if (!options.line.port) return "--port: " + quoted(value) + " is not a port number (1 to 32767)";
@@ -147,10 +146,7 @@ std::string parseArguments(int argc, char **argv, Options &options) {
         else if (i + 1 >= argc) return "option " + arg + " needs a value";
         else if (std::string error = takeValue(arg, argv[++i], options); !error.empty()) return error;
     }
-    if (std::string error = checkLine(options.line); !error.empty()) {
-        options.lineRefused = true;
-        return error;
-    }
+    if (std::string error = checkLine(options.line); !error.empty()) return error;
     if (!options.protocol) return "--protocol is missing (one of " + protocolChoices() + ")";
     if (options.command == "send" && !options.protocol->sends)
         return std::string("protocol ") + options.protocol->name + " can only receive";
@@ -192,14 +188,14 @@ int finish(const char *what, int16_t result, int16_t lastError) {
     std::string outcome = g_session->outcome(code);
     std::fprintf(stderr, "korlink-xfer: %s failed: %s (code %d)%s%s\n", what, codeMeaning(code).c_str(), code,
                  outcome.empty() ? "" : "; ", outcome.c_str());
-    return 1;
+    return kExitFailed;
 }
 
 int receive(PortHandle port, const Options &options) {
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0) {
         std::fprintf(stderr, "korlink-xfer: %s: cannot receive into this folder: %s\n", options.dir.c_str(),
                      std::strerror(errno));
-        return 1;
+        return kExitFailed;
     }
     int16_t result = freceive(port, static_cast<int16_t>(options.protocol->code), 4096, statusLine, 0);
     return finish("receive", result, COMMErrnoGet(port));
@@ -209,7 +205,7 @@ int send(PortHandle port, const Options &options) {
     for (const std::string &file : options.files) {
         if (fqueue(0, file.c_str()) != 0) {
             std::fprintf(stderr, "korlink-xfer: %s: cannot be queued\n", file.c_str());
-            return 1;
+            return kExitFailed;
         }
     }
     int16_t result = fsend(port, 0, static_cast<int16_t>(options.protocol->code), 4096, statusLine, 0);
@@ -234,7 +230,7 @@ int main(int argc, char **argv) {
     if (error.empty() && options.command == "send") error = checkSendFiles(options);
     if (!error.empty()) {
         std::fprintf(stderr, "korlink-xfer: %s (see --help)\n", error.c_str());
-        return options.lineRefused ? kExitBadLine : 1;
+        return kExitRefused;
     }
     g_session = std::make_unique<Session>(options.command == "send", options.verbose,
                                           options.protocol->code == KORLINK_PROTO_KERMIT);
@@ -243,7 +239,7 @@ int main(int argc, char **argv) {
     OpenedLine line = openLine(options.line);
     if (!line.port) {
         std::fprintf(stderr, "korlink-xfer: %s\n", line.error.c_str());
-        return 1;
+        return kExitFailed;
     }
     if (!line.note.empty()) std::fprintf(stderr, "korlink-xfer: note: %s\n", line.note.c_str());
     PortHandle port = line.port;

@@ -75,6 +75,13 @@ int readByte(Port &port) {
     return rx.data[rx.position++];
 }
 
+int takeBufferedByte(Port &port) {
+    ReceiveBuffer &rx = *port.rx;
+    if (rx.available() == 0) return -1;
+    resumeCheck(port);
+    return rx.data[rx.position++];
+}
+
 int peekByte(Port &port, int32_t index) {
     const ReceiveBuffer &rx = *port.rx;
     if (index < 0) return -1;

@@ -16,6 +16,9 @@ namespace korlink {
 bool topUp(Port &port);
 int readByte(Port &port);                    // next byte, or -1
 int peekByte(Port &port, int32_t index);     // buffered byte `index` ahead, or -1
+// The next byte already buffered, or -1: no device read, no clock. A
+// transfer streaming data takes most of its bytes this way.
+int takeBufferedByte(Port &port);
 int32_t receiveCount(Port &port);            // tops up, returns bytes available
 // Drops up to `count` received bytes (0: all there are); the number dropped.
 int32_t discardBytes(Port &port, int32_t count);

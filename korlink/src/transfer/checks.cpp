@@ -43,10 +43,20 @@ uint16_t ccittStep(uint16_t crc, uint8_t byte) {
 
 namespace korlink {
 
+uint16_t ccittUpdate(uint16_t crc, const uint8_t *data, size_t count) {
+    for (size_t i = 0; i < count; ++i) crc = ccittStep(crc, data[i]);
+    return crc;
+}
+
+uint32_t crc32Update(uint32_t crc, const uint8_t *data, size_t count) {
+    for (size_t i = 0; i < count; ++i) crc = (crc >> 8) ^ crc32Table[(crc ^ data[i]) & 0xFF];
+    return crc;
+}
+
 uint16_t blockCheck(const uint8_t *data, size_t count, bool crc) {
     uint16_t check = 0;
     if (crc) {
-        for (size_t i = 0; i < count; ++i) check = ccittStep(check, data[i]);
+        check = ccittUpdate(check, data, count);
     } else {
         for (size_t i = 0; i < count; ++i) check = static_cast<uint16_t>(check + data[i]);
     }

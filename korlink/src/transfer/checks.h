@@ -10,4 +10,9 @@ namespace korlink {
 // sum (in the low byte of the 16-bit total).
 uint16_t blockCheck(const uint8_t *data, size_t count, bool crc);
 
+// The registers of the exported crc_ccitt and crc32 carried over a whole
+// block: no call per byte on a stream's path.
+uint16_t ccittUpdate(uint16_t crc, const uint8_t *data, size_t count);
+uint32_t crc32Update(uint32_t crc, const uint8_t *data, size_t count);
+
 }  // namespace korlink

@@ -1,6 +1,7 @@
 // The transfer link: waits, pauses, raw output and reports of a transfer.
 #include "transfer/transfer_link.h"
 
+#include "device/device_io.h"
 #include "frame/library_state.h"
 #include "transfer/background.h"
 
@@ -12,6 +13,9 @@ int TransferLink::waitByte() const { return waitByte(m_timeoutMs); }
 
 int TransferLink::waitByte(int32_t timeoutMs) const {
     if (closed()) return KORLINK_E_NULL_PORT;
+    // A byte already buffered needs no trip through the handle table and
+    // no look at the clock: at full speed that is most of the cost.
+    if (int byte = takeBufferedByte(m_io); byte >= 0) return byte;
     return c_waitc(handle(), -1, timeoutMs);
 }
 

@@ -1,6 +1,7 @@
 #include "zmodem/zmodem_frame.h"
 
 #include "korlink.h"
+#include "transfer/checks.h"
 
 namespace korlink {
 
@@ -23,15 +24,9 @@ uint32_t ZmodemHeader::position() const {
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-uint16_t zmodemCrc16(uint16_t crc, const uint8_t *data, size_t count) {
-    for (size_t i = 0; i < count; ++i) crc = crc_ccitt(crc, data[i]);
-    return crc;
-}
+uint16_t zmodemCrc16(uint16_t crc, const uint8_t *data, size_t count) { return ccittUpdate(crc, data, count); }
 
-uint32_t zmodemCrc32(uint32_t crc, const uint8_t *data, size_t count) {
-    for (size_t i = 0; i < count; ++i) crc = ::crc32(crc, data[i], 0);
-    return crc;
-}
+uint32_t zmodemCrc32(uint32_t crc, const uint8_t *data, size_t count) { return crc32Update(crc, data, count); }
 
 void ZmodemEncoder::setEscapeAll(bool escapeAll) {
     m_escapeAll = escapeAll;
@@ -44,19 +39,23 @@ void ZmodemEncoder::setEscapeAll(bool escapeAll) {
     }
 }
 
-void ZmodemEncoder::put(std::vector<uint8_t> &out, uint8_t byte) {
+uint8_t *ZmodemEncoder::put(uint8_t *next, uint8_t byte) {
     bool escape = m_escaped[byte];
     // "@" then CR is a command to some packet networks.
     if (!escape && (byte & 0x7F) == '\r' && (m_last & 0x7F) == '@') escape = true;
-    if (escape) {
-        out.push_back(ZDLE);
-        if (byte == 0x7F) out.push_back(ZRUB0);
-        else if (byte == 0xFF) out.push_back(ZRUB1);
-        else out.push_back(byte ^ 0x40);
-    } else {
-        out.push_back(byte);
-    }
     m_last = byte;
+    if (!escape) {
+        *next++ = byte;
+        return next;
+    }
+    *next++ = ZDLE;
+    *next++ = byte == 0x7F ? ZRUB0 : byte == 0xFF ? ZRUB1 : static_cast<uint8_t>(byte ^ 0x40);
+    return next;
+}
+
+void ZmodemEncoder::put(std::vector<uint8_t> &out, uint8_t byte) {
+    uint8_t pair[2];
+    out.insert(out.end(), pair, put(pair, byte));
 }
 
 void ZmodemEncoder::hexHeader(std::vector<uint8_t> &out, const ZmodemHeader &header) {
@@ -93,7 +92,13 @@ void ZmodemEncoder::binaryHeader(std::vector<uint8_t> &out, const ZmodemHeader &
 
 void ZmodemEncoder::subpacket(std::vector<uint8_t> &out, const uint8_t *data, size_t count, uint8_t end,
                               bool crc32) {
-    for (size_t i = 0; i < count; ++i) put(out, data[i]);
+    // Room for every byte escaped, filled through a pointer: the data's
+    // path is the hot one.
+    size_t start = out.size();
+    out.resize(start + 2 * count);
+    uint8_t *next = out.data() + start;
+    for (size_t i = 0; i < count; ++i) next = put(next, data[i]);
+    out.resize(static_cast<size_t>(next - out.data()));
     out.push_back(ZDLE);
     out.push_back(end);
     m_last = end;

@@ -77,6 +77,8 @@ public:
 
 private:
     void put(std::vector<uint8_t> &out, uint8_t byte);
+    // The same into a buffer with room for two bytes; past the last written.
+    uint8_t *put(uint8_t *next, uint8_t byte);
 
     bool m_escapeAll = false;
     std::array<bool, 256> m_escaped{};

@@ -8,7 +8,9 @@
 namespace korlink {
 
 namespace {
-constexpr size_t outputPiece = 256;
+// The most one write gives the device: a UART's 4K queue polls writable
+// once fewer than 256 bytes wait in it, so this much always finds room.
+constexpr size_t outputPiece = 3840;
 constexpr int32_t outputLookMs = 10;
 }  // namespace
 
@@ -45,11 +47,13 @@ bool ZmodemLine::outputMoves() {
     if (fd < 0 || m_link.closed()) return true;   // the in-memory line always takes bytes
     const uint32_t deadline = tickMs() + static_cast<uint32_t>(m_settings.timeoutMs);
     for (;;) {
+        // Woken the moment the device has room: a sleep of fixed length
+        // here would leave a fast line idle between pieces.
         pollfd entry{fd, POLLOUT, 0};
-        if (poll(&entry, 1, 0) > 0) return true;
+        if (poll(&entry, 1, outputLookMs) > 0) return true;
         if (static_cast<int32_t>(deadline - tickMs()) <= 0) return false;
         // A cancel meanwhile is left pending for the next wait to see.
-        if (m_link.pause(outputLookMs) != 0) {
+        if (m_link.pause(0) != 0) {
             storeShared(m_link.port().cancelPending, true);
             return true;
         }
@@ -74,6 +78,15 @@ int ZmodemLine::sendBinary(const ZmodemHeader &header) {
 int ZmodemLine::sendSubpacket(const uint8_t *data, size_t count, uint8_t end) {
     m_encoder.subpacket(m_out, data, count, end, m_crc32);
     return flush();
+}
+
+bool ZmodemLine::streamSubpacket(const uint8_t *data, size_t count, size_t nextLength) {
+    m_encoder.subpacket(m_out, data, count, ZCRCG, m_crc32);
+    // Worst case of the next one: every byte escaped, the end and its CRC.
+    const size_t nextAtMost = 2 * nextLength + 12;
+    if (m_out.size() + nextAtMost <= outputPiece) return false;
+    flush();   // a dead line shows in outputStuck()
+    return true;
 }
 
 int ZmodemLine::sendFrame(const ZmodemHeader &header, const uint8_t *data, size_t count, uint8_t end) {

@@ -41,6 +41,11 @@ public:
     int sendHex(const ZmodemHeader &header);
     int sendBinary(const ZmodemHeader &header);
     int sendSubpacket(const uint8_t *data, size_t count, uint8_t end);
+    // A ZCRCG subpacket of a stream: it joins those queued before it and
+    // goes out once the next of `nextLength` bytes could not join them in
+    // one write (any other output takes the queue along too). True when it
+    // went out.
+    bool streamSubpacket(const uint8_t *data, size_t count, size_t nextLength);
     // A binary header with one subpacket after it, in one write.
     int sendFrame(const ZmodemHeader &header, const uint8_t *data, size_t count, uint8_t end);
 

@@ -7,6 +7,7 @@
 #include "zmodem/zmodem_file_info.h"
 #include "zmodem/zmodem_session.h"
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -21,6 +22,10 @@ constexpr int32_t lookOnce = 0;
 // How long a ZRINIT met while a ZFILE waits for its answer is given to be
 // followed by that answer.
 constexpr int32_t repeatedInitMs = 500;
+// After lost data the subpackets get shorter, so that a noisy line still
+// lets most of them through; a run of clean ones grows them back.
+constexpr size_t shortestSubpacket = 64;
+constexpr int cleanRunToGrow = 8;
 
 class ZmodemSender {
 public:
@@ -47,6 +52,9 @@ private:
     // One ZRPOS more: false once the receiver failed at one place too often.
     bool countPositionRequest(uint32_t position);
     bool seekTo(int64_t position);
+    // The subpacket length after a loss, and after one more clean subpacket.
+    void shrinkSubpackets();
+    void growSubpackets();
 
     ZmodemLine &m_line;
     TransferLink &m_link;
@@ -57,6 +65,8 @@ private:
     bool m_streaming = true;
     int64_t m_position = 0;
     int64_t m_lastAsked = -1;   // position of the last ZRPOS
+    size_t m_subpacketLength = 0;
+    int m_cleanRun = 0;
 };
 
 int ZmodemSender::moreComing() {
@@ -214,6 +224,19 @@ int32_t ZmodemSender::answerCrcRequest(uint32_t length) {
     return ZCRC;
 }
 
+void ZmodemSender::shrinkSubpackets() {
+    const size_t configured = static_cast<size_t>(m_line.settings().subpacketLength);
+    m_subpacketLength = std::max(std::min(shortestSubpacket, configured), m_subpacketLength / 2);
+    m_cleanRun = 0;
+}
+
+void ZmodemSender::growSubpackets() {
+    const size_t configured = static_cast<size_t>(m_line.settings().subpacketLength);
+    if (m_subpacketLength >= configured || ++m_cleanRun < cleanRunToGrow) return;
+    m_subpacketLength = std::min(configured, 2 * m_subpacketLength);
+    m_cleanRun = 0;
+}
+
 bool ZmodemSender::seekTo(int64_t position) {
     if (position > m_queue.currentSize || !seekQueuedFile(m_queue, position)) return false;
     m_position = position;
@@ -221,7 +244,8 @@ bool ZmodemSender::seekTo(int64_t position) {
 }
 
 int32_t ZmodemSender::sendFrom(int64_t position) {
-    const size_t subpacketLength = static_cast<size_t>(m_line.settings().subpacketLength);
+    m_subpacketLength = static_cast<size_t>(m_line.settings().subpacketLength);
+    m_cleanRun = 0;
     if (!seekTo(position)) return KORLINK_E_FILE;
     if (position > 0) m_link.report(ZST_RESUME, static_cast<intptr_t>(position));
     for (;;) {
@@ -230,20 +254,26 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
         int32_t result = zmodemGoOn;
         bool restart = false;
         while (!restart) {
-            size_t want = subpacketLength;
+            size_t want = m_subpacketLength;
             if (m_window > 0) want = std::min<size_t>(want, m_window - sinceAck);
             ssize_t got = readQueuedBytes(m_queue, m_data.data(), want);
             if (got < 0) return KORLINK_E_FILE;
             bool atEnd = m_position + got >= m_queue.currentSize;
             sinceAck += static_cast<uint32_t>(got);
             uint8_t end = atEnd ? ZCRCE : !m_streaming && (m_window == 0 || sinceAck >= m_window) ? ZCRCW : ZCRCG;
-            m_line.sendSubpacket(m_data.data(), static_cast<size_t>(got), end);
+            // Streamed subpackets share a write; the reverse channel is
+            // looked at once they went out.
+            bool written = true;
+            if (end == ZCRCG) written = m_line.streamSubpacket(m_data.data(), static_cast<size_t>(got), want);
+            else m_line.sendSubpacket(m_data.data(), static_cast<size_t>(got), end);
             if (m_line.outputStuck()) {
                 m_link.report(ST_TIMEOUT, 0);
                 return ST_TIMEOUT;
             }
             m_position += got;
             m_link.report(ST_BYTE_COUNT, static_cast<intptr_t>(m_position));
+            growSubpackets();
+            if (!written) continue;
             int64_t asked = m_position;
             if (end == ZCRCW) {
                 sinceAck = 0;
@@ -259,6 +289,7 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
             if (asked != m_position) {
                 // The receiver lost data: go back to where it asks.
                 m_link.report(ST_NAK_RECEIVED, static_cast<intptr_t>(asked));
+                shrinkSubpackets();
                 if (!seekTo(asked)) return KORLINK_E_FILE;
                 restart = true;
             } else if (atEnd || end == ZCRCW) {

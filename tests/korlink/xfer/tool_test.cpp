@@ -102,12 +102,16 @@ TEST(ToolTest, SendsABatchToRb) {
 }
 
 // Every refusal and failure is one line on stderr that names the thing and
-// the reason, with the meaning of a code and not only its number.
+// the reason, with the meaning of a code and not only its number. A refused
+// command line exits 2, a line or transfer that failed 1.
+constexpr int refused = 2, failed = 1;
+
 struct MessageCase {
     const char *name;
     std::string args;
     std::string environment;
     std::string expected;     // in the one line on stderr
+    int exitStatus = refused;
 };
 
 std::ostream &operator<<(std::ostream &out, const MessageCase &c) { return out << c.name; }
@@ -119,7 +123,7 @@ TEST_P(ToolMessageTest, FailsWithOneLineNamingTheReason) {
     ToolLink link;
     fs::create_directory(link.toolDir().path() / "folder");
     PeerProcess &tool = link.startTool(c.args, c.environment);
-    EXPECT_EQ(tool.wait(30s), 1);
+    EXPECT_EQ(tool.wait(30s), c.exitStatus);
     std::string log = tool.log();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find(c.expected), std::string::npos) << log;
@@ -139,11 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"missing_file", "send --port 8 --protocol 108 nothing.bin", "",
                     "nothing.bin: No such file or directory"},
         MessageCase{"missing_device", "receive --port 9 --protocol 106", "KORLINK_COM9=/dev/korlink-none",
-                    "cannot open /dev/korlink-none: No such file or directory (code -117)"},
+                    "cannot open /dev/korlink-none: No such file or directory (code -117)", failed},
         MessageCase{"missing_receive_folder", "receive --port 8 --protocol 106 --dir nowhere", "",
-                    "nowhere: cannot receive into this folder: No such file or directory"},
+                    "nowhere: cannot receive into this folder: No such file or directory", failed},
         MessageCase{"no_sender", "receive --port 8 --protocol 106 --timeout 60 --retries 2", "",
-                    "receive failed: no answer from the other side (code 4016)"}),
+                    "receive failed: no answer from the other side (code 4016)", failed}),
     testsupport::CaseName());
 
 TEST(ToolTest, HelpAndVersion) {

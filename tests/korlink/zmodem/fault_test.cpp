@@ -117,4 +117,44 @@ INSTANTIATE_TEST_SUITE_P(
                       CutCase{"rz_vanishes_mid_stream", Direction::UsToRz, Cut::PeerVanishes, KORLINK_STATUS_TIMEOUT}),
     testsupport::CaseName());
 
+// lrzsz told to stop puts its cancel sequence on the line and then, as it
+// exits, flushes its tty, which on a pty can drop the sequence before anyone
+// read it (a UART's drain would have sent it). Its output goes through a
+// pipe here (PeerLink), which keeps what it wrote. The relay takes a
+// sender's data at once, so the file is large enough for the cut to land
+// while data still streams.
+struct PeerCancelCase {
+    const char *name;
+    Direction direction;
+};
+
+std::ostream &operator<<(std::ostream &out, const PeerCancelCase &c) { return out << c.name; }
+
+class ZmodemPeerCancelTest : public ::testing::TestWithParam<PeerCancelCase> {};
+
+TEST_P(ZmodemPeerCancelTest, EndsAsCancelledByTheOtherSideKeepingThePartialFile) {
+    const PeerCancelCase &c = GetParam();
+    PeerLink link;
+    COMMZMODEMSet(link.handle(), KORLINK_ZMODEM_TIMEOUT_MS, 1000);
+    COMMZMODEMSet(link.handle(), KORLINK_ZMODEM_RETRY_LIMIT, 3);
+    const std::vector<uint8_t> data = patternBytes(16 << 20, 14);
+    bool peerSending = c.direction == Direction::SzToUs;
+    writeFile((peerSending ? link.peerDir() : link.ourDir()) / "cut.bin", data);
+    cutAt(Cut::PeerCancels, 300000, peerSending ? fs::path() : link.peerDir() / "cut.bin");
+    Outcome outcome = peerSending ? peerSends(link, {"cut.bin"}) : weSend(link, {"cut.bin"});
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.lastError, KORLINK_STATUS_REMOTE_CANCEL) << reportTrail();
+    EXPECT_NE(outcome.peerStatus, 0);
+    const fs::path received = (peerSending ? link.ourDir() : link.peerDir()) / "cut.bin";
+    ASSERT_TRUE(fs::exists(received));
+    std::vector<uint8_t> partial = readFile(received);
+    EXPECT_LT(partial.size(), data.size());
+    EXPECT_TRUE(std::equal(partial.begin(), partial.end(), data.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lrzsz, ZmodemPeerCancelTest,
+                         ::testing::Values(PeerCancelCase{"sz_cancels_mid_stream", Direction::SzToUs},
+                                           PeerCancelCase{"rz_cancels_mid_stream", Direction::UsToRz}),
+                         testsupport::CaseName());
+
 }  // namespace

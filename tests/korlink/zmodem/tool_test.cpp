@@ -56,7 +56,7 @@ TEST_P(ZmodemToolRefusalTest, RefusedBeforeTheLineIsOpened) {
     const RefusalCase &c = GetParam();
     TempDir dir;
     std::string output;
-    EXPECT_EQ(runTool(c.arguments, dir.path(), output), 1);
+    EXPECT_EQ(runTool(c.arguments, dir.path(), output), 2);
     EXPECT_NE(output.find(c.message), std::string::npos) << output;
 }
 

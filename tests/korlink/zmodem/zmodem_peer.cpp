@@ -27,7 +27,8 @@ int cuttingCallback(PortHandle port, int32_t status, intptr_t param) {
             COMMXferCancel(g_cut.port);
             g_cut.how = Cut::None;
         } else if (g_cut.peer && watchedFileHasGrown()) {
-            g_cut.peer->vanish();
+            if (g_cut.how == Cut::PeerCancels) g_cut.peer->stop();
+            else g_cut.peer->vanish();
             g_cut.how = Cut::None;
         }
     }

@@ -40,11 +40,12 @@ struct Outcome {
 };
 
 // Cuts the next transfer once its byte count reaches `atByte`: the library
-// cancels (COMMXferCancel from the status callback) or the peer vanishes
-// (killed; with `watched` set, only once that file holds a quarter of
-// `atByte`, so a receiving peer has written part of it). Disarmed when the
-// transfer ends.
-enum class Cut { None, WeCancel, PeerVanishes };
+// cancels (COMMXferCancel from the status callback), the peer cancels (told
+// to stop by SIGTERM, it puts its cancel sequence on the line) or the peer
+// vanishes (killed). With `watched` set, the peer is cut only once that file
+// holds a quarter of `atByte`, so a receiving peer has written part of it.
+// Disarmed when the transfer ends.
+enum class Cut { None, WeCancel, PeerCancels, PeerVanishes };
 void cutAt(Cut how, int64_t atByte, const std::filesystem::path &watched = {});
 
 // One transfer: sz with `options` sends `names` from the peer's folder into

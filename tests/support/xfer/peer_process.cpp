@@ -53,6 +53,10 @@ void PeerProcess::vanish() const {
     if (m_pid > 0) kill(m_pid, SIGKILL);
 }
 
+void PeerProcess::stop() const {
+    if (m_pid > 0) kill(m_pid, SIGTERM);
+}
+
 int PeerProcess::wait(std::chrono::milliseconds limit) {
     if (m_pid <= 0) return -1;
     auto deadline = std::chrono::steady_clock::now() + limit;

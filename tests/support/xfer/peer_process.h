@@ -32,6 +32,9 @@ public:
     // that crashes: it gets no chance to answer or to tidy up its files.
     // Async-signal-safe: callable from a status callback on any thread.
     void vanish() const;
+    // Asks the peer to stop (SIGTERM), as an operator ending it would: it
+    // may still put its own last words on the line. Async-signal-safe.
+    void stop() const;
 
     // What the peer wrote to stderr.
     std::string log() const;

@@ -12,6 +12,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How far behind its line clock a paced lane may fall and still catch up.
+constexpr std::chrono::milliseconds pacingCredit{20};
+// The longest the relay sleeps: a stop request is seen this soon.
+constexpr int idleMs = 10;
+
 // One direction of the relay: bytes read but not yet written, with the
 // pacing clock and, for the peer's direction, the faults.
 struct Lane {
@@ -57,22 +62,29 @@ struct Lane {
         duplicate.clear();
     }
 
-    // Writes what pacing and stalls allow; returns ms until it can write more.
-    int flush(int bytesPerSecond) {
+    // When the lane can next write: after `ms` at the latest, sooner once
+    // its sink is writable when `whenWritable`.
+    struct Wake {
+        int ms;
+        bool whenWritable;
+    };
+
+    // Writes what pacing and stalls allow.
+    Wake flush(int bytesPerSecond) {
         Clock::time_point now = Clock::now();
-        if (pending.empty()) return 10;
-        if (now < stallUntil)
-            return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                stallUntil - now).count()) + 1;
+        if (pending.empty()) return {idleMs, false};
+        if (now < stallUntil) return {msUntil(stallUntil, now), false};
         size_t allowed = pending.size();
         if (bytesPerSecond > 0) {
             auto perByte = std::chrono::nanoseconds(1000000000LL / bytesPerSecond);
-            if (nextByte < now - perByte) nextByte = now - perByte;  // no burst credit
+            // The relay wakes about once a millisecond, later under load: the
+            // bytes that fell due since the last wake go now. Credit is capped
+            // at a short span, so a line idle for long does not burst.
+            auto credit = std::max<std::chrono::nanoseconds>(perByte, pacingCredit);
+            if (nextByte < now - credit) nextByte = now - credit;
             allowed = 0;
             while (nextByte <= now && allowed < pending.size()) { nextByte += perByte; ++allowed; }
-            if (allowed == 0)
-                return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                    nextByte - now).count()) + 1;
+            if (allowed == 0) return {msUntil(nextByte, now), false};
         }
         uint8_t buffer[4096];
         size_t count = std::min({allowed, pending.size(), sizeof buffer});
@@ -82,7 +94,14 @@ struct Lane {
             pending.erase(pending.begin(), pending.begin() + written);
             *forwarded += written;
         }
-        return pending.empty() ? 10 : 1;
+        if (pending.empty()) return {idleMs, false};
+        if (bytesPerSecond > 0) return {msUntil(nextByte, now), false};
+        // Unpaced: the rest goes as fast as the sink takes it.
+        return {idleMs, true};
+    }
+
+    static int msUntil(Clock::time_point when, Clock::time_point now) {
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(when - now).count()) + 1;
     }
 };
 
@@ -106,15 +125,38 @@ void LineRelay::run() {
     toLibrary.faults = &m_faults;
     Lane toPeer(m_library.read, m_peer.write, &m_toPeer);
     Lane *lanes[] = {&toLibrary, &toPeer};
+    // A source whose far end closed polls as hung up at once, for ever: it is
+    // looked at again only after a pause, in case a new peer opens it.
+    Clock::time_point hungUntil[2] = {};
     while (!m_stop) {
-        int wait = 10;
-        for (Lane *lane : lanes) wait = std::min(wait, lane->flush(m_bytesPerSecond));
-        pollfd fds[2] = {{toLibrary.from, POLLIN, 0}, {toPeer.from, POLLIN, 0}};
-        if (poll(fds, 2, std::max(wait, 0)) <= 0) continue;
+        int wait = idleMs;
+        pollfd fds[4];
+        int watched = 0;
+        int laneOf[4];
         for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & POLLIN)) continue;
+            Lane::Wake wake = lanes[i]->flush(m_bytesPerSecond);
+            wait = std::min(wait, wake.ms);
+            if (wake.whenWritable) {
+                laneOf[watched] = -1;
+                fds[watched++] = {lanes[i]->to, POLLOUT, 0};
+            }
+        }
+        Clock::time_point now = Clock::now();
+        for (int i = 0; i < 2; ++i) {
+            if (now < hungUntil[i]) continue;
+            laneOf[watched] = i;
+            fds[watched++] = {lanes[i]->from, POLLIN, 0};
+        }
+        if (poll(fds, static_cast<nfds_t>(watched), std::max(wait, 0)) <= 0) continue;
+        for (int k = 0; k < watched; ++k) {
+            int i = laneOf[k];
+            if (i < 0) continue;
+            if (!(fds[k].revents & POLLIN)) {
+                if (fds[k].revents & (POLLHUP | POLLERR)) hungUntil[i] = Clock::now() + std::chrono::milliseconds(idleMs);
+                continue;
+            }
             uint8_t buffer[4096];
-            ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            ssize_t got = ::read(fds[k].fd, buffer, sizeof buffer);
             if (got <= 0) continue;
             lanes[i]->take(buffer, got);
             if (lanes[i] == &toPeer) echoBack(buffer, got, toLibrary.pending);
