@@ -22,10 +22,12 @@ constexpr int32_t lookOnce = 0;
 // How long a ZRINIT met while a ZFILE waits for its answer is given to be
 // followed by that answer.
 constexpr int32_t repeatedInitMs = 500;
-// After lost data the subpackets get shorter, so that a noisy line still
-// lets most of them through; a run of clean ones grows them back.
+// A streaming sender learns of lost data only from the receiver's ZRPOS.
+// When little arrived since the last one, the subpackets get shorter, so
+// that a noisy line still lets most of them through; when much did, they
+// get longer again, up to the set length.
 constexpr size_t shortestSubpacket = 64;
-constexpr int cleanRunToGrow = 8;
+constexpr int64_t goodRunToGrow = 8;   // subpackets between two losses
 
 class ZmodemSender {
 public:
@@ -52,9 +54,8 @@ private:
     // One ZRPOS more: false once the receiver failed at one place too often.
     bool countPositionRequest(uint32_t position);
     bool seekTo(int64_t position);
-    // The subpacket length after a loss, and after one more clean subpacket.
-    void shrinkSubpackets();
-    void growSubpackets();
+    // The subpacket length after the receiver lost data at `position`.
+    void adaptSubpackets(int64_t position);
 
     ZmodemLine &m_line;
     TransferLink &m_link;
@@ -66,7 +67,7 @@ private:
     int64_t m_position = 0;
     int64_t m_lastAsked = -1;   // position of the last ZRPOS
     size_t m_subpacketLength = 0;
-    int m_cleanRun = 0;
+    int64_t m_lengthSince = 0;   // where the current length took effect
 };
 
 int ZmodemSender::moreComing() {
@@ -224,17 +225,14 @@ int32_t ZmodemSender::answerCrcRequest(uint32_t length) {
     return ZCRC;
 }
 
-void ZmodemSender::shrinkSubpackets() {
+void ZmodemSender::adaptSubpackets(int64_t position) {
     const size_t configured = static_cast<size_t>(m_line.settings().subpacketLength);
-    m_subpacketLength = std::max(std::min(shortestSubpacket, configured), m_subpacketLength / 2);
-    m_cleanRun = 0;
-}
-
-void ZmodemSender::growSubpackets() {
-    const size_t configured = static_cast<size_t>(m_line.settings().subpacketLength);
-    if (m_subpacketLength >= configured || ++m_cleanRun < cleanRunToGrow) return;
-    m_subpacketLength = std::min(configured, 2 * m_subpacketLength);
-    m_cleanRun = 0;
+    const int64_t arrived = position - m_lengthSince;
+    if (arrived >= goodRunToGrow * static_cast<int64_t>(m_subpacketLength))
+        m_subpacketLength = std::min(configured, 2 * m_subpacketLength);
+    else
+        m_subpacketLength = std::max(std::min(shortestSubpacket, configured), m_subpacketLength / 2);
+    m_lengthSince = position;
 }
 
 bool ZmodemSender::seekTo(int64_t position) {
@@ -245,7 +243,7 @@ bool ZmodemSender::seekTo(int64_t position) {
 
 int32_t ZmodemSender::sendFrom(int64_t position) {
     m_subpacketLength = static_cast<size_t>(m_line.settings().subpacketLength);
-    m_cleanRun = 0;
+    m_lengthSince = position;
     if (!seekTo(position)) return KORLINK_E_FILE;
     if (position > 0) m_link.report(ZST_RESUME, static_cast<intptr_t>(position));
     for (;;) {
@@ -272,7 +270,6 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
             }
             m_position += got;
             m_link.report(ST_BYTE_COUNT, static_cast<intptr_t>(m_position));
-            growSubpackets();
             if (!written) continue;
             int64_t asked = m_position;
             if (end == ZCRCW) {
@@ -289,7 +286,7 @@ int32_t ZmodemSender::sendFrom(int64_t position) {
             if (asked != m_position) {
                 // The receiver lost data: go back to where it asks.
                 m_link.report(ST_NAK_RECEIVED, static_cast<intptr_t>(asked));
-                shrinkSubpackets();
+                adaptSubpackets(asked);
                 if (!seekTo(asked)) return KORLINK_E_FILE;
                 restart = true;
             } else if (atEnd || end == ZCRCW) {
