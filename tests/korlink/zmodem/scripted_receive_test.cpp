@@ -7,8 +7,7 @@
 #include "device/device_memory.h"
 #include "frame/clock.h"
 #include "korlink.h"
-#include "zmodem/zmodem_frame.h"
-#include "zmodem/zmodem_reader.h"
+#include "scripted_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +18,12 @@
 #include <unistd.h>
 
 using namespace korlink;
+using namespace zmodemscript;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kCom = 23;
-
-// The receiver's answers, parsed from what the port wrote.
-class OutgoingSource : public ZmodemByteSource {
-public:
-    explicit OutgoingSource(const std::string &bytes) : m_bytes(bytes) {}
-    int next(int32_t) override { return m_pos < m_bytes.size() ? static_cast<uint8_t>(m_bytes[m_pos++]) : -1; }
-
-private:
-    std::string m_bytes;
-    size_t m_pos = 0;
-};
 
 struct Script {
     std::string announcedName;
@@ -46,21 +35,6 @@ struct Script {
 };
 Script g_script;
 
-std::string frame(const ZmodemHeader &header, const std::string &payload, uint8_t end) {
-    ZmodemEncoder encoder;
-    std::vector<uint8_t> out;
-    encoder.binaryHeader(out, header, true);
-    encoder.subpacket(out, reinterpret_cast<const uint8_t *>(payload.data()), payload.size(), end, true);
-    return {out.begin(), out.end()};
-}
-
-std::string header(const ZmodemHeader &h) {
-    ZmodemEncoder encoder;
-    std::vector<uint8_t> out;
-    encoder.binaryHeader(out, h, true);
-    return {out.begin(), out.end()};
-}
-
 // Answers each header the receiver wrote since the last idle step.
 void senderStep() {
     MemoryLine &line = memoryLine(kCom);
@@ -69,7 +43,7 @@ void senderStep() {
     ZmodemHeader h;
     for (int type; (type = reader.readHeader(h, 1 << 20)) >= 0;) {
         if (g_script.storm) {
-            line.feed(header(ZmodemHeader::at(ZDATA, 12345)));
+            line.feed(binaryHeader(ZmodemHeader::at(ZDATA, 12345)));
         } else if (type == ZRINIT && g_script.fileOffers == 0) {
             ++g_script.fileOffers;
             std::string info = g_script.announcedName + std::string(1, '\0') + g_script.announcedInfo;
@@ -77,9 +51,9 @@ void senderStep() {
             line.feed(frame(ZmodemHeader::withFlags(ZFILE, ZCBIN), info, ZCRCW));
         } else if (type == ZRPOS) {
             line.feed(frame(ZmodemHeader::at(ZDATA, h.position()), g_script.data.substr(h.position()), ZCRCE));
-            line.feed(header(ZmodemHeader::at(ZEOF, g_script.eofAt)));
+            line.feed(binaryHeader(ZmodemHeader::at(ZEOF, g_script.eofAt)));
         } else if (type == ZRINIT) {
-            line.feed(header(ZmodemHeader::at(ZFIN, 0)));
+            line.feed(binaryHeader(ZmodemHeader::at(ZFIN, 0)));
         } else if (type == ZFIN) {
             line.feed(std::string("OO"));
         }

@@ -7,8 +7,7 @@
 #include "device/device_memory.h"
 #include "frame/clock.h"
 #include "korlink.h"
-#include "zmodem/zmodem_frame.h"
-#include "zmodem/zmodem_reader.h"
+#include "scripted_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,21 +18,12 @@
 #include <vector>
 
 using namespace korlink;
+using namespace zmodemscript;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kCom = 24;
-
-class OutgoingSource : public ZmodemByteSource {
-public:
-    explicit OutgoingSource(const std::string &bytes) : m_bytes(bytes) {}
-    int next(int32_t) override { return m_pos < m_bytes.size() ? static_cast<uint8_t>(m_bytes[m_pos++]) : -1; }
-
-private:
-    std::string m_bytes;
-    size_t m_pos = 0;
-};
 
 // What the receiver saw: the subpacket lengths of each ZDATA stream, and
 // the data it kept.
@@ -44,13 +34,6 @@ struct Receiver {
     std::vector<uint8_t> received;
 } g_rx;
 
-std::string hex(const ZmodemHeader &header) {
-    ZmodemEncoder encoder;
-    std::vector<uint8_t> out;
-    encoder.hexHeader(out, header);
-    return {out.begin(), out.end()};
-}
-
 void receiverStep() {
     MemoryLine &line = memoryLine(kCom);
     OutgoingSource source(line.takeOutgoing());
@@ -60,10 +43,10 @@ void receiverStep() {
     for (int type; (type = reader.readHeader(h, 1 << 20)) >= 0;) {
         size_t count = 0;
         if (type == ZRQINIT) {
-            line.feed(hex(ZmodemHeader::withFlags(ZRINIT, CANFDX | CANOVIO | CANFC32)));
+            line.feed(hexHeader(ZmodemHeader::withFlags(ZRINIT, CANFDX | CANOVIO | CANFC32)));
         } else if (type == ZFILE) {
             reader.readSubpacket(data.data(), count);
-            line.feed(hex(ZmodemHeader::at(ZRPOS, 0)));
+            line.feed(hexHeader(ZmodemHeader::at(ZRPOS, 0)));
         } else if (type == ZDATA) {
             g_rx.received.resize(h.position());
             g_rx.streams.emplace_back();
@@ -75,10 +58,10 @@ void receiverStep() {
             }
         } else if (type == ZEOF) {
             bool lost = g_rx.answered < g_rx.asks.size();
-            line.feed(hex(lost ? ZmodemHeader::at(ZRPOS, g_rx.asks[g_rx.answered++])
+            line.feed(hexHeader(lost ? ZmodemHeader::at(ZRPOS, g_rx.asks[g_rx.answered++])
                                : ZmodemHeader::withFlags(ZRINIT, CANFDX | CANOVIO)));
         } else if (type == ZFIN) {
-            line.feed(hex(ZmodemHeader::at(ZFIN, 0)));
+            line.feed(hexHeader(ZmodemHeader::at(ZFIN, 0)));
         }
     }
 }
