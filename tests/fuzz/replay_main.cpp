@@ -11,25 +11,35 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 namespace {
-void replay(const std::filesystem::path &file) {
+// False when the file cannot be read: an input never replayed must not pass
+// as one that was.
+bool replay(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot be read\n", file.c_str());
+        return false;
+    }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    return true;
 }
 }  // namespace
 
 int main(int argc, char **argv) {
+    // The transfer targets work in a folder of their own: every path given
+    // is made absolute before the first input changes the working folder.
+    std::vector<std::filesystem::path> paths;
+    for (int i = 1; i < argc; ++i) paths.push_back(std::filesystem::absolute(argv[i]));
     int count = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path given = argv[i];
+    for (const std::filesystem::path &given : paths) {
         if (std::filesystem::is_directory(given)) {
             for (const auto &entry : std::filesystem::directory_iterator(given))
                 if (entry.is_regular_file()) {
-                    replay(entry.path());
+                    if (!replay(entry.path())) return 1;
                     ++count;
                 }
         } else {
-            replay(given);
+            if (!replay(given)) return 1;
             ++count;
         }
     }
